@@ -1,0 +1,7 @@
+#include "scenes/scenes.h"
+
+namespace scenes {
+
+void prepareScenes() {}
+
+}  // namespace scenes

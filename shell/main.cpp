@@ -1,0 +1,3 @@
+#include "shell/main_sequence.h"
+
+int main() { return shell::runMainSequence(); }
