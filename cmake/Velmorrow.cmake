@@ -27,3 +27,32 @@ function(velmorrow_test name)
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
     PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# velmorrow_bench(NAME SOURCES files... LIBS libs...): a Google Benchmark executable. Benchmarks compare
+# against a peer in the same run and check their output before they time; they are run by hand
+# (build-test/bench/NAME), not by CTest.
+function(velmorrow_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE
+    VELMORROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
+endfunction()
+
+# velmorrow_fuzz_target(NAME SOURCES files... LIBS libs... [SEEDS dir]): a libFuzzer target. Built only
+# by clang in the sanitizer build; CTest (label fuzz) runs it for VELMORROW_FUZZ_SECONDS on a corpus in
+# the build tree, starting from the seed folder if one is given.
+set(VELMORROW_FUZZ_SECONDS 60 CACHE STRING "How long CTest runs each fuzz target")
+function(velmorrow_fuzz_target name)
+  cmake_parse_arguments(F "" "SEEDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND VELMORROW_SANITIZE))
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  add_test(NAME ${name}
+    COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run-fuzzer $<TARGET_FILE:${name}> ${corpus} ${VELMORROW_FUZZ_SECONDS} ${F_SEEDS})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 600)
+endfunction()
