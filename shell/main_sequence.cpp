@@ -2,6 +2,7 @@
 
 #include "engine/window.h"
 #include "scenes/demo_state.h"
+#include "shell/config_dialog.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
 
@@ -30,6 +31,7 @@ void handleOneMessage() {
 
 int runMainSequence() {
   storeDefaultSettings();
+  runConfigDialog();
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);
   startDemo();
   runFrameLoop();

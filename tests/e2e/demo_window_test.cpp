@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -16,12 +17,31 @@ ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
 
 std::string demoBinary() { return (binaryDir() / "velmorrow").string(); }
 
-TEST(DemoWindow, OpensAndEndsWithEscape) {
-  Xvfb x("800x600x24");
-  TempDir dir;
-  Process demo({demoBinary()}, demoOptions(dir, x));
+// Waits for the startup dialog, gives it the keyboard focus (Xvfb has no window manager to do that)
+// and types the keys into it. False if no dialog appeared.
+bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
+  const std::string dialog = x.waitForWindow("^Config$");
+  if (dialog.empty()) return false;
+  x.sendKeys(dialog, keys);
+  return true;
+}
+
+// "WIDTHxHEIGHT+X+Y" of a window, from xdotool.
+std::string geometry(const Xvfb& x, const std::string& window) {
+  std::istringstream lines(x.xdotool({"getwindowgeometry", "--shell", window}).out);
+  std::map<std::string, std::string> values;
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values["WIDTH"] + "x" + values["HEIGHT"] + "+" + values["X"] + "+" + values["Y"];
+}
+
+// Runs the demo up to its window, checks the window's geometry, then ends it with Escape.
+void expectDemoWindowThenEscape(Process& demo, const Xvfb& x, const TempDir& dir, const std::string& expected) {
   const std::string window = x.waitForWindow("^Velmorrow$");
   ASSERT_FALSE(window.empty()) << "no demo window appeared";
+  EXPECT_EQ(geometry(x, window), expected);
   std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(demo.running());
   x.sendKeys(window, {"Escape"});
@@ -31,14 +51,69 @@ TEST(DemoWindow, OpensAndEndsWithEscape) {
   EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
 }
 
+TEST(DemoWindow, ReturnInTheDialogStartsTheDefaultsFullscreenAndEscapeEnds) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
+  expectDemoWindowThenEscape(demo, x, dir, "800x600+0+0");
+}
+
 TEST(DemoWindow, MissingFullscreenModeIsReportedInErrorTxt) {
   Xvfb x("1024x768x24");  // offers 1024 x 768 only; the demo asks for 800 x 600
   TempDir dir;
-  const ProcessResult result = run({demoBinary()}, demoOptions(dir, x), 30s);
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
+  const ProcessResult result = demo.wait(30s);
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(readFile(dir / "error.txt"),
             "Sorry, but the following module had something to say:\r\n\r\nlmxWinAPI\r\n"
             "Screen resolution is not supported by your gfx card!\r\n");
+}
+
+TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
+  Xvfb x("1024x768x24");  // no 800 x 600 mode: only a window can succeed
+  TempDir dir;
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  // Tab order: Go!, Cancel, the resolution list, Fullscreen.
+  ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Tab", "space", "Return"}));
+  const std::string window = x.waitForWindow("^Velmorrow$");
+  ASSERT_FALSE(window.empty()) << "no demo window appeared";
+  EXPECT_EQ(geometry(x, window).substr(0, 8), "800x600+");
+  x.sendKeys(window, {"Escape"});
+  EXPECT_EQ(demo.wait(20s).exitCode, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+}
+
+TEST(StartupDialog, ResolutionChosenInTheListIsTheFullscreenMode) {
+  Xvfb x("1024x768x24");
+  TempDir dir;
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Down", "Return"}));
+  expectDemoWindowThenEscape(demo, x, dir, "1024x768+0+0");
+}
+
+TEST(StartupDialog, EscapeEndsTheProcessWithZeroBeforeAnyWindow) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Escape"}));
+  const ProcessResult result = demo.wait(20s);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+  EXPECT_NE(x.xdotool({"search", "--name", "^Velmorrow$"}).exitCode, 0) << "a demo window was created";
+}
+
+TEST(StartupDialog, WithoutADisplayTheStartupDialogIsReported) {
+  TempDir dir;
+  const ProcessResult result =
+      run({demoBinary()}, ProcessOptions{dir.path(), {{"SDL_AUDIODRIVER", "dummy"}}, {"DISPLAY", "WAYLAND_DISPLAY"}},
+          30s);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(readFile(dir / "error.txt"),
+            "Sorry, but the following module had something to say:\r\n\r\nStartup Dialog\r\n"
+            "Can`t create startup dialog\r\n");
 }
 
 }  // namespace
