@@ -15,4 +15,8 @@ enum class DecodePath {
 // Writes the picture's pixel buffer (pixelBufferSize bytes) from read contents.
 void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath path);
 
+// hwlReadPlanes from any source: tables and zero-filled, expanded planes (width * height each).
+void readPlanes(ByteSource& source, const std::array<std::span<std::int32_t>, 3>& planes,
+                const std::array<HwlTable*, 3>& tables);
+
 }  // namespace hwl::detail

@@ -147,6 +147,21 @@ void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath 
   decodeByStages(contents, pixels);
 }
 
+void readPlanes(ByteSource& source, const std::array<std::span<std::int32_t>, 3>& planes,
+                const std::array<HwlTable*, 3>& tables) {
+  const HwlContents contents = readContents(source);
+  const HwlHeader& header = contents.header;
+  const std::size_t n = area(header.width, header.height);
+  for (int p = 0; p < contents.planeCount; ++p) {
+    requirePlane(planes[p], n, source.name(), p);
+    if (!tables[p]) throw HwlError(source.name(), "no table buffer for plane " + std::to_string(p + 1));
+    *tables[p] = contents.tables[p];
+    std::fill_n(planes[p].begin(), n, 0);
+    hwlExpandPlane(planes[p], unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]),
+                   header.width, header.height, header.lastLevel, contents.planes[p].valueBits);
+  }
+}
+
 }  // namespace detail
 
 void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName,
@@ -191,19 +206,7 @@ void hwlReadPlanes(const std::string& fileName, std::span<std::int32_t> plane1,
                    std::span<std::int32_t> plane2, std::span<std::int32_t> plane3, HwlTable* table1,
                    HwlTable* table2, HwlTable* table3) {
   FileSource source(fileName);
-  const HwlContents contents = readContents(source);
-  const HwlHeader& header = contents.header;
-  const std::size_t n = area(header.width, header.height);
-  const std::array<std::span<std::int32_t>, 3> planes{plane1, plane2, plane3};
-  const std::array<HwlTable*, 3> tables{table1, table2, table3};
-  for (int p = 0; p < contents.planeCount; ++p) {
-    requirePlane(planes[p], n, fileName, p);
-    if (!tables[p]) throw HwlError(fileName, "no table buffer for plane " + std::to_string(p + 1));
-    *tables[p] = contents.tables[p];
-    std::fill_n(planes[p].begin(), n, 0);
-    hwlExpandPlane(planes[p], unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]),
-                   header.width, header.height, header.lastLevel, contents.planes[p].valueBits);
-  }
+  readPlanes(source, {plane1, plane2, plane3}, {table1, table2, table3});
 }
 
 void hwlExpandPlane(std::span<std::int32_t> plane, std::span<const std::uint8_t> symbols,
