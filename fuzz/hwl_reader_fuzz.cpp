@@ -1,0 +1,27 @@
+// Fuzz target for the HWL reader and decoder: any bytes either decode or throw HwlError, never crash,
+// never touch memory outside their buffers, and the vectorised path gives the stage path's bytes.
+
+#include "hwl/decode_paths.h"
+
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace hwl::detail;
+  if (size >= hwl::hwlHeaderSize) {
+    // Pictures of a few megapixels are legal but would only measure the allocator.
+    const hwl::HwlHeader header = hwl::unpackHeader(std::span<const std::uint8_t, 36>(data, 36));
+    if (std::size_t{header.width} * header.height > (std::size_t{1} << 18)) return 0;
+  }
+  try {
+    MemorySource source({data, size}, "fuzz");
+    const HwlContents contents = readContents(source);
+    const std::size_t bytes = hwl::pixelBufferSize(contents.header);
+    std::vector<std::uint8_t> automatic(bytes), stages(bytes);
+    decodePixels(contents, automatic.data(), DecodePath::automatic);
+    decodePixels(contents, stages.data(), DecodePath::stages);
+    if (automatic != stages) std::abort();
+  } catch (const hwl::HwlError&) {
+  }
+  return 0;
+}

@@ -1,0 +1,9 @@
+#include "hwl/fast_decoder.h"
+
+namespace hwl::detail {
+
+bool fastDecoderAvailable() { return false; }
+
+bool fastDecode(const HwlContents&, std::uint8_t*) { return false; }
+
+}  // namespace hwl::detail

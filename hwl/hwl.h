@@ -1,0 +1,201 @@
+#pragma once
+// HWL: Velmorrow's own lossy image format and its decoder.
+//
+// A picture is one plane (8 bits per pixel, grey) or three planes (24 bits per pixel: Y, U, V). Each
+// plane is a multi-level two-dimensional Haar wavelet transform whose coefficients were scaled per
+// level, rounded to integers and written as a stream of 2-bit symbols plus a stream of k-bit values.
+// The decoder turns a file into the pixel buffer the engine hands to OpenGL; encoder.h makes files.
+//
+// ---------------------------------------------------------------------------------------------------
+// File layout. Every multi-byte field is little-endian; nothing is padded.
+//
+//   header         36 bytes, below
+//   scale tables   one table (8-bit file) or three (24-bit file, planes 1, 2, 3), each lastLevel + 2
+//                  IEEE-754 binary64 values; all tables come before any stream
+//   plane streams  per plane (1; then 2 and 3 for a 24-bit file): its symbol stream, then its value
+//                  stream. Nothing follows the last value stream; trailing bytes are never read.
+//
+// Header (HwlHeader):
+//   offset size field
+//        0    3 magic          "HWL" (not checked when decoding)
+//        3    2 width          pixels per row, unsigned 16-bit
+//        5    2 height         rows, unsigned 16-bit
+//        7    1 bitsPerPixel   8: one grey plane; 24: three planes Y, U, V; any other value: a picture
+//                              this decoder returns the header of and no pixels
+//        8    1 lastLevel      L: the transform has L + 1 levels (0 = one); at most 16
+//        9   12 symbolCount    N for planes 1, 2, 3 (offsets 9, 13, 17), unsigned 32-bit each
+//       21   12 valueCount     M for planes 1, 2, 3 (offsets 21, 25, 29), unsigned 32-bit each
+//       33    3 valueBits      k for planes 1, 2, 3 (offsets 33, 34, 35), 1 to 8
+//   In an 8-bit file only the plane-1 entries of the last three fields mean anything.
+//
+// Scale table of a plane: entry l (0 <= l <= L) is the factor the detail coefficients of transform
+// level l were multiplied by before rounding (level 0 is the finest, full-size level), entry L + 1 the
+// factor of the approximation block left after the coarsest level; 0 means the group is all zero.
+//
+// Symbol stream: N 2-bit symbols, four per byte, the first in the two lowest bits; ceil(N / 4) bytes.
+//   0  one zero coefficient
+//   1  a run of 1 + v + e * 2^k zero coefficients, e being the next symbol (0 to 3, read as a number)
+//   2  the coefficient +v
+//   3  the coefficient -v
+//   where v is the next unread value of the plane's value stream.
+// Value stream: M values of k bits each. k = 8: one byte per value, M bytes. k < 8: packed least
+//   significant bit first, value j starting at bit j * k of the stream, ceil(M * k / 8) bytes, with
+//   M * k taken as an unsigned 32-bit product (it wraps, as the files were always read that way).
+//
+// Coefficient plane: width x height values, row-major, element (x, y) at y * width + x; the symbols
+// describe the elements in that order. Level l works on the top-left (width >> l) x (height >> l)
+// region; the top-left quadrant of that region, ((width >> l) / 2) x ((height >> l) / 2), is the region
+// of level l + 1 (after level L: the approximation block), the rest of the region is level l's detail.
+//
+// ---------------------------------------------------------------------------------------------------
+// Decoding. Coefficients are multiplied by 1 / (table entry) of their group, the planes go through the
+// inverse transform (coarsest level first, within a level columns before rows, with the zero-detail
+// smoothing that keeps gradients smooth), a 24-bit picture is converted from Y, U, V to red, green and
+// blue, and every sample is stored as a byte: not above 0 gives 0, not below 255 gives 255, anything
+// else rounds to the nearest integer with ties to even. All real arithmetic is evaluated in x87
+// extended precision (64-bit significand) and rounded to binary64 wherever a value is stored; the
+// bytes are exactly those of that arithmetic (the fast path on AVX-512 machines gives the same bytes).
+//
+// Pixel buffer (the result):
+//   24-bit file: width * height * 4 bytes, pixel (x, y) at byte 4 * (y * width + x) in the order blue,
+//                green, red, alpha; alpha is written as 0 (ready for GL_BGRA / GL_UNSIGNED_BYTE).
+//   8-bit file:  width * height bytes, one grey byte per pixel.
+//   Rows are in file order: row 0 comes first.
+//
+// Sizes that do not halve evenly: when a level's region has an odd width (height), its last column
+// (row) is not paired and passes through that direction's transform unchanged, so every size decodes
+// to defined pixels. Width and height divisible by 2^(L + 1) never meet the case.
+//
+// Failures: every problem is reported by throwing HwlError, naming the file and what was wrong: a file
+// that cannot be opened, a file that ends before a header, table or stream is complete, a lastLevel
+// above 16, a value width of 0 or above 8 on a plane that is decoded. A stream that runs out before its
+// plane is full leaves the rest of the plane zero, a zero run never passes the end of the plane and
+// nothing is read past either stream. A picture with bitsPerPixel other than 8 or 24, or with a width
+// or height of 0, is not an error: its header is returned and no pixels are produced (a height of 0 is
+// how the engine learns that a texture could not be loaded). Nothing is kept between calls; every work
+// buffer lives inside one call.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <istream>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace hwl {
+
+constexpr std::size_t hwlHeaderSize = 36;
+constexpr int hwlMaxLastLevel = 16;
+constexpr int hwlTableSize = hwlMaxLastLevel + 2;  // entries of a table buffer
+
+struct HwlHeader {
+  std::array<char, 3> magic{};
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  std::uint8_t bitsPerPixel = 0;
+  std::uint8_t lastLevel = 0;
+  std::array<std::uint32_t, 3> symbolCount{};
+  std::array<std::uint32_t, 3> valueCount{};
+  std::array<std::uint8_t, 3> valueBits{};
+
+  bool operator==(const HwlHeader&) const = default;
+};
+
+// The 36 bytes of a header and back.
+std::array<std::uint8_t, hwlHeaderSize> packHeader(const HwlHeader& header);
+HwlHeader unpackHeader(std::span<const std::uint8_t, hwlHeaderSize> bytes);
+
+// Planes a header describes that are decoded (1 or 3), 0 when nothing is decoded (bitsPerPixel other
+// than 8 or 24, or an empty picture).
+int decodedPlaneCount(const HwlHeader& header);
+
+// Bytes of the pixel buffer a header's picture decodes to (0 when nothing is decoded).
+std::size_t pixelBufferSize(const HwlHeader& header);
+
+// Bytes of a plane's symbol and value streams in the file, from its counts and value width.
+std::size_t symbolStreamSize(std::uint32_t symbolCount);
+std::size_t valueStreamSize(std::uint32_t valueCount, int valueBits);
+
+// A problem with a file or stream: what() reads "FILE: PROBLEM".
+class HwlError : public std::runtime_error {
+ public:
+  HwlError(const std::string& fileName, const std::string& problem);
+  const std::string& fileName() const { return fileName_; }
+  const std::string& problem() const { return problem_; }
+
+ private:
+  std::string fileName_;
+  std::string problem_;
+};
+
+using HwlTable = std::array<double, hwlTableSize>;
+
+// ---------------------------------------------------------------------------------------------------
+// Whole pictures.
+
+struct HwlPicture {
+  HwlHeader header;
+  std::vector<std::uint8_t> pixels;  // the pixel buffer above; empty when nothing was decoded
+};
+
+// Decodes a file. When allocate is set, pixels is resized to the picture's buffer size; otherwise it
+// must already hold at least that many bytes. A picture that is not decoded leaves pixels as it was.
+void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName,
+               bool allocate);
+HwlPicture hwlDecode(const std::string& fileName);
+// The same from bytes in memory (a whole file) or from a stream positioned at the header; name is used
+// in error messages.
+HwlPicture hwlDecodeBytes(std::span<const std::uint8_t> file, const std::string& name = "<memory>");
+HwlPicture hwlDecodeStream(std::istream& stream, const std::string& name = "<stream>");
+
+// ---------------------------------------------------------------------------------------------------
+// The stages of the decoder, for callers that want them one by one. Planes are row-major with the row
+// stride given (width for whole planes); absent planes and tables are empty spans and null pointers.
+
+// Reads the 36 header bytes of a file.
+void hwlReadHeader(const std::string& fileName, HwlHeader& header);
+
+// Reads a file's header, tables and streams and fills the coefficient planes (width * height each,
+// checked against the file's header) and the tables; the 8-bit case uses plane 1 and table 1 only.
+void hwlReadPlanes(const std::string& fileName, std::span<std::int32_t> plane1,
+                   std::span<std::int32_t> plane2, std::span<std::int32_t> plane3, HwlTable* table1,
+                   HwlTable* table2, HwlTable* table3);
+
+// Expands unpacked symbols (one per byte, 0 to 3) and values (one per byte) into a plane of
+// width * height coefficients, stopping at the end of the plane or of either stream; coefficients no
+// symbol reached are left as they were. lastLevel is not used.
+void hwlExpandPlane(std::span<std::int32_t> plane, std::span<const std::uint8_t> symbols,
+                    std::span<const std::uint8_t> values, int width, int height, int lastLevel,
+                    int valueBits);
+
+// Integer coefficients times 1 / (table entry) of their group, into a real plane.
+void hwlDequantise(std::span<const std::int32_t> integers, std::span<double> reals, int width,
+                   int height, int lastLevel, const HwlTable& table);
+void hwlDequantise3(std::span<const std::int32_t> integers1, std::span<const std::int32_t> integers2,
+                    std::span<const std::int32_t> integers3, std::span<double> reals1,
+                    std::span<double> reals2, std::span<double> reals3, int width, int height,
+                    int lastLevel, const HwlTable& table1, const HwlTable& table2,
+                    const HwlTable& table3);
+
+// Inverse transform of the w x h region of a plane with row stride W and H rows, levels 0 to L; the
+// source's coarser quadrants are rebuilt in place on the way. Source and destination may be the same.
+void hwlInverse(std::span<double> source, std::span<double> destination, int w, int h, int W, int H,
+                int L);
+// Inverse of the three planes Y, U, V and conversion to red, green and blue planes.
+void hwlInverseYuv(std::span<double> source1, std::span<double> source2, std::span<double> source3,
+                   std::span<double> red, std::span<double> green, std::span<double> blue, int w,
+                   int h, int W, int H, int L);
+
+// Stores a reconstructed grey plane as width * height bytes, or red, green and blue planes as
+// width * height blue, green, red, 0 pixels.
+void hwlStoreGrey(std::span<const double> plane, std::span<std::uint8_t> pixels, int width,
+                  int height);
+void hwlStoreBgr(std::span<const double> red, std::span<const double> green,
+                 std::span<const double> blue, std::span<std::uint8_t> pixels, int width, int height);
+
+// One sample's byte: not above 0 gives 0, not below 255 gives 255, otherwise nearest, ties to even.
+std::uint8_t hwlStoreSample(double v);
+
+}  // namespace hwl
