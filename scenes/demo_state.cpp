@@ -1,5 +1,7 @@
 #include "scenes/demo_state.h"
 
+#include <random>
+
 namespace scenes {
 
 std::int32_t demoClock = 0;
@@ -11,5 +13,38 @@ engine::ParticleSystem* particles2 = nullptr;
 engine::ParticleSystem* particles3 = nullptr;
 engine::ParticleSystem* particles4 = nullptr;
 engine::ParticleSystem* particles5 = nullptr;
+
+engine::Texture* texText1 = nullptr;
+engine::Texture* texText2 = nullptr;
+engine::Texture* texText3 = nullptr;
+engine::Texture* texFivebox1 = nullptr;
+engine::Texture* texFivebox2 = nullptr;
+engine::Texture* texFivebox3 = nullptr;
+engine::Texture* texFlare = nullptr;
+engine::Texture* texFlareBig = nullptr;
+engine::Texture* texGlare = nullptr;
+engine::Texture* texCircle1 = nullptr;
+engine::Texture* texCloud = nullptr;
+engine::Texture* texButterfly = nullptr;
+engine::Texture* texButterflyShape = nullptr;
+engine::Texture* texBackground1 = nullptr;
+engine::Texture* texBackground2 = nullptr;
+engine::Texture* texBackground3 = nullptr;
+engine::Texture* texBackground4 = nullptr;
+engine::Texture* texBackground99 = nullptr;
+
+std::array<Caption, 10> captions{};
+
+namespace {
+
+std::mt19937 generator;  // the default seed, the same on every run
+
+}  // namespace
+
+double randomUnit() { return static_cast<double>(generator()) * 0x1p-32; }
+
+std::int32_t randomInt(std::int32_t n) { return static_cast<std::int32_t>(n * randomUnit()); }
+
+void resetRandom() { generator = std::mt19937{}; }
 
 }  // namespace scenes

@@ -18,7 +18,7 @@ std::int32_t currentClock() { return 0; }
 void runFrameLoop() {
   for (;;) {
     handleOneMessage();
-    runFrame(currentClock(), presentToWindow);
+    runFrame(currentClock());
     if (!engine::windowActive || scenes::demoClock >= demoEndClock) break;
   }
 }
@@ -33,6 +33,7 @@ int runMainSequence() {
   storeDefaultSettings();
   runConfigDialog();
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);
+  presentFrame = presentToWindow;
   startDemo();
   runFrameLoop();
   stopDemo();

@@ -1,3 +1,4 @@
+#include "tests/support/flat_hwl.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,9 @@ namespace {
 using namespace std::chrono_literals;
 using namespace testsupport;
 
+// The demo runs in `dir`, with a data folder of flat pictures to load.
 ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
+  writeFlatDataSet(dir / "data");
   return ProcessOptions{dir.path(), {{"DISPLAY", x.display()}, {"SDL_AUDIODRIVER", "dummy"}}, {"WAYLAND_DISPLAY"}};
 }
 

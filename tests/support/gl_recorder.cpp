@@ -66,6 +66,11 @@ void reset() {
   nextQuadric = 1;
 }
 
+void clearCalls() {
+  recorded.clear();
+  textureUploads.clear();
+}
+
 const std::vector<Call>& calls() { return recorded; }
 const State& state() { return current; }
 const std::vector<TextureUpload>& uploads() { return textureUploads; }

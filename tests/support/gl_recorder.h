@@ -50,6 +50,8 @@ struct State {
 
 // Forget every recorded call and reset the state and name counters.
 void reset();
+// Forget the recorded calls and uploads only; state and name counters carry on.
+void clearCalls();
 
 const std::vector<Call>& calls();
 const State& state();

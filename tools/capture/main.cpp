@@ -65,7 +65,7 @@ struct CaptureState {
 };
 CaptureState state;
 
-void presentFrame() {
+void writeRequestedFrame() {
   if (!state.frame.write) return;
   capture::writePng(state.out / frameName(state.frame.clock), state.context->width(), state.context->height(),
                     state.context->readRgb());
@@ -79,12 +79,14 @@ int captureFrames(const Options& options) {
   shell::screenHeight = options.height;
   capture::OffscreenContext context(options.width, options.height);
   state = CaptureState{&context, options.out, {}, 0};
+  shell::dataDirectory = options.data;
+  shell::presentFrame = writeRequestedFrame;
   shell::startDemo();
   Progress progress;
   const std::int32_t last = frames.empty() ? 0 : frames.back().clock;
   for (const capture::PlannedFrame& frame : frames) {
     state.frame = frame;
-    shell::runFrame(frame.clock, presentFrame);
+    shell::runFrame(frame.clock);
     progress.show(frame.clock, last, state.written);
   }
   progress.show(last, last, state.written, true);

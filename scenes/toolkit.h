@@ -1,0 +1,26 @@
+#pragma once
+// Drawing procedures the scenes share. Plain immediate-mode OpenGL with no state of their own; each
+// says which OpenGL state it changes, because the scenes rely on it:
+//
+// drawBlock     a six-faced block from a bottom square to a top square; binds nothing, changes no state.
+// drawTextRow   one row (1 to 16) of a text texture in a fixed 8 x 6 view (x -4..4, y -3..3). Leaves the
+//               blend function additive (GL_SRC_ALPHA, GL_ONE), texturing off, the projection restored
+//               and the modelview matrix holding the translation by (x, y, -1).
+// drawGradient  a full-screen two-colour quad at the far end of a 640 x 480 view. Leaves blending on,
+//               the projection restored and the modelview matrix at the identity; texturing as it was.
+// drawQuad      a square of half-size h in the xy plane, texture t = 0 at its top edge.
+//
+// Coordinates and colours are doubles, handed to OpenGL as single-precision floats.
+
+#include "engine/texture.h"
+
+#include <cstdint>
+
+namespace scenes {
+
+void drawBlock(double x1, double y1, double z1, double s1, double x2, double y2, double z2, double s2);
+void drawTextRow(const engine::Texture* texture, std::int32_t row, double x, double y, double alpha);
+void drawGradient(double r1, double g1, double b1, double r2, double g2, double b2, std::int32_t vertical);
+void drawQuad(double halfSize);
+
+}  // namespace scenes

@@ -1,0 +1,118 @@
+#include "scenes/demo_state.h"
+#include "shell/demo.h"
+#include "shell/loading_screen.h"
+#include "shell/settings.h"
+#include "tests/support/flat_hwl.h"
+#include "tests/support/gl_recorder.h"
+#include "tests/support/process.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using glrec::Call;
+
+std::vector<float> barEnds;  // the bar's right end in each presented loading frame
+std::size_t deletedNames = 0;
+
+void noteBar() {
+  deletedNames += glrec::count("glDeleteTextures");
+  for (const Call& call : glrec::calls()) {
+    const bool barVertex = call.name == "glVertex3f" && call.args[1] == double(-0.5f) && call.args[2] == double(0.1f);
+    if (barVertex && call.args[0] != double(-1.6f)) barEnds.push_back(static_cast<float>(call.args[0]));
+  }
+}
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testsupport::writeFlatDataSet(dir.path());
+    shell::dataDirectory = dir.path().string();
+    shell::presentFrame = [] {
+      noteBar();
+      glrec::reset();
+    };
+    barEnds.clear();
+    deletedNames = 0;
+  }
+  void TearDown() override {
+    shell::dataDirectory = "data";
+    shell::presentFrame = [] {};
+  }
+  testsupport::TempDir dir;
+};
+
+TEST_F(Startup, LoadingScreenLeavesAdditiveBlendingOnAndDepthTestingOff) {
+  shell::screenWidth = 1024;
+  shell::screenHeight = 768;
+  glrec::reset();
+  shell::initLoadingScreen();
+  EXPECT_EQ(glrec::calls().front(), (Call{"glViewport", {0, 0, 1024, 768}}));
+  EXPECT_EQ(glrec::callsNamed("gluPerspective")[0], (Call{"gluPerspective", {45, 1024.0 / 768.0, 0.1, 100}}));
+  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
+  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
+  EXPECT_EQ(glrec::state().blendSource, static_cast<GLenum>(GL_SRC_ALPHA));
+  EXPECT_EQ(glrec::state().blendDestination, static_cast<GLenum>(GL_ONE));
+  EXPECT_EQ(glrec::callsNamed("glDepthFunc")[0], (Call{"glDepthFunc", {GL_LEQUAL}}));
+  EXPECT_EQ(glrec::count("glBegin"), 0u);  // nothing drawn yet
+  engine::doneTexture(shell::texLoading);
+  shell::texLoading = nullptr;
+  shell::storeDefaultSettings();
+}
+
+TEST_F(Startup, HalfwayTheBarEndsAtThePicturesCentre) {
+  shell::initLoadingScreen();
+  glrec::reset();
+  shell::presentFrame = [] {};
+  shell::showProgress(0.5);
+  const std::vector<Call> bar(glrec::calls().end() - 6, glrec::calls().end());
+  const std::vector<Call> expected{{"glVertex3f", {-1.6f, -0.5f, 0.1f}}, {"glVertex3f", {0, -0.5f, 0.1f}},
+                                   {"glVertex3f", {0, -0.4f, 0.1f}},     {"glVertex3f", {-1.6f, -0.4f, 0.1f}},
+                                   {"glEnd", {}}};
+  EXPECT_EQ(std::vector<Call>(bar.begin() + 1, bar.end()), expected);
+  EXPECT_EQ(glrec::callsNamed("glTranslatef")[0], (Call{"glTranslatef", {0, -0.3f, -4}}));
+  EXPECT_EQ(glrec::calls()[0], (Call{"glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}}));
+  engine::doneTexture(shell::texLoading);
+  shell::texLoading = nullptr;
+}
+
+TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMasks) {
+  glrec::reset();
+  shell::startDemo();
+  std::vector<float> expected;
+  for (double fraction : {0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}) {
+    expected.push_back(static_cast<float>(1.6L * (2.0L * fraction - 1.0L)));
+  }
+  EXPECT_EQ(barEnds, expected);
+  EXPECT_EQ(shell::texLoading, nullptr);
+  // Four masks freed, five alpha pictures uploaded again (their first name freed), the loading picture.
+  EXPECT_EQ(deletedNames + glrec::count("glDeleteTextures"), 10u);
+  for (engine::Texture* texture : {scenes::texText1, scenes::texText3, scenes::texButterflyShape,
+                                   scenes::texBackground99, scenes::texCloud}) {
+    ASSERT_NE(texture, nullptr);
+  }
+  EXPECT_EQ(scenes::texText1->image.components, 4);
+  EXPECT_EQ(scenes::texFivebox1->image.components, 3);
+  EXPECT_TRUE(scenes::texFivebox1->mipmapped);
+  EXPECT_FALSE(scenes::texCircle1->mipmapped);
+  EXPECT_TRUE(scenes::texCloud->mipmapped);
+  // Every alpha picture is opaque first, then takes its mask: for flat masks the alpha ends at 0.
+  EXPECT_EQ(scenes::texButterfly->image.pixels[3], 0);
+
+  using namespace scenes;
+  std::vector<Call> expectedFrees;
+  for (engine::Texture* texture :
+       {texCloud, texButterfly, texButterflyShape, texText1, texText2, texText3, texFivebox1, texFivebox2,
+        texFivebox3, texCircle1, texFlare, texFlareBig, texGlare, texBackground1, texBackground2, texBackground3,
+        texBackground4, texBackground99}) {
+    expectedFrees.push_back({"glDeleteTextures", {1, double(texture->glName)}});
+  }
+  glrec::clearCalls();
+  shell::stopDemo();
+  EXPECT_EQ(glrec::callsNamed("glDeleteTextures"), expectedFrees);
+  EXPECT_EQ(glrec::calls().back().name, "glLoadIdentity");  // the camera's default view comes last
+  EXPECT_EQ(scenes::particles1, nullptr);
+  EXPECT_EQ(scenes::texCloud, nullptr);
+}
+
+}  // namespace
