@@ -1,3 +1,4 @@
+#include "tests/support/mp3.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@ std::string demoBinary() { return (binaryDir() / "velmorrow").string(); }
 TEST(DemoWindow, OpensAndEndsWithEscape) {
   Xvfb x("800x600x24");
   TempDir dir;
+  writeSilentMusic(dir.path(), 5);
   Process demo({demoBinary()}, demoOptions(dir, x));
   const std::string window = x.waitForWindow("^Velmorrow$");
   ASSERT_FALSE(window.empty()) << "no demo window appeared";

@@ -88,7 +88,7 @@ void writeMp3(const std::filesystem::path& path, const Pcm& pcm, int kbps) { wri
 
 void writeSilentMusic(const std::filesystem::path& dir, double seconds) {
   std::filesystem::create_directories(dir / "data");
-  writeMp3(dir / "data" / "music.mp3", silence(seconds, 44100, 1), 32);
+  writeMp3(dir / "data" / "music.mp3", silence(seconds, 44100, 1), 64);
 }
 
 }  // namespace testsupport

@@ -23,7 +23,7 @@ Pcm sweep(double seconds, int rate = 44100, int channels = 1);
 Pcm silence(double seconds, int rate = 44100, int channels = 1);
 Pcm join(const Pcm& first, const Pcm& second);
 
-// The encoded file; kbps a standard MP3 bit rate.
+// The encoded file; kbps a standard MP3 bit rate, at least 64 (lower rates leave no room for the tag).
 std::string encodeMp3(const Pcm& pcm, int kbps = 128);
 void writeMp3(const std::filesystem::path& path, const Pcm& pcm, int kbps = 128);
 
