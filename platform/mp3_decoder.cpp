@@ -54,9 +54,9 @@ mpg123_ssize_t readMemory(void* handle, void* buffer, size_t count) {
 template <typename Memory>
 off_t seekMemory(void* handle, off_t offset, int whence) {
   auto& memory = *static_cast<Memory*>(handle);
+  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
   const auto size = static_cast<off_t>(memory.bytes.size());
   const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<off_t>(memory.position) : size;
-  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
   if (offset < -base || offset > size - base) return -1;
   memory.position = static_cast<std::size_t>(base + offset);
   return base + offset;

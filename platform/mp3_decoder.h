@@ -15,8 +15,8 @@
 //
 // Failures are SoundError codes: readSoundFile gives fileNotFound, fileBad (cannot be opened or read,
 // not a regular file), memory (larger than maxFileBytes); openMp3Decoder gives fileFormat (empty, or no
-// MPEG layer 3 audio where the stream starts) and memory (mpg123 cannot start). Not thread-safe: one
-// thread at a time per decoder.
+// MPEG layer 3 audio where the stream starts), memory (mpg123 cannot start) and invalidParam (a rate
+// mpg123 does not offer). Not thread-safe: one thread at a time per decoder.
 
 #include "platform/sound.h"
 

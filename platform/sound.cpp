@@ -182,6 +182,12 @@ void stopOutput() {
 
 void closeSoundAtExit() { closeSound(); }
 
+// A handle of this library that has not been closed (a null or closed one may be passed by mistake).
+bool isOpen(const SoundStream* stream) {
+  const auto& streams = library().streams;
+  return stream && std::any_of(streams.begin(), streams.end(), [&](const auto& open) { return open.get() == stream; });
+}
+
 int findChannel(int channel) {
   const auto& channels = library().channels;
   if (channel != freeChannel) return channels[static_cast<std::size_t>(channel)] ? -1 : channel;
@@ -269,7 +275,7 @@ int playStream(int channel, SoundStream* stream) {
   Library& lib = library();
   if (!lib.initialised) return fail(SoundError::uninitialised, -1);
   const bool channelInRange = channel == freeChannel || (channel >= 0 && channel < static_cast<int>(lib.channels.size()));
-  if (!stream || !channelInRange) return fail(SoundError::invalidParam, -1);
+  if (!isOpen(stream) || !channelInRange) return fail(SoundError::invalidParam, -1);
   {
     const std::lock_guard mixing(lib.mixLock);
     if (stream->channel >= 0 || stream->started || stream->waiting) return fail(SoundError::play, -1);
@@ -296,13 +302,12 @@ std::int32_t streamTime(SoundStream* stream) {
 
 bool closeStream(SoundStream* stream) {
   Library& lib = library();
-  const auto owned = std::find_if(lib.streams.begin(), lib.streams.end(), [&](const auto& s) { return s.get() == stream; });
-  if (!stream || owned == lib.streams.end()) return fail(SoundError::invalidParam);
+  if (!isOpen(stream)) return fail(SoundError::invalidParam);
   {
     const std::lock_guard mixing(lib.mixLock);
     if (stream->channel >= 0) lib.channels[static_cast<std::size_t>(stream->channel)] = nullptr;
   }
-  lib.streams.erase(owned);
+  std::erase_if(lib.streams, [&](const auto& open) { return open.get() == stream; });
   return true;
 }
 

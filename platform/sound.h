@@ -33,12 +33,17 @@
 //
 // Failures: calls return false, nullptr or -1 and remember a code that soundError returns until the
 // next failure. The codes are fixed (the numbers are part of the interface):
-//   busy (1) output, driver or init after initSound; uninitialised (2) stream calls before initSound;
-//   init (3) the audible output has no device; play (5) the stream was played already (a stream
-//   plays once);
-//   fileNotFound (9); fileFormat (10) not MP3 (also empty files); fileBad (11) the file cannot be
-//   read; memory (12) the file is larger than maxFileBytes; invalidParam (14) null handles, values
-//   out of range; channelAlloc (16) no free channel, or the channel asked for is busy.
+//   busy (1)           output, driver or init after initSound
+//   uninitialised (2)  stream calls before initSound
+//   init (3)           the audible output has no device
+//   play (5)           the stream was played already (a stream plays once)
+//   fileNotFound (9)
+//   fileFormat (10)    not MP3, or empty
+//   fileBad (11)       the file cannot be read (no permission, a folder, a read error)
+//   memory (12)        the file is larger than maxFileBytes
+//   invalidParam (14)  null or closed handles (streamTime, which must be cheap, checks only for
+//                      null), values out of range
+//   channelAlloc (16)  no free channel, or the channel asked for is busy
 // Garbage and truncated files never crash: they fail to open or play what they hold.
 //
 // At process exit the library closes itself (output stopped, streams freed), so a program may end

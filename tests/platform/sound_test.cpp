@@ -179,6 +179,8 @@ TEST_F(Sound, ChannelsRunOutAndCloseSoundFreesEverything) {
   platform::closeSound();
   EXPECT_FALSE(platform::closeStream(first)) << "closeSound closed it";
   ASSERT_TRUE(platform::initSound(44100, 1, 0)) << "and the library starts again";
+  EXPECT_EQ(platform::playStream(0, first), -1);
+  EXPECT_EQ(platform::soundError(), SoundError::invalidParam);
   platform::SoundStream* again = platform::openStream(file.c_str(), loopMode, 0, 0);
   EXPECT_EQ(platform::playStream(0, again), 0);
 }
