@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 namespace {
 
@@ -34,22 +33,6 @@ TEST(DemoMusic, MissingMusicEndsTheDemoWithTheSoundLibrarysReport) {
   ASSERT_EQ(report.size(), 4u);
   EXPECT_EQ(report[2], "FMOD\r");
   EXPECT_EQ(report[3], "File not found\r");
-}
-
-TEST(DemoMusic, EscapeInTheMiddleEndsTheDemoEarly) {
-  Xvfb x("800x600x24");
-  TempDir dir;
-  writeSilentMusic(dir.path(), 20);
-  Process demo({demoBinary()}, demoOptions(dir, x));
-  const std::string window = x.waitForWindow("^Velmorrow$");
-  ASSERT_FALSE(window.empty()) << "no demo window appeared";
-  std::this_thread::sleep_for(4s);
-  ASSERT_TRUE(demo.running());
-  x.sendKeys(window, {"Escape"});
-  const ProcessResult result = demo.wait(20s);
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
 }
 
 }  // namespace

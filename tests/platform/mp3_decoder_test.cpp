@@ -132,11 +132,8 @@ TEST(SoundFile, ReportsMissingUnreadableAndOutOfRange) {
   testsupport::writeFile(dir / "ten", "0123456789");
   EXPECT_EQ(platform::readSoundFile((dir / "ten").c_str(), 11, 0, bytes), SoundError::invalidParam);
   EXPECT_EQ(platform::readSoundFile((dir / "ten").c_str(), 4, 7, bytes), SoundError::invalidParam);
-  EXPECT_EQ(platform::readSoundFile(nullptr, 0, 0, bytes), SoundError::invalidParam);
   ASSERT_EQ(platform::readSoundFile((dir / "ten").c_str(), 4, 3, bytes), SoundError::none);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "456");
-  ASSERT_EQ(platform::readSoundFile((dir / "ten").c_str(), 0, 0, bytes), SoundError::none);
-  EXPECT_EQ(bytes.size(), 10u);
 }
 
 }  // namespace

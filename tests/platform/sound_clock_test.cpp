@@ -89,12 +89,4 @@ TEST(OutputClock, AStalledOutputStopsTheClockTwoBlocksAheadAndALateCallbackResta
   EXPECT_NEAR(clock.framesAt(at(60 + blockSeconds / 2)), 50 * block + block / 2, 1);
 }
 
-TEST(OutputClock, KeepsItsPrecisionOverHours) {
-  OutputClock clock(rate);
-  const std::int64_t callbacks = 3 * 3600 * rate / block;  // three hours
-  for (std::int64_t k = 0; k < callbacks; ++k) clock.onCallback(at(static_cast<double>(k * block) / rate), block);
-  const double last = static_cast<double>((callbacks - 1) * block) / rate;
-  EXPECT_NEAR(clock.framesAt(at(last + blockSeconds / 4)), static_cast<double>((callbacks - 1) * block + block / 4), 1);
-}
-
 }  // namespace
