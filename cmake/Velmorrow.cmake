@@ -22,10 +22,22 @@ function(velmorrow_test name)
   endif()
   target_compile_definitions(${name} PRIVATE
     VELMORROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(first_label "")
+  if(T_LABELS)
+    list(GET T_LABELS 0 first_label)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
-    PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+    PROPERTIES LABELS "${first_label}" TIMEOUT ${T_TIMEOUT})
+  # The discovered tests take one value per property, so several labels are set by a script that CTest
+  # runs after the discovery has defined the tests (listed in <name>_TESTS).
+  if(T_LABELS MATCHES ";")
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${script}
+      "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${T_LABELS}\")\nendforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()
 
 # velmorrow_bench(NAME SOURCES files... LIBS libs...): a Google Benchmark executable. Benchmarks compare

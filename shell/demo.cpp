@@ -118,10 +118,10 @@ void startDemo() {
   texLoading = nullptr;
 }
 
-void runFrame(std::int32_t clock) {
+void runFrame(std::int32_t (*readClock)()) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  demoClock = clock;
-  const std::size_t index = trackIndex(clock);
+  demoClock = readClock();
+  const std::size_t index = trackIndex(demoClock);
   startTrack[index]();
   renderTrack[index]();
   presentFrame();

@@ -21,9 +21,9 @@ std::string dataFile(const std::string& name);
 // loading picture is gone when it returns.
 void startDemo();
 
-// One frame at the given clock: clear, set the demo clock, the start-track and render-track procedures,
-// present, the post-track procedure.
-void runFrame(std::int32_t clock);
+// One frame: clear, set the demo clock from readClock, the start-track and render-track procedures at
+// that clock, present, the post-track procedure at the same clock.
+void runFrame(std::int32_t (*readClock)());
 
 // Frees what startDemo created, in order: particle systems, textures, camera (which restores the
 // default view).

@@ -1,5 +1,6 @@
 #include "shell/main_sequence.h"
 
+#include "engine/music.h"
 #include "engine/window.h"
 #include "scenes/demo_state.h"
 #include "shell/config_dialog.h"
@@ -12,13 +13,15 @@ namespace {
 
 void presentToWindow() { platform::swapBuffers(engine::windowState.window); }
 
-// The demo clock. Until the music runs, it stands at 0.
-std::int32_t currentClock() { return 0; }
+// The demo clock is the music position: it starts near 0 and never runs backwards, but a slow frame
+// near the end can take it past the timeline's last entry (158400). runFrame indexes the tracks
+// through trackIndex, which clamps the clock to 0..158400, while the demo clock keeps its real value.
+std::int32_t musicClock() { return engine::musicTime(); }
 
 void runFrameLoop() {
   for (;;) {
     handleOneMessage();
-    runFrame(currentClock());
+    runFrame(musicClock);
     if (!engine::windowActive || scenes::demoClock >= demoEndClock) break;
   }
 }
@@ -35,7 +38,9 @@ int runMainSequence() {
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);
   presentFrame = presentToWindow;
   startDemo();
+  engine::initMusic(dataFile("music.mp3").c_str(), musicOn);
   runFrameLoop();
+  engine::doneMusic();
   stopDemo();
   engine::doneWindow();
   platform::unregisterWindowClass();

@@ -1,44 +1,15 @@
-#include "tests/support/flat_hwl.h"
-#include "tests/support/process.h"
+#include "tests/e2e/demo_harness.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <thread>
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace testsupport;
-
-// The demo runs in `dir`, with a data folder of flat pictures to load.
-ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
-  writeFlatDataSet(dir / "data");
-  return ProcessOptions{dir.path(), {{"DISPLAY", x.display()}, {"SDL_AUDIODRIVER", "dummy"}}, {"WAYLAND_DISPLAY"}};
-}
-
-std::string demoBinary() { return (binaryDir() / "velmorrow").string(); }
-
-// Waits for the startup dialog, gives it the keyboard focus (Xvfb has no window manager to do that)
-// and types the keys into it. False if no dialog appeared.
-bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
-  const std::string dialog = x.waitForWindow("^Config$");
-  if (dialog.empty()) return false;
-  x.sendKeys(dialog, keys);
-  return true;
-}
-
-// "WIDTHxHEIGHT+X+Y" of a window, from xdotool.
-std::string geometry(const Xvfb& x, const std::string& window) {
-  std::istringstream lines(x.xdotool({"getwindowgeometry", "--shell", window}).out);
-  std::map<std::string, std::string> values;
-  for (std::string line; std::getline(lines, line);) {
-    const auto equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return values["WIDTH"] + "x" + values["HEIGHT"] + "+" + values["X"] + "+" + values["Y"];
-}
+using namespace e2e;
 
 // Runs the demo up to its window, checks the window's geometry, then ends it with Escape.
 void expectDemoWindowThenEscape(Process& demo, const Xvfb& x, const TempDir& dir, const std::string& expected) {
@@ -57,6 +28,7 @@ void expectDemoWindowThenEscape(Process& demo, const Xvfb& x, const TempDir& dir
 TEST(DemoWindow, ReturnInTheDialogStartsTheDefaultsFullscreenAndEscapeEnds) {
   Xvfb x("800x600x24");
   TempDir dir;
+  prepareDemoFolder(dir);
   Process demo({demoBinary()}, demoOptions(dir, x));
   ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
   expectDemoWindowThenEscape(demo, x, dir, "800x600+0+0");
@@ -65,6 +37,7 @@ TEST(DemoWindow, ReturnInTheDialogStartsTheDefaultsFullscreenAndEscapeEnds) {
 TEST(DemoWindow, MissingFullscreenModeIsReportedInErrorTxt) {
   Xvfb x("1024x768x24");  // offers 1024 x 768 only; the demo asks for 800 x 600
   TempDir dir;
+  prepareDemoFolder(dir);
   Process demo({demoBinary()}, demoOptions(dir, x));
   ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
   const ProcessResult result = demo.wait(30s);
@@ -77,6 +50,7 @@ TEST(DemoWindow, MissingFullscreenModeIsReportedInErrorTxt) {
 TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
   Xvfb x("1024x768x24");  // no 800 x 600 mode: only a window can succeed
   TempDir dir;
+  prepareDemoFolder(dir);
   Process demo({demoBinary()}, demoOptions(dir, x));
   // Tab order: Go!, Cancel, the resolution list, Fullscreen.
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Tab", "space", "Return"}));
@@ -91,6 +65,7 @@ TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
 TEST(StartupDialog, ResolutionChosenInTheListIsTheFullscreenMode) {
   Xvfb x("1024x768x24");
   TempDir dir;
+  prepareDemoFolder(dir);
   Process demo({demoBinary()}, demoOptions(dir, x));
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Down", "Return"}));
   expectDemoWindowThenEscape(demo, x, dir, "1024x768+0+0");
@@ -99,6 +74,7 @@ TEST(StartupDialog, ResolutionChosenInTheListIsTheFullscreenMode) {
 TEST(StartupDialog, EscapeEndsTheProcessWithZeroBeforeAnyWindow) {
   Xvfb x("800x600x24");
   TempDir dir;
+  prepareDemoFolder(dir);
   Process demo({demoBinary()}, demoOptions(dir, x));
   ASSERT_TRUE(answerConfigDialog(x, {"Escape"}));
   const ProcessResult result = demo.wait(20s);

@@ -24,6 +24,7 @@ void note(const char* what) {
 class Frame : public ::testing::Test {
  protected:
   void SetUp() override {
+    scenes::demoClock = 0;
     shell::fillTimeline();
     steps.clear();
     glrec::reset();
@@ -38,17 +39,20 @@ class Frame : public ::testing::Test {
 
 TEST_F(Frame, ClearsThenRunsStartRenderPresentPostAtOneClock) {
   shell::presentFrame = [] { note("present"); };
-  shell::runFrame(7);
-  EXPECT_EQ(steps, (std::vector<std::string>{"start@7+cleared", "render@7", "present@7", "post@7"}));
+  shell::runFrame([] {
+    note("clock");
+    return std::int32_t{7};
+  });
+  EXPECT_EQ(steps, (std::vector<std::string>{"clock@0+cleared", "start@7", "render@7", "present@7", "post@7"}));
   EXPECT_EQ(scenes::demoClock, 7);
 }
 
 TEST_F(Frame, ClockBeyondTheTracksUsesTheLastEntryButKeepsItsValue) {
   shell::presentFrame = [] {};
-  shell::runFrame(170000);
+  shell::runFrame([] { return std::int32_t{170000}; });
   EXPECT_EQ(steps, (std::vector<std::string>{"start@170000+cleared", "render@170000", "post@170000"}));
   steps.clear();
-  shell::runFrame(-20);
+  shell::runFrame([] { return std::int32_t{-20}; });
   EXPECT_EQ(steps, (std::vector<std::string>{"start@-20+cleared", "render@-20", "post@-20"}));
 }
 

@@ -86,7 +86,7 @@ int captureFrames(const Options& options) {
   const std::int32_t last = frames.empty() ? 0 : frames.back().clock;
   for (const capture::PlannedFrame& frame : frames) {
     state.frame = frame;
-    shell::runFrame(frame.clock);
+    shell::runFrame([] { return state.frame.clock; });
     progress.show(frame.clock, last, state.written);
   }
   progress.show(last, last, state.written, true);

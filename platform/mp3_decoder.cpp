@@ -1,0 +1,158 @@
+#include "platform/mp3_decoder.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t bytesPerFrame = 2 * sizeof(std::int16_t);
+constexpr int maxIdleReads = 4;  // reads in a row that give nothing before a pass counts as ended
+
+struct FileDescriptor {
+  int fd;
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+SoundError openError(int error) {
+  return error == ENOENT || error == ENOTDIR ? SoundError::fileNotFound : SoundError::fileBad;
+}
+
+bool readFully(int fd, std::int64_t offset, std::vector<unsigned char>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset) + done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;  // the file shrank since it was measured: keep what is there
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+// mpg123 reads the file from memory through these.
+template <typename Memory>
+mpg123_ssize_t readMemory(void* handle, void* buffer, size_t count) {
+  auto& memory = *static_cast<Memory*>(handle);
+  const std::size_t n = std::min(count, memory.bytes.size() - memory.position);
+  std::memcpy(buffer, memory.bytes.data() + memory.position, n);
+  memory.position += n;
+  return static_cast<mpg123_ssize_t>(n);
+}
+
+template <typename Memory>
+off_t seekMemory(void* handle, off_t offset, int whence) {
+  auto& memory = *static_cast<Memory*>(handle);
+  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
+  const auto size = static_cast<off_t>(memory.bytes.size());
+  const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<off_t>(memory.position) : size;
+  if (offset < -base || offset > size - base) return -1;
+  memory.position = static_cast<std::size_t>(base + offset);
+  return base + offset;
+}
+
+void initialiseMpg123Once() {
+  static std::once_flag once;
+  std::call_once(once, [] { mpg123_init(); });
+}
+
+}  // namespace
+
+SoundError readSoundFile(const char* fileName, std::int64_t offset, std::int64_t length,
+                         std::vector<unsigned char>& bytes) {
+  if (!fileName || offset < 0 || length < 0) return SoundError::invalidParam;
+  const FileDescriptor file{::open(fileName, O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) return openError(errno);
+  struct stat info {};
+  if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return SoundError::fileBad;
+  const std::int64_t size = info.st_size;
+  if (offset > size || length > size - offset) return SoundError::invalidParam;
+  const std::int64_t take = length > 0 ? length : size - offset;
+  if (take > maxFileBytes) return SoundError::memory;
+  bytes.assign(static_cast<std::size_t>(take), 0);
+  return readFully(file.fd, offset, bytes) ? SoundError::none : SoundError::fileBad;
+}
+
+Mp3Decoder::~Mp3Decoder() {
+  if (!handle_) return;
+  mpg123_close(handle_);
+  mpg123_delete(handle_);
+}
+
+std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error) {
+  initialiseMpg123Once();
+  std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
+  decoder->memory_.bytes = std::move(bytes);
+  decoder->loop_ = loop;
+  error = SoundError::fileFormat;
+  if (decoder->memory_.bytes.empty()) return nullptr;
+  int status = MPG123_OK;
+  mpg123_handle* handle = decoder->handle_ = mpg123_new(nullptr, &status);
+  if (!handle) {
+    error = SoundError::memory;
+    return nullptr;
+  }
+  // Only 16-bit signed stereo at the output's rate: mpg123 doubles mono and resamples other rates.
+  if (mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0) != MPG123_OK ||
+      mpg123_format_none(handle) != MPG123_OK ||
+      mpg123_format(handle, rate, MPG123_STEREO, MPG123_ENC_SIGNED_16) != MPG123_OK) {
+    error = SoundError::invalidParam;
+    return nullptr;
+  }
+  using Memory = Mp3Decoder::Memory;
+  if (mpg123_replace_reader_handle(handle, readMemory<Memory>, seekMemory<Memory>, nullptr) != MPG123_OK ||
+      mpg123_open_handle(handle, &decoder->memory_) != MPG123_OK) {
+    return nullptr;
+  }
+  long foundRate = 0;
+  int channels = 0;
+  int encoding = 0;
+  mpg123_frameinfo info{};
+  if (mpg123_getformat(handle, &foundRate, &channels, &encoding) != MPG123_OK ||
+      mpg123_info(handle, &info) != MPG123_OK || info.layer != 3) {
+    return nullptr;
+  }
+  error = SoundError::none;
+  return decoder;
+}
+
+std::size_t Mp3Decoder::read(std::int16_t* stereo, std::size_t frames) {
+  std::size_t done = 0;
+  int idleReads = 0;
+  while (done < frames && !ended_) {
+    std::size_t bytes = 0;
+    const int status = mpg123_read(handle_, stereo + 2 * done, (frames - done) * bytesPerFrame, &bytes);
+    done += bytes / bytesPerFrame;
+    passFrames_ += bytes / bytesPerFrame;
+    idleReads = bytes > 0 ? 0 : idleReads + 1;
+    const bool going = status == MPG123_OK || status == MPG123_NEW_FORMAT;
+    if (!going || idleReads > maxIdleReads) endPass();
+  }
+  return done;
+}
+
+// The end of the file, or an error inside it: start again at the first sample, or stop. The file is
+// opened afresh rather than sought to its start, so that every pass decodes from the same state and
+// gives the same samples.
+void Mp3Decoder::endPass() {
+  mpg123_close(handle_);
+  memory_.position = 0;
+  if (!loop_ || passFrames_ == 0 || mpg123_open_handle(handle_, &memory_) != MPG123_OK) {
+    ended_ = true;
+    return;
+  }
+  passFrames_ = 0;
+}
+
+}  // namespace platform

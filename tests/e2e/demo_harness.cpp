@@ -1,0 +1,48 @@
+#include "tests/e2e/demo_harness.h"
+
+#include "tests/support/flat_hwl.h"
+#include "tests/support/mp3.h"
+
+#include <map>
+#include <sstream>
+
+namespace e2e {
+
+using namespace testsupport;
+
+void prepareDemoFolder(const TempDir& dir, double musicSeconds) {
+  writeFlatDataSet(dir / "data");
+  if (musicSeconds > 0) writeSilentMusic(dir.path(), musicSeconds);
+}
+
+ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
+  return ProcessOptions{dir.path(), {{"DISPLAY", x.display()}, {"SDL_AUDIODRIVER", "dummy"}}, {"WAYLAND_DISPLAY"}};
+}
+
+std::string demoBinary() { return (binaryDir() / "velmorrow").string(); }
+
+bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
+  const std::string dialog = x.waitForWindow("^Config$");
+  if (dialog.empty()) return false;
+  x.sendKeys(dialog, keys);
+  return true;
+}
+
+std::string geometry(const Xvfb& x, const std::string& window) {
+  std::istringstream text(x.xdotool({"getwindowgeometry", "--shell", window}).out);
+  std::map<std::string, std::string> values;
+  for (std::string line; std::getline(text, line);) {
+    const auto equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values["WIDTH"] + "x" + values["HEIGHT"] + "+" + values["X"] + "+" + values["Y"];
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) result.push_back(line);
+  return result;
+}
+
+}  // namespace e2e
