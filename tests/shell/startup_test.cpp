@@ -1,3 +1,4 @@
+#include "hwl/encoder.h"
 #include "scenes/demo_state.h"
 #include "shell/demo.h"
 #include "shell/loading_screen.h"
@@ -113,6 +114,42 @@ TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMask
   EXPECT_EQ(glrec::calls().back().name, "glLoadIdentity");  // the camera's default view comes last
   EXPECT_EQ(scenes::particles1, nullptr);
   EXPECT_EQ(scenes::texCloud, nullptr);
+}
+
+// A picture whose every sample is `value` (grey), or a colour ramp.
+void writePicture(const std::filesystem::path& path, int channels, int value) {
+  hwl::HwlImage image{8, 8, channels, std::vector<std::uint8_t>(8 * 8 * channels)};
+  for (std::size_t i = 0; i < image.samples.size(); ++i) {
+    image.samples[i] = static_cast<std::uint8_t>(value >= 0 ? value : 20 * (i % 12));
+  }
+  const auto bytes = hwl::hwlEncode(image, {});
+  testsupport::writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(Startup, TextTexturesShareTheirColourAndTakeAlphaFromTheirOwnMasks) {
+  writePicture(dir / "text0.hwl", 3, -1);
+  writePicture(dir / "text1.hwl", 1, 40);
+  writePicture(dir / "text2.hwl", 1, 120);
+  writePicture(dir / "text3.hwl", 1, 240);
+  writePicture(dir / "butterfly_shape.hwl", 3, -1);
+  shell::startDemo();
+  using scenes::texText1, scenes::texText2, scenes::texText3;
+  const auto& p1 = texText1->image.pixels;
+  const auto& p2 = texText2->image.pixels;
+  const auto& p3 = texText3->image.pixels;
+  ASSERT_EQ(p1.size(), 8u * 8u * 4u);
+  for (std::size_t i = 0; i < p1.size(); i += 4) {
+    for (std::size_t c = 0; c < 3; ++c) {
+      EXPECT_EQ(p1[i + c], p2[i + c]);
+      EXPECT_EQ(p1[i + c], p3[i + c]);
+    }
+    EXPECT_NEAR(p1[i + 3], 40, 1);
+    EXPECT_NEAR(p2[i + 3], 120, 1);
+    EXPECT_NEAR(p3[i + 3], 240, 1);
+  }
+  const auto& shape = scenes::texButterflyShape->image.pixels;
+  for (std::size_t i = 0; i < shape.size(); i += 4) EXPECT_EQ(shape[i + 3], shape[i]) << i;
+  shell::stopDemo();
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+#include "tests/support/flat_hwl.h"
+#include "tests/support/process.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace testsupport;
+
+std::string captureBinary() { return (binaryDir() / "velmorrow-capture").string(); }
+
+TEST(Capture, WritesTheRequestedFramesAtTheRequestedSize) {
+  TempDir dir;
+  writeFlatDataSet(dir / "data");
+  const ProcessResult result = run({captureBinary(), "--data", (dir / "data").string(), "--size", "320x240", "--at",
+                                    "1000,250", "--out", (dir / "frames").string()},
+                                   {}, 60s);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  for (const char* name : {"frame_000250.png", "frame_001000.png"}) {
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(stbi_info((dir / "frames" / name).c_str(), &width, &height, &channels)) << name;
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+  }
+  EXPECT_NE(result.err.find("2 frames written"), std::string::npos) << result.err;
+}
+
+TEST(Capture, BadOptionsAndMissingDataEndWithOneClearLine) {
+  TempDir dir;
+  const ProcessResult badSize = run({captureBinary(), "--size", "800by600"}, {}, 20s);
+  EXPECT_EQ(badSize.exitCode, 1);
+  EXPECT_NE(badSize.err.find("--size"), std::string::npos) << badSize.err;
+  const ProcessResult noData =
+      run({captureBinary(), "--data", (dir / "nothing").string(), "--at", "0", "--out", dir.path().string()}, {}, 20s);
+  EXPECT_NE(noData.exitCode, 0);
+  EXPECT_NE(noData.err.find("loading.hwl"), std::string::npos) << noData.err;
+}
+
+}  // namespace
