@@ -17,4 +17,9 @@ bool fastDecoderAvailable();
 // overflow or lose precision); the caller then decodes by stages.
 bool fastDecode(const HwlContents& contents, std::uint8_t* pixels);
 
+// The whole inverse transform of plane p (0-based) the vectorised way, every level exact: the
+// reconstructed plane the stage pipeline's hwlInverse gives, bit for bit. For tests; the machine
+// must have the vectorised path and the picture's factors must be in its range.
+std::vector<double> fastInversePlane(const HwlContents& contents, int p);
+
 }  // namespace hwl::detail
