@@ -42,13 +42,13 @@ namespace {
 
 constexpr int padding = 16;  // zero doubles on both sides of every row buffer
 
-// A block of 64-byte aligned doubles, zeroed.
+// A block of 64-byte aligned doubles, zeroed unless the caller writes every one before reading.
 class Doubles {
  public:
-  explicit Doubles(std::size_t count)
+  explicit Doubles(std::size_t count, bool zeroed = true)
       : data_(static_cast<double*>(std::aligned_alloc(64, roundUp(count) * sizeof(double)))) {
     if (!data_) throw std::bad_alloc();
-    std::memset(data_.get(), 0, roundUp(count) * sizeof(double));
+    if (zeroed) std::memset(data_.get(), 0, roundUp(count) * sizeof(double));
   }
   double* get() const { return data_.get(); }
 
@@ -60,24 +60,28 @@ class Doubles {
   std::unique_ptr<double, Free> data_;
 };
 
-// What a symbol byte without a run means: four coefficients, each zero or plus or minus one of the
-// next values (the value's bit offset within the next 4k bits), and how many values it takes.
-struct SymbolByte {
-  std::uint8_t shift[4];  // bit offset of the position's value
-  std::int16_t negate[4]; // -1 for symbol 3
-  std::int16_t keep[4];   // -1 for symbols 2 and 3, 0 for symbol 0
+// What the next four symbols mean up to the first run symbol among them: `lead` symbols, each giving
+// a zero or plus or minus one of the next values (at the bit offset `shift` from the first), taking
+// `values` values in all.
+struct SymbolQuad {
+  std::uint8_t shift[4];
+  std::int16_t negate[4];  // -1 for symbol 3
+  std::int16_t keep[4];    // -1 for symbols 2 and 3 among the lead, 0 otherwise
+  std::uint8_t lead;
   std::uint8_t values;
-  bool hasRun;
 };
 
-std::array<SymbolByte, 256> symbolBytes(unsigned k) {
-  std::array<SymbolByte, 256> table{};
+std::array<SymbolQuad, 256> symbolQuads(unsigned k) {
+  std::array<SymbolQuad, 256> table{};
   for (unsigned b = 0; b < 256; ++b) {
-    SymbolByte& e = table[b];
+    SymbolQuad& e = table[b];
+    bool running = true;
     for (int i = 0; i < 4; ++i) {
       const unsigned symbol = b >> (2 * i) & 3;
-      e.hasRun |= symbol == 1;
+      running = running && symbol != 1;
       e.shift[i] = static_cast<std::uint8_t>(e.values * k);
+      if (!running) continue;
+      ++e.lead;
       e.negate[i] = symbol == 3 ? -1 : 0;
       e.keep[i] = symbol >= 2 ? -1 : 0;
       e.values += symbol >= 2;
@@ -87,7 +91,8 @@ std::array<SymbolByte, 256> symbolBytes(unsigned k) {
 }
 
 // One plane's integer coefficients (16-bit: a decoded coefficient is at most 255 in magnitude) into
-// a zeroed plane. Whole symbol bytes without runs go through the table; the rest symbol by symbol.
+// a zeroed plane with at least 4 spare entries behind it. Symbols go four at a time through the table
+// up to the next run; runs, and the ends of the streams, one at a time.
 void expandPacked(const PackedPlane& plane, std::int16_t* out, std::size_t total) {
   const std::uint8_t* symbols = plane.symbols.data();
   const std::uint8_t* values = plane.values.data();
@@ -95,43 +100,41 @@ void expandPacked(const PackedPlane& plane, std::int16_t* out, std::size_t total
   const std::uint64_t valueCount = plane.availableValues();
   const unsigned k = static_cast<unsigned>(plane.valueBits);
   const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
-  const std::array<SymbolByte, 256> table = symbolBytes(k);
-  auto valueBits = [&](std::uint64_t t) {
-    const std::uint64_t bit = t * k;
+  const std::array<SymbolQuad, 256> table = symbolQuads(k);
+  auto bitsFrom = [](const std::uint8_t* bytes, std::uint64_t bit) {
     std::uint64_t word;
-    std::memcpy(&word, values + (bit >> 3), 8);  // the stream buffer is padded behind
+    std::memcpy(&word, bytes + (bit >> 3), 8);  // the stream buffers are padded behind
     return word >> (bit & 7);
   };
   std::size_t o = 0;
   std::size_t s = 0;
   std::uint64_t t = 0;
   while (o < total && s < symbolCount) {
-    if ((s & 3) == 0 && s + 4 <= symbolCount && o + 4 <= total) {
-      const SymbolByte& e = table[symbols[s >> 2]];
-      if (!e.hasRun && t + e.values <= valueCount) {
-        const std::uint64_t word = valueBits(t);
-        for (int i = 0; i < 4; ++i) {
-          const auto v = static_cast<std::int16_t>((word >> e.shift[i]) & mask);
-          out[o + i] = static_cast<std::int16_t>(((v ^ e.negate[i]) - e.negate[i]) & e.keep[i]);
-        }
-        o += 4;
-        s += 4;
-        t += e.values;
-        continue;
+    const std::uint64_t window = bitsFrom(symbols, 2 * std::uint64_t{s});
+    const SymbolQuad& e = table[window & 0xFF];
+    if (e.lead > 0 && s + e.lead <= symbolCount && o + e.lead <= total && t + e.values <= valueCount) {
+      const std::uint64_t word = bitsFrom(values, t * k);
+      for (int i = 0; i < 4; ++i) {
+        const auto v = static_cast<std::int16_t>((word >> e.shift[i]) & mask);
+        out[o + i] = static_cast<std::int16_t>(((v ^ e.negate[i]) - e.negate[i]) & e.keep[i]);
       }
+      o += e.lead;
+      s += e.lead;
+      t += e.values;
+      continue;
     }
-    const unsigned symbol = (symbols[s >> 2] >> ((s & 3) * 2)) & 3;
+    const auto symbol = static_cast<unsigned>(window & 3);
     if (symbol == 0) {
       ++o;
       ++s;
       continue;
     }
     if (t >= valueCount) break;
-    const auto v = static_cast<int>(valueBits(t) & mask);
+    const auto v = static_cast<int>(bitsFrom(values, t * k) & mask);
     ++t;
     if (symbol == 1) {
       if (s + 1 >= symbolCount) break;
-      const unsigned extension = (symbols[(s + 1) >> 2] >> (((s + 1) & 3) * 2)) & 3;
+      const auto extension = static_cast<unsigned>(window >> 2 & 3);
       o += static_cast<std::size_t>(v) + (std::size_t{extension} << k) + 1;
       s += 2;
       continue;
@@ -650,7 +653,7 @@ HWL_TARGET void coarseLevels(const Constants& k, Plane& plane, const HwlHeader& 
     v.detailFactor = plane.factors[level];
     v.coarse = previous ? previous->get() : nullptr;
     v.approximationFactor = plane.factors[L + 1];
-    auto out = std::make_unique<Doubles>(static_cast<std::size_t>(v.w) * v.h);
+    auto out = std::make_unique<Doubles>(static_cast<std::size_t>(v.w) * v.h, false);
     inverseLevel(k, v, out->get());
     previous = std::move(out);
   }

@@ -9,7 +9,8 @@
 
 namespace hwl::detail {
 
-// True when the processor runs the vectorised decoder.
+// True when the processor runs the vectorised decoder (and the environment variable HWL_PORTABLE,
+// which forces the stage pipeline for comparisons, is not set).
 bool fastDecoderAvailable();
 
 // Decodes into pixels and returns true, or returns false without writing when the picture is outside
