@@ -6,11 +6,13 @@
 #include <fstream>
 #include <string>
 
+struct Seed { int w, h, bits, L, k; };
+
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::mt19937 random(1);
   int index = 0;
-  for (const auto& [w, h, bits, L, k] : std::vector<std::tuple<int, int, int, int, int>>{
+  for (const auto& [w, h, bits, L, k] : std::vector<Seed>{
            {8, 8, 8, 0, 8}, {16, 8, 24, 1, 5}, {13, 7, 24, 2, 3}, {32, 32, 8, 3, 1}, {4, 4, 24, 0, 8}}) {
     testhwl::FileSpec spec{w, h, bits, L, {}, "HWL"};
     for (int p = 0; p < (bits == 24 ? 3 : 1); ++p) {

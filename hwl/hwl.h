@@ -40,7 +40,8 @@
 //   where v is the next unread value of the plane's value stream.
 // Value stream: M values of k bits each. k = 8: one byte per value, M bytes. k < 8: packed least
 //   significant bit first, value j starting at bit j * k of the stream, ceil(M * k / 8) bytes, with
-//   M * k taken as an unsigned 32-bit product (it wraps, as the files were always read that way).
+//   M * k taken as an unsigned 32-bit product (wrapping around; the next stream starts where that
+//   size says, and values past the stream's end are not there).
 //
 // Coefficient plane: width x height values, row-major, element (x, y) at y * width + x; the symbols
 // describe the elements in that order. Level l works on the top-left (width >> l) x (height >> l)

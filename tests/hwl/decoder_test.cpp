@@ -1,5 +1,7 @@
 #include "hwl/arithmetic.h"
 #include "hwl/decode_paths.h"
+#include "hwl/encoder.h"
+#include "hwl/fast_decoder.h"
 #include "hwl/hwl.h"
 #include "tests/hwl/file_builder.h"
 #include "tests/hwl/oracle.h"
@@ -13,6 +15,10 @@
 #include <sstream>
 
 namespace {
+
+struct Size3 {
+  int a, b, c;
+};
 
 using hwl::HwlError;
 using testhwl::buildFile;
@@ -244,6 +250,91 @@ TEST(HwlDecode, MatchesTheOracleOnGeneratedFiles) {
   }
 }
 
+// Where the machine has the vectorised path, it must take these files and give the oracle's bytes.
+void expectFastPathMatches(const std::vector<std::uint8_t>& file, const std::string& label) {
+  if (!hwl::detail::fastDecoderAvailable()) return;
+  hwl::detail::MemorySource source(file, "file");
+  const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
+  std::vector<std::uint8_t> pixels(hwl::pixelBufferSize(contents.header), 0xAB);
+  ASSERT_TRUE(hwl::detail::fastDecode(contents, pixels.data())) << label;
+  EXPECT_TRUE(pixels == oracle::decode(file).pixels) << label;
+}
+
+TEST(HwlDecode, FastPathMatchesTheOracle) {
+  for (const Generated& g : generatedFiles()) expectFastPathMatches(g.file, g.label);
+  // Encoded pictures: smooth shapes, edges and noise, many settings; colour and grey, odd sizes.
+  std::mt19937 random(77);
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int i = 0; i < 60; ++i) {
+    const int w = 8 + static_cast<int>(unit(random) * 90), h = 8 + static_cast<int>(unit(random) * 70);
+    const int channels = i % 3 == 0 ? 1 : 3;
+    hwl::HwlImage image{w, h, channels, {}};
+    const double fx = 0.02 + unit(random) * 0.3, fy = 0.02 + unit(random) * 0.3, noise = unit(random) * 40;
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        for (int c = 0; c < channels; ++c) {
+          const double v = 128 + 100 * std::sin(x * fx + c) * std::cos(y * fy - c) +
+                           (x * 3 > w * (c + 1) ? 50 : -20) + noise * (unit(random) - 0.5);
+          image.samples.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+        }
+      }
+    }
+    hwl::HwlEncodeOptions options;
+    options.levels = static_cast<int>(unit(random) * 6);
+    const int k = 1 + static_cast<int>(unit(random) * 8);
+    options.valueBits = {k, std::max(1, k - i % 3), std::max(1, k - 1)};
+    options.threshold = unit(random) < 0.3 ? 0 : unit(random) * 20;
+    const auto file = hwl::hwlEncode(image, options);
+    expectFastPathMatches(file, "picture " + std::to_string(i));
+  }
+}
+
+// Every reconstructed sample of the vectorised inverse equals the stage pipeline's, as a number
+// (zeros may differ in sign, which no later step can see).
+TEST(HwlDecode, FastInverseGivesTheExtendedDoubles) {
+  if (!hwl::detail::fastDecoderAvailable()) GTEST_SKIP() << "no vectorised path on this machine";
+  std::mt19937 random(31);
+  std::vector<std::vector<std::uint8_t>> files;
+  for (const Generated& g : generatedFiles()) files.push_back(g.file);
+  // Dense planes of mixed signs: plain pairs everywhere, smoothing between opposite signs.
+  for (int i = 0; i < 12; ++i) {
+    const int w = 40 + 8 * i, h = 72 - 4 * i, L = i % 5, k = 1 + i % 8;
+    FileSpec spec{w, h, 8, L, {}, "HWL"};
+    std::uniform_int_distribution<int> any(-(1 << k) + 1, (1 << k) - 1);
+    std::vector<int> c(static_cast<std::size_t>(w) * h);
+    for (int& v : c) v = random() % 3 == 0 ? 0 : any(random);
+    PlaneStreams plane;
+    plane.valueBits = k;
+    plane.table = testhwl::plausibleTable(L, k, random);
+    testhwl::codeCoefficients(c, k, plane.symbols, plane.values);
+    spec.planes.push_back(plane);
+    files.push_back(buildFile(spec));
+  }
+  std::size_t samples = 0;
+  for (const auto& file : files) {
+    hwl::detail::MemorySource source(file, "file");
+    const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
+    const hwl::HwlHeader& h = contents.header;
+    const std::size_t n = std::size_t{h.width} * h.height;
+    for (int p = 0; p < contents.planeCount; ++p) {
+      std::vector<std::int32_t> integers(n, 0);
+      hwl::hwlExpandPlane(integers, hwl::detail::unpackSymbols(contents.planes[p]),
+                          hwl::detail::unpackValues(contents.planes[p]), h.width, h.height, h.lastLevel,
+                          contents.planes[p].valueBits);
+      std::vector<double> reals(n), expected(n);
+      hwl::hwlDequantise(integers, reals, h.width, h.height, h.lastLevel, contents.tables[p]);
+      hwl::hwlInverse(reals, expected, h.width, h.height, h.width, h.height, h.lastLevel);
+      const std::vector<double> fast = hwl::detail::fastInversePlane(contents, p);
+      for (std::size_t i = 0; i < n; ++i) {
+        ASSERT_EQ(fast[i], expected[i]) << h.width << "x" << h.height << " L " << int{h.lastLevel}
+                                        << " plane " << p << " sample " << i;
+      }
+      samples += n;
+    }
+  }
+  EXPECT_GT(samples, 200000u);
+}
+
 TEST(HwlDecode, FileStreamAndMemoryAgree) {
   std::mt19937 random(7);
   FileSpec spec{32, 16, 24, 2, {}, "HWL"};
@@ -349,7 +440,7 @@ TEST(HwlDecode, BadFilesThrowNamingTheFileAndTheProblem) {
 
 TEST(HwlDecode, UnevenSizesAndSurplusLevelsDecodeDeterministically) {
   std::mt19937 random(11);
-  for (const auto& [w, h, L] : std::vector<std::tuple<int, int, int>>{
+  for (const auto& [w, h, L] : std::vector<Size3>{
            {1, 1, 0}, {1, 9, 2}, {7, 1, 3}, {5, 5, 5}, {33, 17, 4}, {2, 2, 16}}) {
     FileSpec spec{w, h, 24, L, {}, "HWL"};
     for (int p = 0; p < 3; ++p) spec.planes.push_back(testhwl::pictureLikePlane(w, h, L, 7, random));

@@ -12,6 +12,10 @@
 
 namespace {
 
+struct Size3 {
+  int a, b, c;
+};
+
 using hwl::HwlError;
 using hwl::HwlTable;
 using ::testing::HasSubstr;
@@ -153,7 +157,7 @@ TEST(HwlWrite, FileStreamAndMemoryGiveTheSameBytesEveryTime) {
 TEST(HwlForward, InverseUndoesItWhereNoDetailIsZero) {
   std::mt19937 random(21);
   std::uniform_real_distribution<double> noise(0, 255);
-  for (const auto& [w, h, L] : std::vector<std::tuple<int, int, int>>{
+  for (const auto& [w, h, L] : std::vector<Size3>{
            {16, 16, 3}, {24, 10, 1}, {13, 11, 2}, {7, 9, 4}, {1, 5, 0}}) {
     std::vector<double> plane(static_cast<std::size_t>(w) * h);
     for (double& v : plane) v = noise(random);
@@ -187,7 +191,7 @@ hwl::HwlImage testPicture(int w, int h, int channels) {
 
 TEST(HwlEncode, PicturesRoundTripAndEncodeDeterministically) {
   for (const auto& [w, h, channels] :
-       std::vector<std::tuple<int, int, int>>{{64, 48, 3}, {64, 64, 1}, {37, 29, 3}}) {
+       std::vector<Size3>{{64, 48, 3}, {64, 64, 1}, {37, 29, 3}}) {
     const hwl::HwlImage image = testPicture(w, h, channels);
     const auto file = hwl::hwlEncode(image, {});
     EXPECT_EQ(hwl::hwlEncode(image, {}), file);
