@@ -36,6 +36,12 @@ double noteFrequency(double note) { return 440.0 * std::exp2((note - 69.0) / 12.
 
 double dbToGain(double db) { return db <= -90.0 ? 0.0 : std::pow(10.0, db / 20.0); }
 
+Oscillator::Oscillator(Wave wave, double phase, std::uint32_t seed)
+    : wave_(wave), phase_(phase - std::floor(phase)), noise_(seed) {
+  // The triangle is integrated from the square, so it starts from the value it has at this phase.
+  triangle_ = static_cast<float>(phase_ < 0.5 ? -1.0 + 4.0 * phase_ : 3.0 - 4.0 * phase_);
+}
+
 void Oscillator::setFrequency(double hz) {
   increment_ = std::clamp(hz / sampleRate, 0.0, 0.45);
 }

@@ -47,7 +47,7 @@ class Noise {
 class Oscillator {
  public:
   Oscillator() = default;
-  Oscillator(Wave wave, double phase, std::uint32_t seed) : wave_(wave), phase_(phase), noise_(seed) {}
+  Oscillator(Wave wave, double phase, std::uint32_t seed);
   void setFrequency(double hz);
   // The next sample; phaseOffset (in cycles) shifts this sample only, for phase modulation.
   float next(double phaseOffset = 0.0);

@@ -93,7 +93,10 @@ class Parser {
       if (end == std::string_view::npos) end = text_.size();
       ++line_;
       words_ = splitLine(text_.substr(start, end - start));
-      if (!words_.empty()) statement();
+      if (!words_.empty()) {
+        lastLine_ = line_;
+        statement();
+      }
       start = end + 1;
     }
     if (block_ != Block::none) fail("the " + blockName_ + " block has no `end`", blockLine_);
@@ -584,7 +587,7 @@ class Parser {
   }
 
   void finish() {
-    if (score_.sections.empty()) fail("the score has no section", line_);
+    if (score_.sections.empty()) fail("the score has no section", lastLine_);
     if (score_.sections.back().toMs > score_.lengthMs) {
       fail("the last section ends after the length of the music", score_.sections.back().line);
     }
@@ -593,6 +596,7 @@ class Parser {
   std::string_view text_;
   Score score_;
   int line_ = 0;
+  int lastLine_ = 0;  // the last line with a statement
   std::vector<std::string> words_;
   Block block_ = Block::none;
   std::string blockName_;
