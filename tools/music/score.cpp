@@ -182,7 +182,7 @@ class Parser {
       score_.stepsPerBeat = integer(2, 1, 16);
     } else if (keyword == "length") {
       expectCount(2);
-      score_.lengthMs = number(1, 1.0, 3'600'000.0);
+      score_.lengthMs = number(1, 1.0, 1'200'000.0);  // at most 20 minutes
     } else if (keyword == "seed") {
       expectCount(2);
       score_.seed = static_cast<std::uint32_t>(number(1, 0.0, 4294967295.0));
