@@ -16,6 +16,7 @@
 #include <stb_image.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -127,7 +128,7 @@ hwl::HwlSearchResult bestWithin(const hwl::HwlImage& image, std::size_t limit) {
   best.psnr = -1;
   const int L = hwl::hwlDefaultLevel(image.width, image.height);
   for (int k = 8; k >= 2; --k) {
-    for (int fewer = 0; fewer <= (image.channels == 3 ? 2 : 0); ++fewer) {
+    for (int fewer = 0; fewer <= (image.channels == 3 ? std::min(2, k - 1) : 0); ++fewer) {
       hwl::HwlEncodeOptions options;
       options.levels = L;
       options.valueBits = {k, k - fewer, k - fewer};
@@ -268,14 +269,16 @@ void registerDecodes(const Subject& s) {
 }
 
 void printRatios(const Subject& s) {
-  for (const char* name : {"decode/hwl", "decode/hwl-stages", "decode/jpeg-turbo-q90", "decode/libpng",
-                           "decode/stb_image-png", "encode/hwl", "encode/jpeg-turbo-q90"}) {
-    const std::string key(name);
-    if (!timings.count(key.substr(0, 7) + s.name + key.substr(6))) return;  // filtered out
-  }
-  auto time = [&](const std::string& kind, const std::string& codec) {
-    return timings.at(kind + "/" + s.name + "/" + codec);
+  auto key = [&](const std::string& kind, const std::string& codec) {
+    return kind + "/" + s.name + "/" + codec;
   };
+  for (const char* codec : {"hwl", "hwl-stages", "jpeg-turbo-q90", "libpng", "stb_image-png"}) {
+    if (!timings.count(key("decode", codec))) return;  // filtered out
+  }
+  for (const char* codec : {"hwl", "jpeg-turbo-q90"}) {
+    if (!timings.count(key("encode", codec))) return;
+  }
+  auto time = [&](const std::string& kind, const std::string& codec) { return timings.at(key(kind, codec)); };
   const double hwl = time("decode", "hwl");
   std::printf("\n%s (%dx%d, %s): HWL %zu bytes, %.2f dB (--bits %d,%d,%d --threshold %.3g); "
               "JPEG q90 %zu bytes, %.2f dB; PNG %zu bytes\n",
