@@ -78,15 +78,30 @@ void render(const std::string& recipePath, const std::string& out, const std::st
   writeFile(out, raw);
 }
 
+// A parameter's limits beyond its kind ("step >= 1", "count 0..16"), or "".
+std::string limits(const generator::ParamSpec& p) {
+  using generator::ParamKind;
+  if (p.kind == ParamKind::layer || p.kind == ParamKind::boolean) return "";
+  const bool low = p.kind == ParamKind::integer ? p.min > -2147483648.0 : p.min > -1e300;
+  const bool high = p.kind == ParamKind::integer ? p.max < 2147483647.0 : p.max < 1e300;
+  const auto number = [](double v) { return std::to_string(static_cast<long long>(v)); };
+  const std::string name(p.name);
+  if (low && high) return name + " " + number(p.min) + ".." + number(p.max);
+  if (low) return name + " >= " + number(p.min);
+  if (high) return name + " <= " + number(p.max);
+  return "";
+}
+
 void listOperations() {
   for (const generator::OperationSpec& op : generator::operationTable()) {
     std::string line = std::to_string(op.code) + "\t" + std::string(op.name) + "(";
+    std::string notes;
     for (int i = 0; i < op.argumentCount(); ++i) {
       const generator::ParamSpec& p = op.argument(i);
       line += (i > 0 ? ", " : "") + std::string(p.name);
+      if (const std::string limit = limits(p); !limit.empty()) notes += (notes.empty() ? "\t" : ", ") + limit;
     }
-    line += ")\t" + std::string(generator::familyName(op.family));
-    std::cout << line << "\n";
+    std::cout << line << ")\t" << generator::familyName(op.family) << notes << "\n";
   }
 }
 
