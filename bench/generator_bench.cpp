@@ -87,11 +87,11 @@ Generator& preparedGenerator() {
 }
 
 void setPerPixel(benchmark::State& state) {
-  state.counters["time_per_px"] = benchmark::Counter(static_cast<double>(size) * size,
-                                                      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["time_per_px"] = benchmark::Counter(
+      static_cast<double>(size) * size, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void runOne(benchmark::State& state, const OperationSpec* op, Params params) {
+void runOne(benchmark::State& state, const OperationInfo* op, Params params) {
   Generator& g = preparedGenerator();
   runOperation(g, op->code, params);
   const std::vector<std::uint8_t> first = g.buffers[4];
@@ -125,7 +125,7 @@ void memcpyLayer(benchmark::State& state) {
 
 const bool registered = [] {
   benchmark::RegisterBenchmark("memcpyLayer", memcpyLayer)->Unit(benchmark::kMicrosecond);
-  for (const OperationSpec& op : operationTable()) {
+  for (const OperationInfo& op : operationTable()) {
     const auto call = typicalCalls.find(std::string(op.name));
     if (call == typicalCalls.end()) {
       std::fprintf(stderr, "no typical call for %s\n", std::string(op.name).c_str());

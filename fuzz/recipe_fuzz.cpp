@@ -25,13 +25,17 @@ struct Bytes {
   std::uint8_t next() { return at < data.size() ? static_cast<std::uint8_t>(data[at++]) : 0; }
 };
 
-float plannedSlot(const ParamSpec& p, Bytes& in) {
+float plannedSlot(const Parameter& p, Bytes& in) {
   const std::uint8_t b = in.next();
   switch (p.kind) {
-    case ParamKind::layer: return static_cast<float>(b % 6);  // 5 now and then: must be refused
-    case ParamKind::boolean: return b % 2 ? 1.0f : 0.0f;
-    case ParamKind::integer: return static_cast<float>(static_cast<std::int8_t>(b));
-    case ParamKind::real: return static_cast<float>(static_cast<std::int16_t>(b << 8 | in.next())) / 256.0f;
+    case ParamKind::layer:
+      return static_cast<float>(b % 6);  // 5 now and then: must be refused
+    case ParamKind::boolean:
+      return b % 2 ? 1.0f : 0.0f;
+    case ParamKind::integer:
+      return static_cast<float>(static_cast<std::int8_t>(b));
+    case ParamKind::real:
+      return static_cast<float>(static_cast<std::int16_t>(b << 8 | in.next())) / 256.0f;
   }
   return 0;
 }
@@ -42,7 +46,7 @@ Recipe plannedRecipe(Bytes& in) {
   for (OperationList& list : r.lists) {
     list.count = in.next() % 5;
     for (int i = 0; i < list.count; ++i) {
-      const OperationSpec& op = table[in.next() % table.size()];
+      const OperationInfo& op = table[in.next() % table.size()];
       list.opCodes[i] = op.code;
       for (int s = 0; s < op.paramCount; ++s) list.params[i][s] = plannedSlot(op.params[s], in);
     }
@@ -64,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view rest = all.substr(1);
   try {
     switch (data[0] % 4) {
-      case 0: exercise(readRecipe(rest, "fuzz"), 8, 8); break;
+      case 0:
+        exercise(readRecipe(rest, "fuzz"), 8, 8);
+        break;
       case 1: {
         std::string bytes(rest.substr(0, recipeBytes));
         bytes.resize(recipeBytes, '\0');
@@ -80,7 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         exercise(recipe, width, height);
         break;
       }
-      default: exercise(readRecipe(all, "fuzz"), 8, 8); break;
+      default:
+        exercise(readRecipe(all, "fuzz"), 8, 8);
+        break;
     }
   } catch (const RecipeError&) {
   }

@@ -93,12 +93,24 @@ void fromHsv(Hsv c, std::uint8_t* out) {
   const double t = v * (1.0 - s * (1.0 - f));
   double rgb[3];
   switch (i % 6) {
-    case 0: rgb[0] = v, rgb[1] = t, rgb[2] = p; break;
-    case 1: rgb[0] = q, rgb[1] = v, rgb[2] = p; break;
-    case 2: rgb[0] = p, rgb[1] = v, rgb[2] = t; break;
-    case 3: rgb[0] = p, rgb[1] = q, rgb[2] = v; break;
-    case 4: rgb[0] = t, rgb[1] = p, rgb[2] = v; break;
-    default: rgb[0] = v, rgb[1] = p, rgb[2] = q; break;
+    case 0:
+      rgb[0] = v, rgb[1] = t, rgb[2] = p;
+      break;
+    case 1:
+      rgb[0] = q, rgb[1] = v, rgb[2] = p;
+      break;
+    case 2:
+      rgb[0] = p, rgb[1] = v, rgb[2] = t;
+      break;
+    case 3:
+      rgb[0] = p, rgb[1] = q, rgb[2] = v;
+      break;
+    case 4:
+      rgb[0] = t, rgb[1] = p, rgb[2] = v;
+      break;
+    default:
+      rgb[0] = v, rgb[1] = p, rgb[2] = q;
+      break;
   }
   for (int k = 0; k < 3; ++k) out[k] = static_cast<std::uint8_t>(rgb[k]);
 }
@@ -139,9 +151,8 @@ void adjustLayerHSV(Generator& g, int src, int dst, float dh, float ds, float dv
 // channel k = truncate(127.5 (1 + sin(pi fk s)))
 void sineLayerRGB(Generator& g, int src, int dst, float f0, float f1, float f2) {
   const double f[3] = {f0, f1, f2};
-  mapChannels(g, src, dst, tablesOf([&](int k, int s) {
-    return lowByte(truncateReal(127.5 * (1.0 + std::sin(pi * f[k] * s))));
-  }));
+  mapChannels(g, src, dst,
+              tablesOf([&](int k, int s) { return lowByte(truncateReal(127.5 * (1.0 + std::sin(pi * f[k] * s)))); }));
 }
 
 // Per channel: table[i] = round(sum over j <= i of 255 / (W H) hist[j]), so the cumulative
@@ -187,7 +198,8 @@ void invertLayer(Generator& g, int src, int dst) {
 
 // Each channel byte rotated left by `bits` (0 to 8): ((s << bits) OR (s >> (8 - bits))) AND 255.
 void woodLayer(Generator& g, int src, int dst, int bits) {
-  mapChannels(g, src, dst, tablesOf([&](int, int s) { return static_cast<std::uint8_t>(((s << bits) | (s >> (8 - bits))) & 255); }));
+  mapChannels(g, src, dst,
+              tablesOf([&](int, int s) { return static_cast<std::uint8_t>(((s << bits) | (s >> (8 - bits))) & 255); }));
 }
 
 }  // namespace generator

@@ -108,21 +108,24 @@ std::array<std::uint8_t, 256> truncatedProducts(float f) {
 void xorLayers(Generator& g, int src1, int src2, int dst, float f1, float f2) {
   const auto t1 = truncatedProducts(f1);
   const auto t2 = truncatedProducts(f2);
-  combineBytes(g, src1, src2, dst, [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] ^ t2[s2]); });
+  combineBytes(g, src1, src2, dst,
+               [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] ^ t2[s2]); });
 }
 
 // truncate(f1 s1) OR truncate(f2 s2), low 8 bits
 void orLayers(Generator& g, int src1, int src2, int dst, float f1, float f2) {
   const auto t1 = truncatedProducts(f1);
   const auto t2 = truncatedProducts(f2);
-  combineBytes(g, src1, src2, dst, [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] | t2[s2]); });
+  combineBytes(g, src1, src2, dst,
+               [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] | t2[s2]); });
 }
 
 // truncate(f1 s1) AND truncate(f2 s2), low 8 bits
 void andLayers(Generator& g, int src1, int src2, int dst, float f1, float f2) {
   const auto t1 = truncatedProducts(f1);
   const auto t2 = truncatedProducts(f2);
-  combineBytes(g, src1, src2, dst, [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] & t2[s2]); });
+  combineBytes(g, src1, src2, dst,
+               [&](std::uint8_t s1, std::uint8_t s2) { return static_cast<std::uint8_t>(t1[s1] & t2[s2]); });
 }
 
 }  // namespace generator

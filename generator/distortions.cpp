@@ -149,7 +149,8 @@ void copyQuadrant(Generator& g, int src, int dst, int quadrant) {
   const int left = halfWidth * (quadrant % 2);
   const int top = halfHeight * (quadrant / 2);
   for (int y = top; y < top + halfHeight; ++y) {
-    std::memmove(pixel(g, g.layer(dst), left, y), pixel(g, g.layer(src), left, y), static_cast<std::size_t>(halfWidth) * 3);
+    std::memmove(pixel(g, g.layer(dst), left, y), pixel(g, g.layer(src), left, y),
+                 static_cast<std::size_t>(halfWidth) * 3);
   }
 }
 

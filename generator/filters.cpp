@@ -7,8 +7,8 @@
 #include <array>
 #include <bit>
 #include <climits>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -44,8 +44,8 @@ void filter3x3(Generator& g, int src, int dst, Value value) {
     pad(y, middle);
     pad(y + 1, below);
     for (std::size_t i = 0; i < stride; ++i) {
-      const int w[9] = {above[i], above[i + 3], above[i + 6], middle[i], middle[i + 3], middle[i + 6],
-                        below[i], below[i + 3], below[i + 6]};
+      const int w[9] = {above[i],      above[i + 3], above[i + 6], middle[i],   middle[i + 3],
+                        middle[i + 6], below[i],     below[i + 3], below[i + 6]};
       out[i] = value(w);
     }
   }
@@ -75,7 +75,8 @@ int median9(const int* w) {
     middle[c] = median3(w[c], w[c + 3], w[c + 6]);
     high[c] = max3(w[c], w[c + 3], w[c + 6]);
   }
-  return median3(max3(low[0], low[1], low[2]), median3(middle[0], middle[1], middle[2]), min3(high[0], high[1], high[2]));
+  return median3(max3(low[0], low[1], low[2]), median3(middle[0], middle[1], middle[2]),
+                 min3(high[0], high[1], high[2]));
 }
 
 int min9(const int* w) { return min3(min3(w[0], w[1], w[2]), min3(w[3], w[4], w[5]), min3(w[6], w[7], w[8])); }
@@ -97,14 +98,16 @@ void embossLayer(Generator& g, int src, int dst) {
 // (1 2 1 / 2 4 2 / 1 2 1) >> 4
 void blurLayer(Generator& g, int src, int dst) {
   filter3x3(g, src, dst, [](const int* w) {
-    return static_cast<std::uint8_t>((w[0] + 2 * w[1] + w[2] + 2 * w[3] + 4 * w[4] + 2 * w[5] + w[6] + 2 * w[7] + w[8]) >> 4);
+    return static_cast<std::uint8_t>(
+        (w[0] + 2 * w[1] + w[2] + 2 * w[3] + 4 * w[4] + 2 * w[5] + w[6] + 2 * w[7] + w[8]) >> 4);
   });
 }
 
 // (5 S(0,0)) >> 1 - (diagonal neighbours >> 3) - (edge neighbours >> 2), clamped
 void sharpenLayer(Generator& g, int src, int dst) {
   filter3x3(g, src, dst, [](const int* w) {
-    return clampByte(std::int64_t{((5 * w[4]) >> 1) - ((w[0] + w[2] + w[6] + w[8]) >> 3) - ((w[1] + w[3] + w[5] + w[7]) >> 2)});
+    return clampByte(
+        std::int64_t{((5 * w[4]) >> 1) - ((w[0] + w[2] + w[6] + w[8]) >> 3) - ((w[1] + w[3] + w[5] + w[7]) >> 2)});
   });
 }
 
@@ -134,7 +137,8 @@ void periodicSums(const std::vector<std::int64_t>& prefix, int period, std::int6
   const std::int64_t whole = length / period * total;
   const int rest = static_cast<int>(length % period);
   for (int x = 0; x < period; ++x) {
-    const std::int64_t part = x + rest <= period ? prefix[x + rest] - prefix[x] : total - prefix[x] + prefix[x + rest - period];
+    const std::int64_t part =
+        x + rest <= period ? prefix[x + rest] - prefix[x] : total - prefix[x] + prefix[x + rest - period];
     sums[x] = whole + part;
   }
 }
@@ -258,10 +262,11 @@ class SculptureSteps {
   static double fromOrder(std::int64_t key) { return std::bit_cast<double>(key >= 0 ? key : INT64_MIN - key); }
 
   double firstReaching(int v, double below, double above) const {
-    std::int64_t low = order(below);  // value(low) < v
+    std::int64_t low = order(below);   // value(low) < v
     std::int64_t high = order(above);  // value(high) >= v
     while (static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low) > 1) {
-      const std::int64_t middle = low + static_cast<std::int64_t>((static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low)) / 2);
+      const std::int64_t middle =
+          low + static_cast<std::int64_t>((static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low)) / 2);
       (value(fromOrder(middle)) >= v ? high : low) = middle;
     }
     return fromOrder(high);
@@ -272,25 +277,36 @@ class SculptureSteps {
   std::vector<double> starts_;
 };
 
+struct SculptureTables {
+  SculptureSteps leftLit{0.0};
+  SculptureSteps rightLit{127.5};
+};
+
+const SculptureTables& sculptureTables() {
+  static const SculptureTables tables;
+  return tables;
+}
+
+std::uint8_t sculptureFrom(const SculptureTables& tables, int gx, int gy) {
+  if (gx == 0) return static_cast<std::uint8_t>(gy > 0 ? 196 : gy == 0 ? 128 : 64);
+  const double r = static_cast<double>(gy) / gx;
+  return lowByte(gx < 0 ? tables.leftLit(r) : tables.rightLit(r));
+}
+
 }  // namespace
 
 // gx = 0 gives 196, 128 or 64 for gy > 0, = 0, < 0; otherwise a = atan(gy / gx) and the value is
 // truncate(40.58451 a) for gx < 0, truncate(127.5 + 40.58451 a) for gx > 0, kept as its low byte.
-std::uint8_t sculptureValue(int gx, int gy) {
-  static const SculptureSteps leftLit(0.0);
-  static const SculptureSteps rightLit(127.5);
-  if (gx == 0) return static_cast<std::uint8_t>(gy > 0 ? 196 : gy == 0 ? 128 : 64);
-  const double r = static_cast<double>(gy) / gx;
-  return lowByte(gx < 0 ? leftLit(r) : rightLit(r));
-}
+std::uint8_t sculptureValue(int gx, int gy) { return sculptureFrom(sculptureTables(), gx, gy); }
 
 // Relief lit from the side: gx = left column - right column, gy = row above - row below (weights
 // 1 2 1), turned into a byte by sculptureValue.
 void sculptureLayer(Generator& g, int src, int dst) {
-  filter3x3(g, src, dst, [](const int* w) {
+  const SculptureTables& tables = sculptureTables();
+  filter3x3(g, src, dst, [&](const int* w) {
     const int gx = w[6] + 2 * w[3] + w[0] - w[2] - 2 * w[5] - w[8];
     const int gy = w[2] + 2 * w[1] + w[0] - w[6] - 2 * w[7] - w[8];
-    return sculptureValue(gx, gy);
+    return sculptureFrom(tables, gx, gy);
   });
 }
 

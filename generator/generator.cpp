@@ -33,7 +33,7 @@ void checkIndex(int index) {
 
 // Known codes must have sensible parameters; codes without an operation are kept and do nothing.
 void checkParams(int opCode, const Params& params) {
-  if (const OperationSpec* op = findOperation(opCode)) {
+  if (const OperationInfo* op = findOperation(opCode)) {
     if (std::string problem = paramProblem(*op, params); !problem.empty()) {
       throw RecipeError(operationSource, std::string(op->name) + ": " + problem);
     }
@@ -135,7 +135,7 @@ void undoOperation(Generator& g, int layer, bool replay) {
 void undoOperation(int layer, bool replay) { undoOperation(globalGenerator(), layer, replay); }
 
 void runOperation(Generator& g, int opCode, const Params& params) {
-  const OperationSpec* op = findOperation(opCode);
+  const OperationInfo* op = findOperation(opCode);
   if (!op) return;  // codes without an operation do nothing
   if (g.buffers[0].empty()) throw RecipeError(operationSource, "the generator has no layers yet (initGenerator)");
   checkParams(opCode, params);
@@ -151,8 +151,7 @@ void runLists(Generator& g) {
   }
 }
 
-void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, int width, int height,
-                bool allocate) {
+void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, int width, int height, bool allocate) {
   const Recipe recipe = readRecipeFile(fileName);  // read and checked in full before anything runs
   Generator& g = globalGenerator();
   initGenerator(g, width, height);
@@ -174,7 +173,7 @@ void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, 
 }
 
 std::string exportOperation(int opCode, const Params& params) {
-  const OperationSpec* op = findOperation(opCode);
+  const OperationInfo* op = findOperation(opCode);
   if (!op) return " ";
   return formatCall(*op, params, RealFormat::fifteenDigits);
 }

@@ -28,11 +28,11 @@
 
 namespace generator {
 
-constexpr int layerCount = 5;        // layers 0 to 4
-constexpr int scratchBuffer = 5;     // the sixth buffer
-constexpr int maxOperations = 100;   // per layer list
-constexpr int paramSlots = 10;       // per operation
-constexpr int maxSize = 8192;        // largest width or height
+constexpr int layerCount = 5;       // layers 0 to 4
+constexpr int scratchBuffer = 5;    // the sixth buffer
+constexpr int maxOperations = 100;  // per layer list
+constexpr int paramSlots = 10;      // per operation
+constexpr int maxSize = 8192;       // largest width or height
 constexpr std::size_t operationListBytes = 4404;
 constexpr std::size_t recipeBytes = 22020;
 
@@ -118,8 +118,7 @@ void runLists(Generator& g);
 // (channel0 << 16) | (channel1 << 8) | channel2, so in memory channel 2, 1, 0, then 0. With `allocate`
 // the image is sized here; otherwise it must already hold width * height values. The global generator
 // is released at the end. Throws RecipeError before anything runs if the file or size is bad.
-void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, int width, int height,
-                bool allocate);
+void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, int width, int height, bool allocate);
 
 // The operation in call syntax: name, "(", the parameters separated by "," (integers as decimals,
 // reals with up to 15 significant digits, booleans as true/false), ");". mandelBrot prints its call:

@@ -49,7 +49,8 @@ void invoke(Generator& g, const Params& slots) {
   using S = Signature<decltype(Fn)>;
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     Fn(g, readAs<std::tuple_element_t<I, typename S::Arguments>>(slots[I])...);
-  }(std::make_index_sequence<S::arity>{});
+  }
+  (std::make_index_sequence<S::arity>{});
 }
 
 template <typename T>
@@ -62,28 +63,29 @@ constexpr bool kindFits(ParamKind kind) {
 
 // --- the row builders ---
 
-constexpr ParamSpec layer(std::string_view name) { return {name, ParamKind::layer, 0, layerCount - 1}; }
-constexpr ParamSpec integer(std::string_view name, double min = -2147483648.0, double max = 2147483647.0) {
+constexpr Parameter layer(std::string_view name) { return {name, ParamKind::layer, 0, layerCount - 1}; }
+constexpr Parameter integer(std::string_view name, double min = -2147483648.0, double max = 2147483647.0) {
   return {name, ParamKind::integer, min, max};
 }
-constexpr ParamSpec real(std::string_view name, double min = -1e300, double max = 1e300) {
+constexpr Parameter real(std::string_view name, double min = -1e300, double max = 1e300) {
   return {name, ParamKind::real, min, max};
 }
-constexpr ParamSpec boolean(std::string_view name) { return {name, ParamKind::boolean, 0, 1}; }
+constexpr Parameter boolean(std::string_view name) { return {name, ParamKind::boolean, 0, 1}; }
 
 // One row: the operation's function, its code, name and family, and its parameters in slot order.
 // The kinds must agree with the function's argument types (int: layer or integer, float: real,
 // bool: boolean); a row that does not fails to compile.
 template <auto Fn, typename... P>
-constexpr OperationSpec op(int code, std::string_view name, Family family, P... params) {
+constexpr OperationInfo op(int code, std::string_view name, Family family, P... params) {
   using S = Signature<decltype(Fn)>;
   static_assert(sizeof...(P) == S::arity, "one parameter per argument of the operation's function");
-  const ParamSpecs specs{params...};
+  const Parameters parameters{params...};
   const bool fits = [&]<std::size_t... I>(std::index_sequence<I...>) {
-    return (kindFits<std::tuple_element_t<I, typename S::Arguments>>(specs[I].kind) && ...);
-  }(std::make_index_sequence<S::arity>{});
+    return (kindFits<std::tuple_element_t<I, typename S::Arguments>>(parameters[I].kind) && ...);
+  }
+  (std::make_index_sequence<S::arity>{});
   if (!fits) throw "parameter kinds differ from the operation's function";
-  return {code, name, family, static_cast<int>(sizeof...(P)), specs, &invoke<Fn>, nullptr};
+  return {code, name, family, static_cast<int>(sizeof...(P)), parameters, &invoke<Fn>, nullptr};
 }
 
 // --- mandelBrot: stored as window corners, called with origin and extent ---
@@ -95,7 +97,7 @@ void runMandelBrot(Generator& g, const Params& s) {
 
 CallArguments mandelBrotCall(const Params& s) {
   return {static_cast<double>(readInteger(s[0])), s[1], static_cast<double>(s[3]) - s[1], s[2],
-          static_cast<double>(s[4]) - s[2], 16.0};
+          static_cast<double>(s[4]) - s[2],       16.0};
 }
 
 std::string mandelBrotSlots(const CallArguments& values, const Params& singles, Params& slots) {
@@ -121,7 +123,7 @@ constexpr CallForm mandelBrotCallForm{
     &mandelBrotSlots,
 };
 
-constexpr OperationSpec mandelBrotRow{7,
+constexpr OperationInfo mandelBrotRow{7,
                                       "mandelBrot",
                                       Family::sources,
                                       5,
@@ -133,14 +135,16 @@ using enum Family;
 
 // clang-format off
 constexpr std::array table{
-  op<subPlasma>(0, "subPlasma", sources, layer("layer"), integer("step", 1), integer("seed"), integer("range"), boolean("colour")),
+  op<subPlasma>(0, "subPlasma", sources, layer("layer"), integer("step", 1), integer("seed"), integer("range"),
+                boolean("colour")),
   op<sinePlasma>(1, "sinePlasma", sources, layer("layer"), real("fx"), real("fy"), real("amplitude")),
   op<perlinNoise>(2, "perlinNoise", sources, layer("layer"), integer("step", 1), integer("seed"), integer("amplitude"),
                   integer("persistence"), integer("octaves"), boolean("colour")),
   op<particle>(3, "particle", sources, layer("layer"), real("falloff")),
   op<colorLayer>(4, "colorLayer", sources, layer("layer"), integer("c0"), integer("c1"), integer("c2")),
-  op<checkerBoardLayer>(5, "checkerBoardLayer", sources, layer("layer"), integer("cellWidth", 1), integer("cellHeight", 1),
-                        integer("a0"), integer("a1"), integer("a2"), integer("b0"), integer("b1"), integer("b2")),
+  op<checkerBoardLayer>(5, "checkerBoardLayer", sources, layer("layer"), integer("cellWidth", 1),
+                        integer("cellHeight", 1), integer("a0"), integer("a1"), integer("a2"), integer("b0"),
+                        integer("b1"), integer("b2")),
   op<blobsLayer>(6, "blobsLayer", sources, layer("layer"), integer("seed"), integer("count", 0, 16), boolean("colour")),
   mandelBrotRow,
   op<cellMachine>(8, "cellMachine", sources, layer("layer"), integer("seed"), integer("rule")),
@@ -150,15 +154,18 @@ constexpr std::array table{
   // f1 and f2 are fractions of the picture covered: above 16 nothing changes but the time it takes.
   op<randCombineLayers>(12, "randCombineLayers", combiners, layer("src1"), layer("src2"), layer("dst"),
                         real("f1", -1e300, 16), real("f2", -1e300, 16)),
-  op<minCombineLayers>(13, "minCombineLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"), real("f2")),
-  op<maxCombineLayers>(14, "maxCombineLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"), real("f2")),
+  op<minCombineLayers>(13, "minCombineLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"),
+                       real("f2")),
+  op<maxCombineLayers>(14, "maxCombineLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"),
+                       real("f2")),
   op<xorLayers>(15, "xorLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"), real("f2")),
   op<orLayers>(16, "orLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"), real("f2")),
   op<andLayers>(17, "andLayers", combiners, layer("src1"), layer("src2"), layer("dst"), real("f1"), real("f2")),
 
   op<scaleLayerRGB>(20, "scaleLayerRGB", colour, layer("src"), layer("dst"), real("f0"), real("f1"), real("f2")),
   op<scaleLayerHSV>(21, "scaleLayerHSV", colour, layer("src"), layer("dst"), real("fh"), real("fs"), real("fv")),
-  op<adjustLayerRGB>(22, "adjustLayerRGB", colour, layer("src"), layer("dst"), integer("d0"), integer("d1"), integer("d2")),
+  op<adjustLayerRGB>(22, "adjustLayerRGB", colour, layer("src"), layer("dst"), integer("d0"), integer("d1"),
+                     integer("d2")),
   op<adjustLayerHSV>(23, "adjustLayerHSV", colour, layer("src"), layer("dst"), real("dh"), real("ds"), real("dv")),
   op<sineLayerRGB>(24, "sineLayerRGB", colour, layer("src"), layer("dst"), real("f0"), real("f1"), real("f2")),
   op<equalizeRGB>(25, "equalizeRGB", colour, layer("src"), layer("dst")),
@@ -174,11 +181,13 @@ constexpr std::array table{
   op<makeTilable>(38, "makeTilable", filters, layer("src"), layer("dst"), integer("border")),
   op<medianLayer>(39, "medianLayer", filters, layer("src"), layer("dst")),
 
-  op<sineDistort>(40, "sineDistort", distortions, layer("src"), layer("dst"), real("fy"), real("ax"), real("fx"), real("ay")),
+  op<sineDistort>(40, "sineDistort", distortions, layer("src"), layer("dst"), real("fy"), real("ax"), real("fx"),
+                  real("ay")),
   op<twirlLayer>(41, "twirlLayer", distortions, layer("src"), layer("dst"), real("angle"), real("spread")),
   op<mapDistort>(42, "mapDistort", distortions, layer("src"), layer("map"), layer("dst"), real("fx"), real("fy")),
   op<tileLayer>(43, "tileLayer", distortions, layer("src"), layer("dst")),
-  op<noiseDistort>(44, "noiseDistort", distortions, layer("src"), layer("dst"), integer("seed"), integer("strength", 0, 16)),
+  op<noiseDistort>(44, "noiseDistort", distortions, layer("src"), layer("dst"), integer("seed"),
+                   integer("strength", 0, 16)),
   op<moveDistort>(45, "moveDistort", distortions, layer("src"), layer("dst"), integer("dx"), integer("dy")),
   op<kaleidLayer>(46, "kaleidLayer", distortions, layer("src"), layer("dst"), integer("mode", 1, 4)),
   op<tunnelDistort>(47, "tunnelDistort", distortions, layer("src"), layer("dst"), real("depth")),
@@ -213,7 +222,7 @@ std::string formatNumber(double value) {
   return text;
 }
 
-std::string rangeText(const ParamSpec& p) {
+std::string rangeText(const Parameter& p) {
   const bool hasMin = p.min > -1e300;
   const bool hasMax = p.max < 1e300 && !(p.kind == ParamKind::integer && p.max >= 2147483647.0);
   if (p.kind == ParamKind::layer) return "must be a layer 0 to 4";
@@ -226,15 +235,15 @@ bool fitsInt32(float slot) { return slot >= -2147483648.0f && slot < 2147483648.
 
 }  // namespace
 
-std::span<const OperationSpec> operationTable() { return table; }
+std::span<const OperationInfo> operationTable() { return table; }
 
-const OperationSpec* findOperation(int code) {
+const OperationInfo* findOperation(int code) {
   if (code < 0 || code > highestCode || rowByCode[code] < 0) return nullptr;
   return &table[rowByCode[code]];
 }
 
-const OperationSpec* findOperation(std::string_view name) {
-  for (const OperationSpec& row : table) {
+const OperationInfo* findOperation(std::string_view name) {
+  for (const OperationInfo& row : table) {
     if (row.name == name) return &row;
   }
   return nullptr;
@@ -242,22 +251,28 @@ const OperationSpec* findOperation(std::string_view name) {
 
 std::string_view familyName(Family family) {
   switch (family) {
-    case Family::sources: return "sources";
-    case Family::combiners: return "combiners";
-    case Family::colour: return "colour";
-    case Family::filters: return "filters";
-    case Family::distortions: return "distortions";
+    case Family::sources:
+      return "sources";
+    case Family::combiners:
+      return "combiners";
+    case Family::colour:
+      return "colour";
+    case Family::filters:
+      return "filters";
+    case Family::distortions:
+      return "distortions";
   }
   return "?";
 }
 
-std::string paramProblem(const OperationSpec& op, const Params& slots) {
+std::string paramProblem(const OperationInfo& op, const Params& slots) {
   for (int i = 0; i < op.paramCount; ++i) {
-    const ParamSpec& p = op.params[i];
+    const Parameter& p = op.params[i];
     const std::string name(p.name);
     double value = 0;
     switch (p.kind) {
-      case ParamKind::boolean: continue;
+      case ParamKind::boolean:
+        continue;
       case ParamKind::layer:
       case ParamKind::integer:
         if (!fitsInt32(slots[i])) return name + " holds " + formatNumber(slots[i]) + ", not a 32-bit integer";
@@ -273,28 +288,40 @@ std::string paramProblem(const OperationSpec& op, const Params& slots) {
   return {};
 }
 
-CallArguments callArguments(const OperationSpec& op, const Params& slots, Form form) {
+CallArguments callArguments(const OperationInfo& op, const Params& slots, Form form) {
   if (op.call && form == Form::call) return op.call->fromSlots(slots);
   CallArguments values{};
   for (int i = 0; i < op.paramCount; ++i) {
     switch (op.params[i].kind) {
       case ParamKind::layer:
-      case ParamKind::integer: values[i] = readInteger(slots[i]); break;
-      case ParamKind::boolean: values[i] = readBoolean(slots[i]) ? 1.0 : 0.0; break;
-      case ParamKind::real: values[i] = slots[i]; break;
+      case ParamKind::integer:
+        values[i] = readInteger(slots[i]);
+        break;
+      case ParamKind::boolean:
+        values[i] = readBoolean(slots[i]) ? 1.0 : 0.0;
+        break;
+      case ParamKind::real:
+        values[i] = slots[i];
+        break;
     }
   }
   return values;
 }
 
-Params canonicalSlots(const OperationSpec& op, const Params& slots) {
+Params canonicalSlots(const OperationInfo& op, const Params& slots) {
   Params plain{};
   for (int i = 0; i < op.paramCount; ++i) {
     switch (op.params[i].kind) {
       case ParamKind::layer:
-      case ParamKind::integer: plain[i] = static_cast<float>(readInteger(slots[i])); break;
-      case ParamKind::boolean: plain[i] = readBoolean(slots[i]) ? 1.0f : 0.0f; break;
-      case ParamKind::real: plain[i] = slots[i]; break;
+      case ParamKind::integer:
+        plain[i] = static_cast<float>(readInteger(slots[i]));
+        break;
+      case ParamKind::boolean:
+        plain[i] = readBoolean(slots[i]) ? 1.0f : 0.0f;
+        break;
+      case ParamKind::real:
+        plain[i] = slots[i];
+        break;
     }
   }
   return plain;

@@ -28,20 +28,20 @@ enum class ParamKind : std::uint8_t { layer, integer, real, boolean };
 enum class Form : std::uint8_t { call, slots };
 enum class Family : std::uint8_t { sources, combiners, colour, filters, distortions };
 
-struct ParamSpec {
+struct Parameter {
   std::string_view name;
   ParamKind kind = ParamKind::integer;
   double min = -1e300;  // inclusive bounds on the value as read
   double max = 1e300;
 };
 
-using ParamSpecs = std::array<ParamSpec, paramSlots>;
+using Parameters = std::array<Parameter, paramSlots>;
 using CallArguments = std::array<double, paramSlots>;
 
 // How an operation's call differs from its slots (mandelBrot only).
 struct CallForm {
   int argumentCount;
-  ParamSpecs arguments;
+  Parameters arguments;
   // Slots to call arguments.
   CallArguments (*fromSlots)(const Params& slots);
   // Call arguments to slots; `singles` are the real arguments as single-precision values (read
@@ -49,14 +49,14 @@ struct CallForm {
   std::string (*toSlots)(const CallArguments& values, const Params& singles, Params& slots);
 };
 
-struct OperationSpec {
+struct OperationInfo {
   int code;
   std::string_view name;
   Family family;
   int paramCount;
-  ParamSpecs params;
+  Parameters params;
   void (*run)(Generator& g, const Params& slots);  // reads the slots and calls the operation
-  const CallForm* call = nullptr;                   // null: the call is the slots
+  const CallForm* call = nullptr;                  // null: the call is the slots
 
   bool isSource() const { return family == Family::sources; }
   // The arguments of the call, or with Form::slots those of the slots (the same for every operation
@@ -64,14 +64,14 @@ struct OperationSpec {
   int argumentCount(Form form = Form::call) const {
     return call && form == Form::call ? call->argumentCount : paramCount;
   }
-  const ParamSpec& argument(int i, Form form = Form::call) const {
+  const Parameter& argument(int i, Form form = Form::call) const {
     return call && form == Form::call ? call->arguments[i] : params[i];
   }
 };
 
-std::span<const OperationSpec> operationTable();
-const OperationSpec* findOperation(int code);                // null for codes without an operation
-const OperationSpec* findOperation(std::string_view name);  // exact name, null if none
+std::span<const OperationInfo> operationTable();
+const OperationInfo* findOperation(int code);               // null for codes without an operation
+const OperationInfo* findOperation(std::string_view name);  // exact name, null if none
 
 std::string_view familyName(Family family);
 
@@ -80,13 +80,13 @@ std::int32_t readInteger(float slot);  // truncated toward zero, saturating at t
 inline bool readBoolean(float slot) { return slot == 1.0f; }
 
 // What is wrong with these slots for this operation ("step is 0, must be at least 1"), or "".
-std::string paramProblem(const OperationSpec& op, const Params& slots);
+std::string paramProblem(const OperationInfo& op, const Params& slots);
 
 // The arguments in the given form: integers and layers as their truncated values, booleans as 0 or 1.
-CallArguments callArguments(const OperationSpec& op, const Params& slots, Form form = Form::call);
+CallArguments callArguments(const OperationInfo& op, const Params& slots, Form form = Form::call);
 
 // The slots with everything that does not change what the operation does made plain: integers and
 // layers hold their truncated value, booleans 0 or 1, unused slots 0.
-Params canonicalSlots(const OperationSpec& op, const Params& slots);
+Params canonicalSlots(const OperationInfo& op, const Params& slots);
 
 }  // namespace generator

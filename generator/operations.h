@@ -19,15 +19,18 @@ namespace generator {
 
 void subPlasma(Generator& g, int layer, int step, int seed, int range, bool colour);
 void sinePlasma(Generator& g, int layer, float fx, float fy, float amplitude);
-void perlinNoise(Generator& g, int layer, int step, int seed, int amplitude, int persistence, int octaves,
-                 bool colour);
+void perlinNoise(Generator& g, int layer, int step, int seed, int amplitude, int persistence, int octaves, bool colour);
 void particle(Generator& g, int layer, float falloff);
 void colorLayer(Generator& g, int layer, int c0, int c1, int c2);
-void checkerBoardLayer(Generator& g, int layer, int cellWidth, int cellHeight, int a0, int a1, int a2, int b0,
-                       int b1, int b2);
+void checkerBoardLayer(Generator& g, int layer, int cellWidth, int cellHeight, int a0, int a1, int a2, int b0, int b1,
+                       int b2);
 void blobsLayer(Generator& g, int layer, int seed, int count, bool colour);
 void mandelBrot(Generator& g, int layer, double x0, double width, double y0, double height, double bailout);
 void cellMachine(Generator& g, int layer, int seed, int rule);
+// mandelBrot iterates eight pixels at once in vector lanes, four lanes wide where the processor has
+// AVX2 and two wide otherwise; the pixels are the same either way. Set from the processor at start;
+// tests clear it to check the narrow lanes too.
+extern bool mandelBrotWideLanes;
 
 // --- combiners (codes 10 to 17), per channel ---
 

@@ -18,8 +18,8 @@ namespace generator {
 
 // Single-precision constants, widened.
 constexpr double pi = 3.1415927f;
-constexpr double oneSixtieth = 0.016666667f;      // hue degrees to sixths
-constexpr double halfTurnScale = 40.58451f;       // 127.5 / pi
+constexpr double oneSixtieth = 0.016666667f;  // hue degrees to sixths
+constexpr double halfTurnScale = 40.58451f;   // 127.5 / pi
 
 // state = state * 22695477 (mod 2^32); the result is state >> 16 (0 to 65535). A zero state stays 0.
 inline std::uint32_t nextRandom(Generator& g) {
@@ -101,8 +101,8 @@ inline Real cosineOf(Real x) {
   const Real z = r * r;
   const Real z2 = z * z;
   const Real z4 = z2 * z2;
-  const Real low = (c4 + c6 * z) + z2 * (c8 + c10 * z);                     // x^4 .. x^10
-  const Real high = (c12 + c14 * z) + z2 * (c16 + c18 * z) + z4 * c20;    // x^12 .. x^20
+  const Real low = (c4 + c6 * z) + z2 * (c8 + c10 * z);                 // x^4 .. x^10
+  const Real high = (c12 + c14 * z) + z2 * (c16 + c18 * z) + z4 * c20;  // x^12 .. x^20
   const Real c = (1.0 - 0.5 * z) + z2 * (low + z4 * high);
   return flip ? -c : c;
 }
@@ -134,9 +134,9 @@ inline void interpolate(const Corners& c, std::uint8_t* out) {
   }
 }
 
-inline const std::uint8_t* pixelAt(const Generator& g, const std::uint8_t* buffer, std::int64_t x,
-                                   std::int64_t y) {
-  return buffer + (static_cast<std::size_t>(y & g.heightMask) * g.width + static_cast<std::size_t>(x & g.widthMask)) * 3;
+inline const std::uint8_t* pixelAt(const Generator& g, const std::uint8_t* buffer, std::int64_t x, std::int64_t y) {
+  return buffer +
+         (static_cast<std::size_t>(y & g.heightMask) * g.width + static_cast<std::size_t>(x & g.widthMask)) * 3;
 }
 
 // The corners at (truncate(fx), truncate(fy)) and one further, all wrapping; the fractions are
@@ -148,13 +148,16 @@ inline Corners cornersAt(const Generator& g, const std::uint8_t* buffer, double 
   const auto x0 = static_cast<std::int64_t>(fx);
   const auto y0 = static_cast<std::int64_t>(fy);
   const RealPair weights = cosineWeights(RealPair{fx - static_cast<double>(x0), fy - static_cast<double>(y0)});
-  return {pixelAt(g, buffer, x0, y0), pixelAt(g, buffer, x0 + 1, y0), pixelAt(g, buffer, x0, y0 + 1),
-          pixelAt(g, buffer, x0 + 1, y0 + 1), weights[0], weights[1]};
+  return {pixelAt(g, buffer, x0, y0),
+          pixelAt(g, buffer, x0 + 1, y0),
+          pixelAt(g, buffer, x0, y0 + 1),
+          pixelAt(g, buffer, x0 + 1, y0 + 1),
+          weights[0],
+          weights[1]};
 }
 
 // The cosine-interpolated value of `buffer` at a real position, into out[0..2].
-inline void sampleBuffer(const Generator& g, const std::uint8_t* buffer, double fx, double fy,
-                         std::uint8_t* out) {
+inline void sampleBuffer(const Generator& g, const std::uint8_t* buffer, double fx, double fy, std::uint8_t* out) {
   interpolate(cornersAt(g, buffer, fx, fy), out);
 }
 

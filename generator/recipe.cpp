@@ -41,7 +41,7 @@ std::string formatReal(double value, RealFormat format) {
 
 }  // namespace
 
-std::string formatCall(const OperationSpec& op, const Params& params, RealFormat format, Form form) {
+std::string formatCall(const OperationInfo& op, const Params& params, RealFormat format, Form form) {
   const CallArguments values = callArguments(op, params, form);
   std::string text(op.name);
   text += '(';
@@ -49,9 +49,15 @@ std::string formatCall(const OperationSpec& op, const Params& params, RealFormat
     if (i > 0) text += ',';
     switch (op.argument(i, form).kind) {
       case ParamKind::layer:
-      case ParamKind::integer: text += std::to_string(static_cast<std::int64_t>(values[i])); break;
-      case ParamKind::boolean: text += values[i] != 0 ? "true" : "false"; break;
-      case ParamKind::real: text += formatReal(values[i], format); break;
+      case ParamKind::integer:
+        text += std::to_string(static_cast<std::int64_t>(values[i]));
+        break;
+      case ParamKind::boolean:
+        text += values[i] != 0 ? "true" : "false";
+        break;
+      case ParamKind::real:
+        text += formatReal(values[i], format);
+        break;
     }
   }
   text += ");";
@@ -129,11 +135,11 @@ void checkRecipe(const Recipe& recipe, const std::string& source) {
       throw RecipeError(source, where + ": the list count is " + std::to_string(list.count) + ", must be 0 to 100");
     }
     for (int i = 0; i < list.count; ++i) {
-      const OperationSpec* op = findOperation(list.opCodes[i]);
+      const OperationInfo* op = findOperation(list.opCodes[i]);
       if (!op) continue;
       if (std::string problem = paramProblem(*op, list.params[i]); !problem.empty()) {
-        throw RecipeError(source, where + ", operation " + std::to_string(i + 1) + " (" + std::string(op->name) +
-                                      "): " + problem);
+        throw RecipeError(
+            source, where + ", operation " + std::to_string(i + 1) + " (" + std::string(op->name) + "): " + problem);
       }
     }
   }
@@ -145,7 +151,7 @@ Recipe canonicalRecipe(const Recipe& recipe) {
     const OperationList& list = recipe.lists[layer];
     OperationList& out = plain.lists[layer];
     for (int i = 0; i < list.count && i < maxOperations; ++i) {
-      const OperationSpec* op = findOperation(list.opCodes[i]);
+      const OperationInfo* op = findOperation(list.opCodes[i]);
       if (!op) continue;
       out.opCodes[out.count] = op->code;
       out.params[out.count] = canonicalSlots(*op, list.params[i]);

@@ -61,6 +61,6 @@ std::vector<std::uint8_t> renderRecipe(const Recipe& recipe, int width, int heig
 // shortestDouble always takes the latter.
 enum class RealFormat { fifteenDigits, shortest, shortestDouble };
 // name(arg,arg,...); with booleans as true/false, in the form of the call or of the slots.
-std::string formatCall(const OperationSpec& op, const Params& params, RealFormat format, Form form = Form::call);
+std::string formatCall(const OperationInfo& op, const Params& params, RealFormat format, Form form = Form::call);
 
 }  // namespace generator

@@ -76,7 +76,7 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 
 // One parsed operation line.
 struct ParsedOperation {
-  const OperationSpec* op = nullptr;
+  const OperationInfo* op = nullptr;
   Params slots{};
 };
 
@@ -99,7 +99,8 @@ class TextReader {
       if (cursor.atEnd()) continue;
       if (isLayerLine(cursor)) {
         current = readLayerLine(cursor);
-        if (listedAt[current] != 0) fail("layer " + std::to_string(current) + " is already listed at line " + std::to_string(listedAt[current]));
+        if (listedAt[current] != 0)
+          fail("layer " + std::to_string(current) + " is already listed at line " + std::to_string(listedAt[current]));
         listedAt[current] = line_;
         continue;
       }
@@ -131,7 +132,8 @@ class TextReader {
     cursor.name();
     const std::string_view token = cursor.token();
     const std::int64_t layer = readInteger(token, "the layer number");
-    if (layer < 0 || layer >= layerCount) fail("layer " + std::to_string(layer) + " does not exist (layers are 0 to 4)");
+    if (layer < 0 || layer >= layerCount)
+      fail("layer " + std::to_string(layer) + " does not exist (layers are 0 to 4)");
     if (!cursor.atEnd()) fail("unexpected " + quoted(cursor.rest()) + " after 'layer " + std::to_string(layer) + "'");
     return static_cast<int>(layer);
   }
@@ -139,7 +141,7 @@ class TextReader {
   ParsedOperation readOperation(Cursor& cursor) {
     const std::string_view name = cursor.name();
     if (name.empty()) fail("expected an operation or 'layer N', found " + quoted(cursor.rest()));
-    const OperationSpec* op = findOperation(name);
+    const OperationInfo* op = findOperation(name);
     if (!op) fail("unknown operation " + quoted(name) + suggestionFor(name));
     if (!cursor.take('(')) fail("expected '(' after " + std::string(name));
     Arguments arguments;
@@ -150,7 +152,8 @@ class TextReader {
       if (!cursor.take(')')) fail("expected ',' or ')' in " + std::string(name) + ", found " + quoted(cursor.rest()));
     }
     cursor.take(';');
-    if (!cursor.atEnd()) fail("unexpected " + quoted(cursor.rest()) + " after " + std::string(name) + " (one operation per line)");
+    if (!cursor.atEnd())
+      fail("unexpected " + quoted(cursor.rest()) + " after " + std::string(name) + " (one operation per line)");
     const Form form = arguments.count == op->argumentCount(Form::call) ? Form::call : Form::slots;
     if (arguments.count != op->argumentCount(form)) {
       std::string expected = argumentList(*op, Form::call);
@@ -160,8 +163,8 @@ class TextReader {
     for (int i = 0; i < arguments.count; ++i) {
       const std::string_view expected = op->argument(i, form).name;
       if (!arguments.labels[i].empty() && arguments.labels[i] != expected) {
-        fail("argument " + std::to_string(i + 1) + " of " + std::string(name) + " is " + std::string(expected) + ", not " +
-             std::string(arguments.labels[i]));
+        fail("argument " + std::to_string(i + 1) + " of " + std::string(name) + " is " + std::string(expected) +
+             ", not " + std::string(arguments.labels[i]));
       }
     }
     return {op, slotsOf(*op, arguments, form)};
@@ -174,7 +177,7 @@ class TextReader {
     std::array<std::string_view, paramSlots> labels;
   };
 
-  void readArgument(Cursor& cursor, const OperationSpec& op, Arguments& arguments) {
+  void readArgument(Cursor& cursor, const OperationInfo& op, Arguments& arguments) {
     if (arguments.count == paramSlots) fail(std::string(op.name) + " has more arguments than any operation takes");
     const Cursor before = cursor;
     std::string_view label = cursor.name();
@@ -183,26 +186,33 @@ class TextReader {
       label = {};
     }
     const std::string_view token = cursor.token();
-    if (token.empty()) fail("argument " + std::to_string(arguments.count + 1) + " of " + std::string(op.name) + " is missing");
+    if (token.empty())
+      fail("argument " + std::to_string(arguments.count + 1) + " of " + std::string(op.name) + " is missing");
     arguments.labels[arguments.count] = label;
     arguments.tokens[arguments.count] = token;
     ++arguments.count;
   }
 
-  Params slotsOf(const OperationSpec& op, const Arguments& arguments, Form form) {
+  Params slotsOf(const OperationInfo& op, const Arguments& arguments, Form form) {
     CallArguments values{};
     Params singles{};
     for (int i = 0; i < op.argumentCount(form); ++i) {
-      const ParamSpec& spec = op.argument(i, form);
-      const std::string what = std::string(spec.name) + " of " + std::string(op.name);
+      const Parameter& parameter = op.argument(i, form);
+      const std::string what = std::string(parameter.name) + " of " + std::string(op.name);
       const std::string_view token = arguments.tokens[i];
-      switch (spec.kind) {
+      switch (parameter.kind) {
         case ParamKind::layer:
-        case ParamKind::integer: values[i] = static_cast<double>(readSlotInteger(token, what)); break;
-        case ParamKind::boolean: values[i] = readBoolean(token, what) ? 1.0 : 0.0; break;
-        case ParamKind::real: readReal(token, what, values[i], singles[i]); break;
+        case ParamKind::integer:
+          values[i] = static_cast<double>(readSlotInteger(token, what));
+          break;
+        case ParamKind::boolean:
+          values[i] = readBoolean(token, what) ? 1.0 : 0.0;
+          break;
+        case ParamKind::real:
+          readReal(token, what, values[i], singles[i]);
+          break;
       }
-      if (spec.kind != ParamKind::real) singles[i] = static_cast<float>(values[i]);
+      if (parameter.kind != ParamKind::real) singles[i] = static_cast<float>(values[i]);
     }
     Params slots{};
     if (op.call && form == Form::call) {
@@ -228,7 +238,8 @@ class TextReader {
   // A whole number that a float slot holds exactly.
   std::int32_t readSlotInteger(std::string_view token, const std::string& what) {
     const std::int64_t value = readInteger(token, what);
-    if (value < INT32_MIN || value > INT32_MAX) fail(what + " is " + std::to_string(value) + ", beyond the 32-bit range");
+    if (value < INT32_MIN || value > INT32_MAX)
+      fail(what + " is " + std::to_string(value) + ", beyond the 32-bit range");
     if (static_cast<std::int64_t>(static_cast<float>(value)) != value) {
       fail(what + " is " + std::to_string(value) + ", which a recipe slot (a float) cannot hold exactly");
     }
@@ -257,7 +268,7 @@ class TextReader {
     }
   }
 
-  static std::string argumentList(const OperationSpec& op, Form form) {
+  static std::string argumentList(const OperationInfo& op, Form form) {
     std::string text = std::to_string(op.argumentCount(form)) + " arguments (";
     for (int i = 0; i < op.argumentCount(form); ++i) {
       if (i > 0) text += ", ";
@@ -267,7 +278,7 @@ class TextReader {
   }
 
   static std::string suggestionFor(std::string_view name) {
-    for (const OperationSpec& row : operationTable()) {
+    for (const OperationInfo& row : operationTable()) {
       if (equalIgnoringCase(row.name, name)) return " (did you mean " + quoted(row.name) + "?)";
     }
     return "";
@@ -287,7 +298,7 @@ bool sameBits(const Params& a, const Params& b) {
 // The operation's line, in the shortest numbers that read back to the very same slots: its call
 // when that carries them exactly, otherwise its slots (single-precision values written shortest
 // always read back the same).
-std::string operationLine(const OperationSpec& op, const Params& slots) {
+std::string operationLine(const OperationInfo& op, const Params& slots) {
   for (RealFormat format : {RealFormat::shortest, RealFormat::shortestDouble}) {
     const std::string line = formatCall(op, slots, format);
     if (!op.call) return line;

@@ -66,8 +66,8 @@ void fillCellsByRowOffset(Generator& g, std::uint8_t* out, int step) {
         std::uint8_t* row = pixel(g, out, static_cast<int>(cx), static_cast<int>(cy) + j);
         for (int i = 0; i < columns; ++i, row += 3) {
           for (int k = 0; k < 3; ++k) {
-            row[k] = static_cast<std::uint8_t>(w00[i] * corners[0][k] + w10[i] * corners[1][k] + w01[i] * corners[2][k] +
-                                               w11[i] * corners[3][k]);
+            row[k] = static_cast<std::uint8_t>(w00[i] * corners[0][k] + w10[i] * corners[1][k] +
+                                               w01[i] * corners[2][k] + w11[i] * corners[3][k]);
           }
         }
       }
@@ -125,14 +125,16 @@ void perlinNoise(Generator& g, int layer, int step, int seed, int amplitude, int
                  bool colour) {
   subPlasma(g, layer, step, seed, 1, colour);
   for (int octave = 1; octave < octaves; ++octave) {
-    amplitude = static_cast<std::int32_t>(static_cast<std::uint32_t>(amplitude) * static_cast<std::uint32_t>(persistence)) >> 8;
+    amplitude =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(amplitude) * static_cast<std::uint32_t>(persistence)) >> 8;
     if (amplitude <= 0) break;
     step >>= 1;
     if (step == 0) break;
     subPlasma(g, scratchBuffer, step, 0, amplitude, colour);
     std::uint8_t* out = g.layer(layer);
     const std::uint8_t* add = g.layer(scratchBuffer);
-    for (std::size_t i = 0, n = bufferBytes(g); i < n; ++i) out[i] = static_cast<std::uint8_t>(std::min(out[i] + add[i], 255));
+    for (std::size_t i = 0, n = bufferBytes(g); i < n; ++i)
+      out[i] = static_cast<std::uint8_t>(std::min(out[i] + add[i], 255));
   }
 }
 
@@ -166,8 +168,8 @@ void colorLayer(Generator& g, int layer, int c0, int c1, int c2) {
 // Cells of colours A and B. A toggle makes C = A and swaps A and B; a row toggles at its start when
 // y mod cellHeight = 0, each pixel toggles before it is written when x mod cellWidth = 0, and the row
 // toggles once more at its end when W / cellWidth is even and leaves a remainder.
-void checkerBoardLayer(Generator& g, int layer, int cellWidth, int cellHeight, int a0, int a1, int a2, int b0,
-                       int b1, int b2) {
+void checkerBoardLayer(Generator& g, int layer, int cellWidth, int cellHeight, int a0, int a1, int a2, int b0, int b1,
+                       int b2) {
   std::uint8_t a[3] = {lowByte(a0), lowByte(a1), lowByte(a2)};
   std::uint8_t b[3] = {lowByte(b0), lowByte(b1), lowByte(b2)};
   std::uint8_t c[3] = {0, 0, 0};
@@ -303,16 +305,22 @@ void escapeCountsPairs(const double* re, double im, double bailout, int* counts)
 [[gnu::target("avx2")]] void escapeCountsQuads(const double* re, double im, double bailout, int* counts) {
   escapeCountsOf<Quads, QuadFlags>(re, im, bailout, counts);
 }
-using EscapeCounts = void (*)(const double*, double, double, int*);
-const EscapeCounts escapeCounts = [] {
+
+bool hasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? escapeCountsQuads : escapeCountsPairs;
-}();
+  return __builtin_cpu_supports("avx2");
+}
 #else
-const auto escapeCounts = escapeCountsPairs;
+void escapeCountsQuads(const double* re, double im, double bailout, int* counts) {
+  escapeCountsPairs(re, im, bailout, counts);
+}
+
+bool hasAvx2() { return false; }
 #endif
 
 }  // namespace
+
+bool mandelBrotWideLanes = hasAvx2();
 
 // The window x0 .. x0 + width, y0 .. y0 + height of the complex plane: c_re grows by width / W per
 // pixel, c_im by height / H per row (running sums). For n = 0 to 254, z = z^2 + c (z starting at c)
@@ -327,6 +335,7 @@ void mandelBrot(Generator& g, int layer, double x0, double width, double y0, dou
     value = cRe;
     cRe += stepRe;
   }
+  const auto escapeCounts = mandelBrotWideLanes ? escapeCountsQuads : escapeCountsPairs;
   std::uint8_t* out = g.layer(layer);
   double cIm = y0;
   for (int y = 0; y < g.height; ++y) {

@@ -35,7 +35,8 @@ TEST(Texgen, RendersTextRecipesToPngAndRaw) {
   writeFile(dir / "blend.txt", recipeText);
   ProcessResult result = texgenWith({"render", "blend.txt", "blend.png", "--size", "64x32"}, dir);
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const std::vector<std::uint8_t> expected = generator::renderRecipe(generator::parseRecipeText(recipeText, "t"), 64, 32);
+  const std::vector<std::uint8_t> expected =
+      generator::renderRecipe(generator::parseRecipeText(recipeText, "t"), 64, 32);
   int w = 0, h = 0, channels = 0;
   stbi_uc* png = stbi_load((dir / "blend.png").c_str(), &w, &h, &channels, 3);
   ASSERT_NE(png, nullptr);
@@ -89,9 +90,11 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
        "texgen: short.recipe: holds binary data but is 100 bytes; a binary recipe is exactly 22020 bytes\n"},
       {{"render", "blend.txt", "out.png", "--size", "300x256"},
        "texgen: size: 300x256 is not a size the generator works at (powers of two from 1 to 8192)\n"},
-      {{"render", "blend.txt", "out.png", "--size", "big"}, "texgen: --size must be WIDTHxHEIGHT, as in 256x256, not 'big'\n"},
+      {{"render", "blend.txt", "out.png", "--size", "big"},
+       "texgen: --size must be WIDTHxHEIGHT, as in 256x256, not 'big'\n"},
       {{"render", "blend.txt", "out.jpg"}, "texgen: the output must end in .png or .raw: out.jpg\n"},
-      {{"render", "blend.txt", "out.png", "--layer", "5"}, "texgen: recipe: layer 5 does not exist (layers are 0 to 4)\n"},
+      {{"render", "blend.txt", "out.png", "--layer", "5"},
+       "texgen: recipe: layer 5 does not exist (layers are 0 to 4)\n"},
       {{"render", "blend.txt", "no/such/dir/out.png"}, "texgen: cannot write no/such/dir/out.png\n"},
       {{"compile", "blend.txt", "no/such/dir/out.recipe"}, "texgen: cannot write no/such/dir/out.recipe\n"},
   };

@@ -15,9 +15,9 @@ using namespace generatortest;
 using Filter = void (*)(Generator&, int, int);
 
 TEST(Filters, AConstantLayerGivesTheKnownConstant) {
-  const std::pair<Filter, int> cases[] = {{blurLayer, 77},   {sharpenLayer, 77}, {medianLayer, 77},
-                                          {erodeLayer, 77},  {dilateLayer, 77},  {edgeHLayer, 0},
-                                          {edgeVLayer, 0},   {embossLayer, 181}, {sculptureLayer, 128}};
+  const std::pair<Filter, int> cases[] = {{blurLayer, 77},  {sharpenLayer, 77}, {medianLayer, 77},
+                                          {erodeLayer, 77}, {dilateLayer, 77},  {edgeHLayer, 0},
+                                          {edgeVLayer, 0},  {embossLayer, 181}, {sculptureLayer, 128}};
   for (auto [filter, expected] : cases) {
     Generator g = makeGenerator(8, 8);
     colorLayer(g, 0, 77, 77, 77);
@@ -117,7 +117,8 @@ TEST(Filters, SculptureMatchesTheArcTangentFormulaOnNoise) {
 
 TEST(Filters, SculptureMatchesTheFormulaForEveryGradient) {
   for (int gx = -1020; gx <= 1020; ++gx) {
-    for (int gy = -1020; gy <= 1020; ++gy) ASSERT_EQ(sculptureValue(gx, gy), sculptureFormula(gx, gy)) << gx << "," << gy;
+    for (int gy = -1020; gy <= 1020; ++gy)
+      ASSERT_EQ(sculptureValue(gx, gy), sculptureFormula(gx, gy)) << gx << "," << gy;
   }
 }
 
@@ -150,10 +151,10 @@ TEST(Filters, MakeTilableBlendsOnlyOutsideTheCircleAndKeepsDstInside) {
   Generator g = makeGenerator(16, 16);
   fillNoise(g, 0, 4);
   colorLayer(g, 1, 1, 2, 3);
-  makeTilable(g, 0, 1, 2);  // r = 6
+  makeTilable(g, 0, 1, 2);                        // r = 6
   EXPECT_EQ(pixel(g, 1, 8, 8), (Rgb{1, 2, 3}));   // centre: inside, dst keeps its content
   EXPECT_EQ(pixel(g, 1, 12, 8), (Rgb{1, 2, 3}));  // distance 4
-  const Rgb corner = pixel(g, 1, 0, 0);          // far out: t > 0.75, a quarter of each mirror
+  const Rgb corner = pixel(g, 1, 0, 0);           // far out: t > 0.75, a quarter of each mirror
   const Rgb s0 = pixel(g, 0, 0, 0), s1 = pixel(g, 0, 0, 15), s2 = pixel(g, 0, 15, 15), s3 = pixel(g, 0, 15, 0);
   EXPECT_EQ(corner.c0, static_cast<int>(0.25 * (s1.c0 + s2.c0 + s3.c0) + 0.25 * s0.c0));
   makeTilable(g, 0, 1, 8);  // r = 0, f2 = 64: k = 0.75 / 64

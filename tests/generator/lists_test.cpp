@@ -54,10 +54,10 @@ TEST(Lists, BadOperationsAreRejectedBeforeAnythingChanges) {
   Generator g = makeGenerator(8, 8);
   addOperation(g, 0, true, 4, params({0, 1, 2, 3}), -1);
   const OperationList before = g.lists[0];
-  EXPECT_THROW(addOperation(g, 5, true, 4, params({0, 1, 2, 3}), -1), RecipeError);      // no layer 5
+  EXPECT_THROW(addOperation(g, 5, true, 4, params({0, 1, 2, 3}), -1), RecipeError);       // no layer 5
   EXPECT_THROW(addOperation(g, 0, true, 0, params({0, 0, 1, 256, 0}), -1), RecipeError);  // step 0
   EXPECT_THROW(addOperation(g, 0, true, 10, params({0, 1, 5, 1, 1}), -1), RecipeError);   // dst 5
-  EXPECT_THROW(addOperation(g, 0, true, 4, params({0, 1, 2, 3}), 100), RecipeError);     // index 100
+  EXPECT_THROW(addOperation(g, 0, true, 4, params({0, 1, 2, 3}), 100), RecipeError);      // index 100
   EXPECT_THROW(replaceOperation(g, 0, -1, 4, params({0, 1, 2, 3})), RecipeError);
   EXPECT_EQ(g.lists[0], before);
   EXPECT_EQ(pixel(g, 0, 3, 3), (Rgb{1, 2, 3}));

@@ -30,7 +30,7 @@ TEST(Pinned, EveryOperationGivesItsPinnedPixels) {
   Generator base = makeGenerator(64, 64);
   runRecipe(base, parseRecipeText(inputs, "inputs"));
   std::string report;
-  for (const OperationSpec& op : operationTable()) {
+  for (const OperationInfo& op : operationTable()) {
     const auto entry = pinned.find(std::string(op.name));
     ASSERT_NE(entry, pinned.end()) << "no pinned call for " << op.name;
     Generator g = base;

@@ -84,9 +84,9 @@ TEST(Sampling, FractionsWeighTheCornersAndANegativeFractionActsLikeItsMirror) {
   EXPECT_EQ(half[2], 50);
   sampleBuffer(g, g.layer(0), 0.25, 0.25, quarter);
   const double w = 0.5 * (1 - std::cos(3.1415927f * 0.25));  // about 0.146
-  EXPECT_EQ(quarter[0], static_cast<int>(200 * w));            // both right-hand corners are 200
-  EXPECT_EQ(quarter[1], static_cast<int>(100 * w));            // both lower corners are 100
-  sampleBuffer(g, g.layer(0), -0.5, 0.0, mirrored);  // x0 = 0 and fraction -0.5: pixels 0 and 1 again
+  EXPECT_EQ(quarter[0], static_cast<int>(200 * w));          // both right-hand corners are 200
+  EXPECT_EQ(quarter[1], static_cast<int>(100 * w));          // both lower corners are 100
+  sampleBuffer(g, g.layer(0), -0.5, 0.0, mirrored);          // x0 = 0 and fraction -0.5: pixels 0 and 1 again
   EXPECT_EQ(mirrored[0], half[0]);
 }
 

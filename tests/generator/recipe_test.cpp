@@ -1,5 +1,7 @@
 // Binary recipes, their checks, loadRecipe and the exporter.
 
+#include "generator/recipe.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -9,7 +11,6 @@
 #include <fstream>
 
 #include "generator/operations.h"
-#include "generator/recipe.h"
 #include "tests/generator/layers.h"
 
 namespace {
@@ -47,10 +48,10 @@ std::uint32_t wordAt(const std::string& bytes, std::size_t at) {
 TEST(BinaryRecipes, AreFiveListsOfCountCodesAndParametersLittleEndian) {
   const std::string bytes = encodeRecipe(sampleRecipe());
   ASSERT_EQ(bytes.size(), 22020u);
-  EXPECT_EQ(wordAt(bytes, 0), 2u);                                    // layer 0 count
-  EXPECT_EQ(wordAt(bytes, 4 + 4), 41u);                               // its second code
+  EXPECT_EQ(wordAt(bytes, 0), 2u);                                             // layer 0 count
+  EXPECT_EQ(wordAt(bytes, 4 + 4), 41u);                                        // its second code
   EXPECT_EQ(wordAt(bytes, 404 + 40 + 8), std::bit_cast<std::uint32_t>(1.5f));  // its second block, slot 2
-  EXPECT_EQ(wordAt(bytes, 4 * 4404), 2u);                             // layer 4 count
+  EXPECT_EQ(wordAt(bytes, 4 * 4404), 2u);                                      // layer 4 count
   EXPECT_EQ(wordAt(bytes, 4 * 4404 + 4), 6u);
   EXPECT_EQ(encodeRecipe(decodeRecipe(bytes, "sample")), bytes);
   EXPECT_TRUE(isBinaryRecipe(bytes));
@@ -186,13 +187,14 @@ TEST(Export, PrintsCallSyntaxFromTheTable) {
   EXPECT_EQ(exportOperation(9, params({1, 2, 3})), " ");
   EXPECT_EQ(exportOperation(-3, params({})), " ");
   EXPECT_EQ(exportOperation(33, params({1.9f, 2})), "blurLayer(1,2);");
-  EXPECT_EQ(exportOperation(41, params({0, 1, 0.1f, 1e20f})), "twirlLayer(0,1,0.100000001490116,1.00000002004088e+20);");
+  EXPECT_EQ(exportOperation(41, params({0, 1, 0.1f, 1e20f})),
+            "twirlLayer(0,1,0.100000001490116,1.00000002004088e+20);");
   EXPECT_EQ(exportOperation(7, params({3, -2, -1.5f, 1, 1.5f})), "mandelBrot(3,-2,3,-1.5,3,16);");
   EXPECT_EQ(exportOperation(22, params({0, 1, -7, 300, 0})), "adjustLayerRGB(0,1,-7,300,0);");
 }
 
 TEST(Export, EveryOperationPrintsItsNameAndOneItemPerParameter) {
-  for (const OperationSpec& op : operationTable()) {
+  for (const OperationInfo& op : operationTable()) {
     const std::string text = exportOperation(op.code, Params{});
     EXPECT_EQ(text.rfind(std::string(op.name) + "(", 0), 0u) << text;
     EXPECT_EQ(static_cast<int>(std::count(text.begin(), text.end(), ',')), op.argumentCount() - 1) << text;

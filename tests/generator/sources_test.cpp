@@ -66,7 +66,8 @@ TEST(SubPlasma, CellsAreCosineInterpolationsOfTheirGridCorners) {
       const auto mix = [&](int ca, int cb, int cc, int cd) {
         return static_cast<int>((1 - wy) * (1 - wx) * ca + (1 - wy) * wx * cb + wy * (1 - wx) * cc + wy * wx * cd);
       };
-      ASSERT_EQ(pixel(g, 0, x, y), (Rgb{mix(a.c0, b.c0, c.c0, d.c0), mix(a.c1, b.c1, c.c1, d.c1), mix(a.c2, b.c2, c.c2, d.c2)}))
+      ASSERT_EQ(pixel(g, 0, x, y),
+                (Rgb{mix(a.c0, b.c0, c.c0, d.c0), mix(a.c1, b.c1, c.c1, d.c1), mix(a.c2, b.c2, c.c2, d.c2)}))
           << x << "," << y;
     }
   }
@@ -91,7 +92,8 @@ TEST(SubPlasma, StepsThatAreNotPowersOfTwoOrExceedTheLayerStayInside) {
     for (int x = 0; x < 8; ++x) {
       // Four equal corners: the weights sum to 1 give or take a rounding, and truncation can lose 1.
       const Rgb c = pixel(g, 0, x, y);
-      ASSERT_TRUE(c.c0 >= first.c0 - 1 && c.c0 <= first.c0 && c.c1 >= first.c1 - 1 && c.c1 <= first.c1) << x << "," << y;
+      ASSERT_TRUE(c.c0 >= first.c0 - 1 && c.c0 <= first.c0 && c.c1 >= first.c1 - 1 && c.c1 <= first.c1)
+          << x << "," << y;
     }
   }
 }
@@ -192,29 +194,41 @@ TEST(MandelBrot, InsideTheSetIsRedOutsideCountsIterations) {
   EXPECT_EQ(pixel(g, 0, 0, 0), (Rgb{0, 255, 255}));
 }
 
-TEST(MandelBrot, MatchesIteratingOnePixelAtATimeEverywhere) {
-  Generator g = makeGenerator(64, 32);  // covers partial lane groups too: 64 is 8 groups of 8
-  mandelBrot(g, 2, -2.25, 3.0, -1.5, 3.0, 16.0);
-  Generator odd = makeGenerator(2, 2);
-  mandelBrot(odd, 2, -0.75, 0.5, 0.1, 0.2, 16.0);
-  for (const Generator* gen : {&g, &odd}) {
-    const double x0 = gen == &g ? -2.25 : -0.75, y0 = gen == &g ? -1.5 : 0.1;
-    const double w = gen == &g ? 3.0 : 0.5, h = gen == &g ? 3.0 : 0.2;
-    double ci = y0;
-    for (int y = 0; y < gen->height; ++y, ci += h / gen->height) {
-      double cr = x0;
-      for (int x = 0; x < gen->width; ++x, cr += w / gen->width) {
-        double zr = cr, zi = ci;
-        int n = 0;
-        for (; n < 255 && !(zr * zr + zi * zi > 16.0); ++n) {
-          const double ni = 2.0 * zr * zi + ci;
-          zr = zr * zr - zi * zi + cr;
-          zi = ni;
-        }
-        ASSERT_EQ(pixel(*gen, 2, x, y), (Rgb{n, 255 - n, 255 - n})) << x << "," << y;
-      }
+// The escape count of one pixel, iterated on its own.
+int escapeCount(double cr, double ci) {
+  double zr = cr, zi = ci;
+  int n = 0;
+  for (; n < 255 && !(zr * zr + zi * zi > 16.0); ++n) {
+    const double ni = 2.0 * zr * zi + ci;
+    zr = zr * zr - zi * zi + cr;
+    zi = ni;
+  }
+  return n;
+}
+
+void expectOnePixelAtATime(const Generator& g, double x0, double w, double y0, double h) {
+  double ci = y0;
+  for (int y = 0; y < g.height; ++y, ci += h / g.height) {
+    double cr = x0;
+    for (int x = 0; x < g.width; ++x, cr += w / g.width) {
+      const int n = escapeCount(cr, ci);
+      ASSERT_EQ(pixel(g, 2, x, y), (Rgb{n, 255 - n, 255 - n})) << x << "," << y;
     }
   }
+}
+
+TEST(MandelBrot, MatchesIteratingOnePixelAtATimeInEitherLaneWidth) {
+  const bool wide = mandelBrotWideLanes;
+  for (bool lanes : {true, false}) {
+    mandelBrotWideLanes = lanes;
+    Generator g = makeGenerator(64, 32);
+    mandelBrot(g, 2, -2.25, 3.0, -1.5, 3.0, 16.0);
+    expectOnePixelAtATime(g, -2.25, 3.0, -1.5, 3.0);
+    Generator small = makeGenerator(2, 2);  // fewer pixels than lanes
+    mandelBrot(small, 2, -0.75, 0.5, 0.1, 0.2, 16.0);
+    expectOnePixelAtATime(small, -0.75, 0.5, 0.1, 0.2);
+  }
+  mandelBrotWideLanes = wide;
 }
 
 TEST(CellMachine, RulesReadTheThreeCellsAbove) {
@@ -234,8 +248,8 @@ TEST(CellMachine, RulesReadTheThreeCellsAbove) {
   }
   cellMachine(g, 0, 7, 1);  // white only below three black cells
   for (int x = 0; x < 256; ++x) {
-    const bool blackAbove = pixel(g, 0, (x + 255) % 256, 0).c0 == 0 && pixel(g, 0, x, 0).c0 == 0 &&
-                            pixel(g, 0, (x + 1) % 256, 0).c0 == 0;
+    const bool blackAbove =
+        pixel(g, 0, (x + 255) % 256, 0).c0 == 0 && pixel(g, 0, x, 0).c0 == 0 && pixel(g, 0, (x + 1) % 256, 0).c0 == 0;
     ASSERT_EQ(pixel(g, 0, x, 1).c0, blackAbove ? 255 : 0) << x;
   }
 }

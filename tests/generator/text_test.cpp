@@ -62,24 +62,35 @@ std::string problemOf(const std::string& text) {
 }
 
 TEST(TextRecipes, MistakesAreReportedWithTheirLine) {
-  EXPECT_EQ(problemOf("layer 0\nsubplasma(0,1,2,3,true)"), "r.txt:2: unknown operation 'subplasma' (did you mean 'subPlasma'?)");
-  EXPECT_EQ(problemOf("layer 0\n\ncolorLayer(0,1,2)"), "r.txt:3: colorLayer takes 4 arguments (layer, c0, c1, c2), not 3 arguments");
-  EXPECT_EQ(problemOf("layer 0\ncolorLayer(layer=0,c0=1,c2=2,c1=3)"), "r.txt:2: argument 3 of colorLayer is c1, not c2");
+  EXPECT_EQ(problemOf("layer 0\nsubplasma(0,1,2,3,true)"),
+            "r.txt:2: unknown operation 'subplasma' (did you mean 'subPlasma'?)");
+  EXPECT_EQ(problemOf("layer 0\n\ncolorLayer(0,1,2)"),
+            "r.txt:3: colorLayer takes 4 arguments (layer, c0, c1, c2), not 3 arguments");
+  EXPECT_EQ(problemOf("layer 0\ncolorLayer(layer=0,c0=1,c2=2,c1=3)"),
+            "r.txt:2: argument 3 of colorLayer is c1, not c2");
   EXPECT_EQ(problemOf("layer 0\ncolorLayer(0,1.5,2,3)"), "r.txt:2: c0 of colorLayer must be a whole number, not '1.5'");
-  EXPECT_EQ(problemOf("layer 0\nblobsLayer(0,1,2,yes)"), "r.txt:2: colour of blobsLayer must be true or false, not 'yes'");
-  EXPECT_EQ(problemOf("colorLayer(0,1,2,3)"), "r.txt:1: an operation before any 'layer N' line (which list does it belong to?)");
+  EXPECT_EQ(problemOf("layer 0\nblobsLayer(0,1,2,yes)"),
+            "r.txt:2: colour of blobsLayer must be true or false, not 'yes'");
+  EXPECT_EQ(problemOf("colorLayer(0,1,2,3)"),
+            "r.txt:1: an operation before any 'layer N' line (which list does it belong to?)");
   EXPECT_EQ(problemOf("layer 5"), "r.txt:1: layer 5 does not exist (layers are 0 to 4)");
   EXPECT_EQ(problemOf("layer 1\nlayer 1"), "r.txt:2: layer 1 is already listed at line 1");
   EXPECT_EQ(problemOf("layer 1 2"), "r.txt:1: unexpected '2' after 'layer 1'");
-  EXPECT_EQ(problemOf("layer 0\ninvertLayer(0,0); invertLayer(0,0);"), "r.txt:2: unexpected 'invertLayer(0,0);' after invertLayer (one operation per line)");
+  EXPECT_EQ(problemOf("layer 0\ninvertLayer(0,0); invertLayer(0,0);"),
+            "r.txt:2: unexpected 'invertLayer(0,0);' after invertLayer (one operation per line)");
   EXPECT_EQ(problemOf("layer 0\ninvertLayer(0,0"), "r.txt:2: expected ',' or ')' in invertLayer, found ''");
   EXPECT_EQ(problemOf("layer 0\nsubPlasma(0,0,1,256,true)"), "r.txt:2: subPlasma: step is 0, must be at least 1");
-  EXPECT_EQ(problemOf("layer 0\ncolorLayer(0,16777217,0,0)"), "r.txt:2: c0 of colorLayer is 16777217, which a recipe slot (a float) cannot hold exactly");
-  EXPECT_EQ(problemOf("layer 0\ncolorLayer(0,4294967296,0,0)"), "r.txt:2: c0 of colorLayer is 4294967296, beyond the 32-bit range");
-  EXPECT_EQ(problemOf("layer 0\ntwirlLayer(0,0,1e39,1)"), "r.txt:2: angle of twirlLayer is 1e39, beyond what single precision holds");
-  EXPECT_EQ(problemOf("layer 0\ntwirlLayer(0,0,inf,1)"), "r.txt:2: angle of twirlLayer is inf, beyond what single precision holds");
+  EXPECT_EQ(problemOf("layer 0\ncolorLayer(0,16777217,0,0)"),
+            "r.txt:2: c0 of colorLayer is 16777217, which a recipe slot (a float) cannot hold exactly");
+  EXPECT_EQ(problemOf("layer 0\ncolorLayer(0,4294967296,0,0)"),
+            "r.txt:2: c0 of colorLayer is 4294967296, beyond the 32-bit range");
+  EXPECT_EQ(problemOf("layer 0\ntwirlLayer(0,0,1e39,1)"),
+            "r.txt:2: angle of twirlLayer is 1e39, beyond what single precision holds");
+  EXPECT_EQ(problemOf("layer 0\ntwirlLayer(0,0,inf,1)"),
+            "r.txt:2: angle of twirlLayer is inf, beyond what single precision holds");
   EXPECT_EQ(problemOf("layer 0\ntwirlLayer(0,0,0x10,1)"), "r.txt:2: angle of twirlLayer must be a number, not '0x10'");
-  EXPECT_EQ(problemOf("layer 0\nmandelBrot(0,-2,3,-1.5,3,4)"), "r.txt:2: the last argument of mandelBrot is its escape radius, always 16");
+  EXPECT_EQ(problemOf("layer 0\nmandelBrot(0,-2,3,-1.5,3,4)"),
+            "r.txt:2: the last argument of mandelBrot is its escape radius, always 16");
   EXPECT_EQ(problemOf("layer 0\n(1)"), "r.txt:2: expected an operation or 'layer N', found '(1)'");
   std::string full = "layer 3\n";
   for (int i = 0; i < 101; ++i) full += "invertLayer(3,3)\n";
@@ -95,11 +106,13 @@ TEST(TextRecipes, ContentTellsBinaryFromText) {
 }
 
 // A valid slot value for each parameter kind, with the awkward values mixed in.
-float randomSlot(const ParamSpec& p, std::mt19937& random) {
+float randomSlot(const Parameter& p, std::mt19937& random) {
   std::uniform_real_distribution<double> unit(0, 1);
   switch (p.kind) {
-    case ParamKind::layer: return static_cast<float>(random() % 5);
-    case ParamKind::boolean: return random() % 2 ? 1.0f : 0.0f;
+    case ParamKind::layer:
+      return static_cast<float>(random() % 5);
+    case ParamKind::boolean:
+      return random() % 2 ? 1.0f : 0.0f;
     case ParamKind::integer: {
       const double lo = std::max(p.min, -2147483648.0), hi = std::min(p.max, 2147483520.0);  // exact floats
       const double v = std::trunc(lo + unit(random) * (hi - lo));
@@ -122,7 +135,7 @@ Recipe randomRecipe(std::mt19937& random) {
   for (OperationList& list : r.lists) {
     list.count = static_cast<int>(random() % 12);
     for (int i = 0; i < maxOperations; ++i) {  // stale entries beyond the count too
-      const OperationSpec& op = table[random() % table.size()];
+      const OperationInfo& op = table[random() % table.size()];
       list.opCodes[i] = random() % 10 == 0 ? 27 : op.code;  // now and then a code without an operation
       for (int s = 0; s < paramSlots; ++s) {
         list.params[i][s] = s < op.paramCount ? randomSlot(op.params[s], random) : static_cast<float>(random() % 3);
@@ -171,8 +184,11 @@ TEST(TextRecipes, TheCanonicalFormDrawsTheSamePicture) {
 }
 
 TEST(TextRecipes, MandelBrotWindowsComeBackExactly) {
-  const float corners[][4] = {{0.1f, 0.2f, 0.3f, 0.7f}, {-2, -1.5f, 1, 1.5f}, {-1e10f, 1e-9f, 1, 3},
-                              {0.33333334f, -0.7f, 0.33333337f, -0.69999999f}, {5, 5, 5, 5},
+  const float corners[][4] = {{0.1f, 0.2f, 0.3f, 0.7f},
+                              {-2, -1.5f, 1, 1.5f},
+                              {-1e10f, 1e-9f, 1, 3},
+                              {0.33333334f, -0.7f, 0.33333337f, -0.69999999f},
+                              {5, 5, 5, 5},
                               {-5.040285e-20f, 1e-45f, -2.6128551e-36f, 1e-7f}};  // no width in double
   for (const auto& c : corners) {
     Recipe r;

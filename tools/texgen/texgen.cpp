@@ -8,9 +8,9 @@
 //
 // RECIPE may be binary or text either way. Bad input gives one line on standard error and exit code 1.
 
-#include <CLI/CLI.hpp>
 #include <stb_image_write.h>
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -79,7 +79,7 @@ void render(const std::string& recipePath, const std::string& out, const std::st
 }
 
 // A parameter's limits beyond its kind ("step >= 1", "count 0..16"), or "".
-std::string limits(const generator::ParamSpec& p) {
+std::string limits(const generator::Parameter& p) {
   using generator::ParamKind;
   if (p.kind == ParamKind::layer || p.kind == ParamKind::boolean) return "";
   const bool low = p.kind == ParamKind::integer ? p.min > -2147483648.0 : p.min > -1e300;
@@ -93,11 +93,11 @@ std::string limits(const generator::ParamSpec& p) {
 }
 
 void listOperations() {
-  for (const generator::OperationSpec& op : generator::operationTable()) {
+  for (const generator::OperationInfo& op : generator::operationTable()) {
     std::string line = std::to_string(op.code) + "\t" + std::string(op.name) + "(";
     std::string notes;
     for (int i = 0; i < op.argumentCount(); ++i) {
-      const generator::ParamSpec& p = op.argument(i);
+      const generator::Parameter& p = op.argument(i);
       line += (i > 0 ? ", " : "") + std::string(p.name);
       if (const std::string limit = limits(p); !limit.empty()) notes += (notes.empty() ? "\t" : ", ") + limit;
     }
