@@ -1,8 +1,6 @@
 #include "generator/generator.h"
 
 #include <algorithm>
-#include <charconv>
-#include <string_view>
 
 #include "generator/operation_table.h"
 #include "generator/operations.h"
@@ -153,16 +151,15 @@ void runLists(Generator& g) {
 
 void loadRecipe(std::vector<std::uint32_t>& image, const std::string& fileName, int width, int height, bool allocate) {
   const Recipe recipe = readRecipeFile(fileName);  // read and checked in full before anything runs
-  Generator& g = globalGenerator();
-  initGenerator(g, width, height);
-  const std::size_t pixels = static_cast<std::size_t>(width) * height;
-  if (allocate) {
-    image.assign(pixels, 0);
-  } else if (image.size() < pixels) {
-    doneGenerator(g);
+  const std::size_t pixels =
+      static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0));
+  if (!allocate && image.size() < pixels) {
     throw RecipeError(fileName, "the output image holds " + std::to_string(image.size()) + " pixels, " +
                                     std::to_string(pixels) + " are needed");
   }
+  Generator& g = globalGenerator();
+  initGenerator(g, width, height);
+  if (allocate) image.assign(pixels, 0);
   g.lists = recipe.lists;
   runLists(g);
   const std::uint8_t* out = g.layer(layerCount - 1);
