@@ -138,7 +138,6 @@ constexpr Wisp wisp2 = {
 };
 
 constexpr int wavePointCount = 20;
-constexpr int spriteCount = 200;
 constexpr int spokeCount = 11;  // 11 turns of 36 degrees: the first and the last spoke coincide
 
 void colour(double r, double g, double b, double alpha) {

@@ -13,6 +13,9 @@
 
 namespace scenes {
 
+// The sprite cloud: particles2[1] to particles2[spriteCount], placed by scene 1's start procedure.
+constexpr int spriteCount = 200;
+
 // Wave point k (k = 1 to 20) into particles1[k]: (S(4000) sin k, C(4000) cos k, 0).
 void setWavePoints(double t);
 

@@ -14,7 +14,6 @@ namespace scenes {
 namespace {
 
 constexpr std::int32_t sceneCode = 10;
-constexpr int spriteCount = 200;
 
 double clock() { return static_cast<double>(demoClock); }
 

@@ -120,8 +120,10 @@ TEST_F(FlameComposition, TheCrescentLayersFollowTheirTableInTheCrescentsFrame) {
   const Row rows[] = {
       {1, {-0.6, -0.8, 0}, {0, S(t, 600)}, {0, S(t, 800)}, {-0.6 + S(t, 800) / 12, -0.8, S(t, 800) / 12}},
       {4, {-0.16, -0.65, 0}, {0, 0}, {0, 0}, {-0.16 + S(t, 600) / 30, -0.65 - S(t, 800) / 15, S(t, 1100) / 10}},
-      {6, {-0.05, -0.6, 0}, {S(t, 600), S(t, 900)}, {S(t, 800), S(t, 900)}, {-0.05 - S(t, 1700) / 10, -0.6, S(t, 2000) / 4}},
-      {7, {-0.35, -0.6, 0}, {S(t, 500), 0}, {S(t, 700), 0}, {-0.35 + S(t, 1000) / 10, -0.6 - S(t, 1200) / 12, S(t, 900) / 10}},
+      {6, {-0.05, -0.6, 0}, {S(t, 600), S(t, 900)}, {S(t, 800), S(t, 900)},
+       {-0.05 - S(t, 1700) / 10, -0.6, S(t, 2000) / 4}},
+      {7, {-0.35, -0.6, 0}, {S(t, 500), 0}, {S(t, 700), 0},
+       {-0.35 + S(t, 1000) / 10, -0.6 - S(t, 1200) / 12, S(t, 900) / 10}},
       {19, {-0.08, 0, 0}, {S(t, 900), 0}, {S(t, 700), 0}, {-0.08 - S(t, 1200) / 6, 0, S(t, 800) / 10}},
       {28, {0.15, 0.5, 0}, {S(t, 700), S(t, 800)}, {S(t, 900), S(t, 1300)}, {0.15, 0.5, 0}},
       {34, {-0.6, 0.8, 0}, {0, S(t, 500)}, {0, S(t, 1000)}, {-0.6, 0.8, 0}},
@@ -139,41 +141,26 @@ TEST_F(FlameComposition, TheWispsFollowTheirTables) {
   // Wisp 1 is drawn in the wheel's frame with the flare still bound; wisp 2 in the crescent's frame.
   EXPECT_EQ(stripLeadIns[wisp1], (std::vector<Call>{{"glColor4f", {1, 0.6f, 0.05f, 0.1f}}}));
   EXPECT_EQ(stripLeadIns[wisp2].back(), (Call{"glColor4f", {1, 0.6f, 0.05f, 0.1f}}));
-  const std::vector<std::vector<double>> wisp1Texture{
-      {0, S(t, 1000)}, {S(t, 800), S(t, 1024)}, {S(t, 512), 0}, {0, 0},
-      {0, S(t, 768)},  {S(t, 1000), S(t, 1024)}, {S(t, 512), 0}, {0, S(t, 900)}};
-  const std::vector<std::vector<double>> wisp1Position{
-      {0, 0, 0},  {0.5, 0.5, 0}, {0, 0, 0.05}, {0, S(t, 1000), 0.1}, {S(t, 800), C(t, 800), 0.2},
-      {S(t, 600), 0, 0.3}, {C(t, 400), S(t, 400), 0.4}, {0, S(t, 200), 0.5}};
-  const std::vector<std::vector<double>> wisp2Texture{
-      {0, S(t, 1000)}, {S(t, 1200), S(t, 1024)}, {S(t, 800), 0}, {0, 0},
-      {0, S(t, 1000)}, {S(t, 800), S(t, 800)},   {S(t, 700), 0}, {0, S(t, 600)}};
-  const std::vector<std::vector<double>> wisp2Position{
-      {0, 0, 0},  {0.5, 0.5, 0}, {0, 0, 0.05}, {0, S(t, 600), 0.1}, {S(t, 800), C(t, 700), 0.2},
-      {S(t, 800), 0, 0.3}, {C(t, 400), S(t, 600), 0.4}, {0, S(t, 400), 0.5}};
-  for (int k = 0; k < 8; ++k) {
-    SCOPED_TRACE(k + 1);
+  struct Row {
+    int k;
+    std::vector<double> wisp1Texture, wisp1Position, wisp2Texture, wisp2Position;
+  };
+  const Row rows[] = {
+      {2, {S(t, 800), S(t, 1024)}, {0.5, 0.5, 0}, {S(t, 1200), S(t, 1024)}, {0.5, 0.5, 0}},
+      {4, {0, 0}, {0, S(t, 1000), 0.1}, {0, 0}, {0, S(t, 600), 0.1}},
+      {5, {0, S(t, 768)}, {S(t, 800), C(t, 800), 0.2}, {0, S(t, 1000)}, {S(t, 800), C(t, 700), 0.2}},
+      {7, {S(t, 512), 0}, {C(t, 400), S(t, 400), 0.4}, {S(t, 700), 0}, {C(t, 400), S(t, 600), 0.4}},
+      {8, {0, S(t, 900)}, {0, S(t, 200), 0.5}, {0, S(t, 600)}, {0, S(t, 400), 0.5}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.k);
     // Each vertex's texture coordinate comes right before it.
-    EXPECT_EQ(strips[wisp1][2 * k].name, "glTexCoord2f");
-    expectArgs(strips[wisp1][2 * k], wisp1Texture[k]);
-    expectArgs(strips[wisp1][2 * k + 1], wisp1Position[k]);
-    expectArgs(strips[wisp2][2 * k], wisp2Texture[k]);
-    expectArgs(strips[wisp2][2 * k + 1], wisp2Position[k]);
+    EXPECT_EQ(strips[wisp1][2 * row.k - 2].name, "glTexCoord2f");
+    expectArgs(strips[wisp1][2 * row.k - 2], row.wisp1Texture);
+    expectArgs(strips[wisp1][2 * row.k - 1], row.wisp1Position);
+    expectArgs(strips[wisp2][2 * row.k - 2], row.wisp2Texture);
+    expectArgs(strips[wisp2][2 * row.k - 1], row.wisp2Position);
   }
-}
-
-TEST(WavePoints, FollowTheClockOnTwoCurves) {
-  scenes::particles1 = engine::initParticleSystem(200);
-  scenes::setWavePoints(6000);
-  for (int k : {1, 20}) {
-    const engine::Particle& p = scenes::particles1->particles[k];
-    EXPECT_FLOAT_EQ(p.x, static_cast<float>(std::sin(1.5) * std::sin(k)));
-    EXPECT_FLOAT_EQ(p.y, static_cast<float>(std::cos(1.5) * std::cos(k)));
-    EXPECT_EQ(p.z, 0);
-  }
-  EXPECT_EQ(scenes::particles1->particles[21].x, 0);
-  engine::doneParticleSystem(scenes::particles1);
-  scenes::particles1 = nullptr;
 }
 
 }  // namespace

@@ -91,13 +91,6 @@ TEST_F(Scene2Post, CaptionsDriftThroughTheirWindows) {
   EXPECT_NEAR(caption.alpha, 0.96, 0.005);
 }
 
-TEST_F(Scene2Post, TheRowOnlyRises) {
-  scenes::captions[1].row = 7;
-  postScene2At(19000);
-  EXPECT_EQ(caption.row, 7);
-  EXPECT_NEAR(caption.x, 4.4167, 0.0001);
-}
-
 TEST_F(Scene2Post, TheCloudChangesItsTurnOnTheGivenInstants) {
   postScene2At(25416);
   EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, -25416.0f / 200);
