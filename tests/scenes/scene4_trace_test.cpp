@@ -57,13 +57,6 @@ TEST_F(DrawBird, AtTimeZeroTheJointsAreLevelAndTheTipsHangBelowThenTheOutlineRep
   EXPECT_EQ(glrec::state().polygonModeBack, static_cast<GLenum>(GL_FILL));
 }
 
-TEST_F(DrawBird, WingsBeatWithTheTimeTheTipsTrailing) {
-  scenes::drawBird(0, 0, 0, 1257);  // joints near their top, a quarter beat in
-  const auto v = glrec::callsNamed("glVertex3f");
-  EXPECT_FLOAT_EQ(v[2].args[1], static_cast<float>(std::sin(1257 / 800.0) / 2));
-  EXPECT_FLOAT_EQ(v[10].args[1], static_cast<float>(std::sin(1007 / 800.0)));
-}
-
 class Scene4Frame : public scenetest::DemoState {
  protected:
   void SetUp() override {
