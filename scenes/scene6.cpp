@@ -34,8 +34,10 @@ PlantTransform plantTransform{};
 
 // ---- the sparks ----
 
+// The phase and the clock are summed as integers (wide enough for any phase a record may hold).
 void placeSpark(engine::Particle& p) {
-  const double s = std::sin((p.timeOffset + demoClock) / 1000.0);
+  const std::int64_t phaseTime = std::int64_t{p.timeOffset} + demoClock;
+  const double s = std::sin(static_cast<double>(phaseTime) / 1000.0);
   p.x = static_cast<float>(p.x2 + s * p.x3);
   p.y = static_cast<float>(p.y2 + s * p.y3);
   p.z = static_cast<float>(p.z2 + s * p.z3);
