@@ -15,6 +15,7 @@ class Scene6Trace : public scenetest::DemoStateFixture {
   void SetUp() override {
     DemoStateFixture::SetUp();
     scenes::prepareScenes();  // as at start-up, before any scene
+    frame(101500);
     glrec::clearCalls();
   }
 
@@ -24,50 +25,35 @@ class Scene6Trace : public scenetest::DemoStateFixture {
     scenes::scene6Render();
     scenes::scene6Post();
   }
-
-  // The calls from the first glCallList on, up to the first spark's glLoadIdentity.
-  static std::vector<Call> plantCalls() {
-    const auto from = glrec::callsFrom("glCallList");
-    std::vector<Call> result;
-    for (const Call& call : from) {
-      if (call.name == "glLoadIdentity") break;
-      result.push_back(call);
-    }
-    return result;
-  }
 };
 
-TEST_F(Scene6Trace, TheCameraSwaysOneFrameLate) {
+TEST_F(Scene6Trace, TheFirstFrameShowsTheSetUpsViewAndTheSwayingViewLagsOneFrame) {
+  glrec::reset();
+  scenes::currentScene = 0;
   frame(101500);
-  const auto first = glrec::callsNamed("gluLookAt");
-  // The start procedure applies the straight view once, the render applies it again.
-  ASSERT_EQ(first.size(), 2u);
-  EXPECT_EQ(first[1], (Call{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}));
-
+  // The start procedure applies the straight view, the render applies it again.
+  EXPECT_EQ(glrec::callsNamed("gluLookAt").back(), (Call{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}));
   glrec::clearCalls();
   frame(101533);
-  const auto second = glrec::callsNamed("gluLookAt");
-  ASSERT_EQ(second.size(), 1u);
+  const auto views = glrec::callsNamed("gluLookAt");
+  ASSERT_EQ(views.size(), 1u);
   const double t = 101500;  // the clock of the frame before
-  const std::vector<double> eye{float(std::sin(t / 8000) - 4 * std::sin(t / 5000)),
-                                float(3 + 3 * std::sin(t / 5000)), float(std::sin(t / 8000) - 2.5)};
-  EXPECT_EQ(std::vector<double>(second[0].args.begin(), second[0].args.begin() + 3), eye);
-  EXPECT_EQ(std::vector<double>(second[0].args.begin() + 3, second[0].args.end()),
+  EXPECT_FLOAT_EQ(views[0].args[0], std::sin(t / 8000) - 4 * std::sin(t / 5000));
+  EXPECT_FLOAT_EQ(views[0].args[1], 3 + 3 * std::sin(t / 5000));
+  EXPECT_FLOAT_EQ(views[0].args[2], std::sin(t / 8000) - 2.5);
+  EXPECT_EQ(std::vector<double>(views[0].args.begin() + 3, views[0].args.end()),
             (std::vector<double>{0, 3, 0, 0, 1, 0}));
 }
 
 TEST_F(Scene6Trace, PlantIsDrawnUntexturedThenTexturedWithoutTheGrass) {
-  frame(101500);
-  glrec::clearCalls();
   frame(110000);
-  const auto rotations = glrec::callsNamed("glRotatef");
-  ASSERT_EQ(rotations.size(), 3u);
-  EXPECT_EQ(rotations[0], (Call{"glRotatef", {0, 1, 0, 0}}));
-  EXPECT_EQ(rotations[1], (Call{"glRotatef", {float(101500 / 50.0), 0, 1, 0}}));  // ry of the frame before
-  EXPECT_EQ(rotations[2], (Call{"glRotatef", {0, 0, 0, 1}}));
-
+  EXPECT_EQ(glrec::callsNamed("glRotatef"),
+            (std::vector<Call>{{"glRotatef", {0, 1, 0, 0}},
+                               {"glRotatef", {float(101500 / 50.0), 0, 1, 0}},  // ry of the frame before
+                               {"glRotatef", {0, 0, 0, 1}}}));
   const double plant = scenes::plantList, blossom = scenes::blossomList, grass = scenes::grassList;
   const std::vector<Call> expected{
+      {"glColor4f", {0.1f, 0.5f, 0.1f, 0.5f}},
       {"glCallList", {plant}},
       {"glColor4f", {1, 0.1f, 0.1f, 0.5}},
       {"glCallList", {blossom}},
@@ -79,64 +65,47 @@ TEST_F(Scene6Trace, PlantIsDrawnUntexturedThenTexturedWithoutTheGrass) {
       {"glCallList", {plant}},
       {"glCallList", {blossom}},
       {"glDisable", {GL_TEXTURE_2D}},
-      {"glEnable", {GL_TEXTURE_2D}},
-      {"glBindTexture", {GL_TEXTURE_2D, double(scenes::texFlareBig->glName)}},
-      {"glColor4f", {1, 1, 1, 1}},
   };
-  EXPECT_EQ(plantCalls(), expected);
-  const auto colours = glrec::callsNamed("glColor4f");
-  EXPECT_NE(std::find(colours.begin(), colours.end(), Call{"glColor4f", {0.1f, 0.5f, 0.1f, 0.5f}}), colours.end());
+  const auto& calls = glrec::calls();
+  const auto from = std::find(calls.begin(), calls.end(), Call{"glRotatef", {0, 0, 0, 1}}) + 1;
+  ASSERT_LT(from + expected.size(), calls.end());
+  EXPECT_EQ(std::vector<Call>(from, from + expected.size()), expected);
 }
 
 TEST_F(Scene6Trace, SparksAreThreeCrossedSquaresInWorldCoordinates) {
-  frame(101500);
-  glrec::clearCalls();
   frame(104000);
   const auto& calls = glrec::calls();
-  const auto firstSpark = std::find(calls.begin(), calls.end(),
-                                    Call{"glBindTexture", {GL_TEXTURE_2D, double(scenes::texFlareBig->glName)}});
-  ASSERT_NE(firstSpark, calls.end());
-  // Per spark: identity, translation, glBegin, 12 texture coordinates and vertices, glEnd.
-  const std::size_t perSpark = 3 + 24 + 1;
-  auto at = firstSpark + 2;
-  ASSERT_GE(calls.end() - at, static_cast<long>(200 * perSpark + 1));
-  for (int k = 1; k <= 200; ++k, at += perSpark) {
-    EXPECT_EQ(at[0], (Call{"glLoadIdentity", {}})) << k;
-    EXPECT_EQ(at[1].name, "glTranslatef") << k;
-    EXPECT_EQ(at[2], (Call{"glBegin", {GL_QUADS}})) << k;
-    EXPECT_EQ(at[3 + 24], (Call{"glEnd", {}})) << k;
-  }
-  EXPECT_EQ(*at, (Call{"glDisable", {GL_TEXTURE_2D}}));
-  const auto firstSquares = std::vector<Call>(firstSpark + 5, firstSpark + 5 + 24);
+  auto at = std::find(calls.begin(), calls.end(),
+                      Call{"glBindTexture", {GL_TEXTURE_2D, double(scenes::texFlareBig->glName)}});
+  ASSERT_NE(at, calls.end());
+  EXPECT_EQ(at[1], (Call{"glColor4f", {1, 1, 1, 1}}));
   const float h = 0.02f;
   const std::vector<std::vector<double>> corners{{-h, -h, 0}, {h, -h, 0}, {h, h, 0}, {-h, h, 0},
                                                  {-h, 0, -h}, {h, 0, -h}, {h, 0, h}, {-h, 0, h},
                                                  {0, -h, -h}, {0, h, -h}, {0, h, h}, {0, -h, h}};
   const std::vector<std::vector<double>> tex{{0, 1}, {1, 1}, {1, 0}, {0, 0}};
-  for (int v = 0; v < 12; ++v) {
-    EXPECT_EQ(firstSquares[2 * v], (Call{"glTexCoord2f", tex[v % 4]})) << v;
-    EXPECT_EQ(firstSquares[2 * v + 1].args, corners[v]) << v;
-  }
-  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
-  EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
-  EXPECT_EQ(glrec::state().blendDestination, static_cast<GLenum>(GL_ONE));
-}
-
-TEST_F(Scene6Trace, SparksAreDrawnWhereThePreviousPostLeftThem) {
-  frame(101500);
-  glrec::clearCalls();
-  scenes::demoClock = 104000;
-  scenes::scene6Render();
-  const auto translations = glrec::callsNamed("glTranslatef");
-  ASSERT_GE(translations.size(), 200u);
-  const auto sparks = std::vector<Call>(translations.end() - 200, translations.end());
-  for (int k = 1; k <= 200; ++k) {
+  // Per spark: identity, translation to where the previous post left it, 12 textured corners.
+  at += 2;
+  for (int k = 1; k <= 200; ++k, at += 28) {
+    ASSERT_LE(at + 28, calls.end());
     const engine::Particle& p = scenes::particles2->particles[k];
     const double s = std::sin((p.timeOffset + 101500) / 1000.0);
-    EXPECT_EQ(sparks[k - 1], (Call{"glTranslatef", {p.x, p.y, p.z}}));
-    EXPECT_FLOAT_EQ(p.x, p.x2 + s * p.x3);
+    EXPECT_EQ(at[0], (Call{"glLoadIdentity", {}}));
+    EXPECT_EQ(at[1].name, "glTranslatef");
+    EXPECT_FLOAT_EQ(at[1].args[0], p.x2 + s * p.x3);
+    EXPECT_FLOAT_EQ(at[1].args[1], p.y2 + s * p.y3);
+    EXPECT_FLOAT_EQ(at[1].args[2], p.z2 + s * p.z3);
+    EXPECT_EQ(at[2], (Call{"glBegin", {GL_QUADS}}));
+    for (int v = 0; v < 12; ++v) {
+      ASSERT_EQ(at[3 + 2 * v].args, tex[v % 4]);
+      ASSERT_EQ(at[4 + 2 * v].args, corners[v]);
+    }
+    EXPECT_EQ(at[27], (Call{"glEnd", {}}));
   }
+  EXPECT_EQ(*at, (Call{"glDisable", {GL_TEXTURE_2D}}));
+  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
+  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
+  EXPECT_EQ(glrec::state().blendDestination, static_cast<GLenum>(GL_ONE));
 }
 
 }  // namespace
