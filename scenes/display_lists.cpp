@@ -72,7 +72,7 @@ constexpr Point petals[] = {{0, 2.9f, 0},     {-0.35f, 3.5f, 0}, {0, 3.5f, 0.3f}
 
 constexpr int grassBlades = 2000;
 
-// R(10) / 50 - 0.1: one of -0.1, -0.08, ..., 0.08.
+// randomInt(10) / 50 - 0.1: one of -0.1, -0.08, ..., 0.08.
 double randomOffset() { return randomInt(10) / 50.0 - 0.1; }
 
 void normalOf(const Point& a, const Point& b, const Point& c) {

@@ -38,7 +38,7 @@ void vertex(double s, double t, double x, double y, double z) {
 
 // ---- the swarm ----
 
-// R(100) / 100 + 1.01, negated on a second draw of R(2) = 1.
+// A magnitude of 1.01 to 2.0 from one draw, negated when a second draw of randomInt(2) gives 1.
 float randomDivisor() {
   double divisor = randomInt(100) / 100.0 + 1.01;
   if (randomInt(2) == 1) divisor = -divisor;
