@@ -136,25 +136,37 @@ struct Look {
 
 constexpr Rgba blueSky{0.05, 0.35, 0.7, 1};
 
-Look fullLook() { return Look{blueSky, true, true, 1, 0.8, 1, 0.6, 0.7, 0.8, 0.5}; }
+Look fullLook() {
+  return Look{.skyBottom = blueSky,
+              .captions = true,
+              .groundAndLeaves = true,
+              .pictureAlpha = 1,
+              .stalkAlpha = 0.8,
+              .centreAlpha = 1,
+              .petalAlpha = 0.6,
+              .grassAlpha = 0.7,
+              .wireStalkAlpha = 0.8,
+              .wireGrassAlpha = 0.5};
+}
 
 Look closingLook(double t) {
   const double v = t - closingStart;
   Rgba sky = blueSky;
-  if (t >= darkeningStart) {
+  if (t >= darkeningStart) {  // black at about 157,000 ms
     const double d = t - darkeningStart;
     sky = Rgba{0.05 - d / 60000, 0.35 - d / 8572, 0.7 - d / 4286, 1};
   }
-  return Look{sky,
-              false,
-              false,
-              1 - v / 4000,
-              0.8 - v / 5000,
-              1 - v / 4000,
-              0.6 - v / 6667,
-              0.7 - v / 5715,
-              0.8 - v / 5000,
-              0.5 - v / 8000};
+  // Each fade lasts about 4000 ms; afterwards the alphas are negative and OpenGL clamps them to 0.
+  return Look{.skyBottom = sky,
+              .captions = false,
+              .groundAndLeaves = false,
+              .pictureAlpha = 1 - v / 4000,
+              .stalkAlpha = 0.8 - v / 5000,
+              .centreAlpha = 1 - v / 4000,
+              .petalAlpha = 0.6 - v / 6667,
+              .grassAlpha = 0.7 - v / 5715,
+              .wireStalkAlpha = 0.8 - v / 5000,
+              .wireGrassAlpha = 0.5 - v / 8000};
 }
 
 Rgba withAlpha(const Rgba& c, double alpha) { return Rgba{c.r, c.g, c.b, alpha}; }
