@@ -1,0 +1,139 @@
+#include "tools/content/pictures.h"
+
+#include "generator/recipe.h"
+#include "tools/content/captions.h"
+#include "tools/content/content_error.h"
+#include "tools/content/wing.h"
+
+#include <optional>
+
+namespace content {
+
+namespace {
+
+PictureSpec recipe(const std::string& file, int size, double leastPsnr = 40) {
+  return {file, size, size, 3, leastPsnr, Source::recipe};
+}
+
+PictureSpec mask(const std::string& file, int size, Source source) { return {file, size, size, 1, 38, source}; }
+
+// The glare is the quarter of a bigger fan of rays below its centre: apex at the top middle.
+PictureSpec glare() {
+  PictureSpec spec = recipe("glare.hwl", 512);
+  spec.renderWidth = spec.renderHeight = 1024;
+  spec.cropX = 256;
+  spec.cropY = 512;
+  return spec;
+}
+
+// The loading picture is shown at 4:3, so its square picture's letters are drawn three quarters wide.
+constexpr double loadingSqueeze = 0.75;
+
+hwl::HwlImage fromRgb(int width, int height, std::vector<std::uint8_t> rgb) { return {width, height, 3, std::move(rgb)}; }
+hwl::HwlImage fromGrey(const GreyCanvas& canvas) { return {canvas.width, canvas.height, 1, greyBytes(canvas)}; }
+
+std::vector<std::uint8_t> crop(const std::vector<std::uint8_t>& rgb, int fullWidth, const PictureSpec& spec) {
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(spec.width) * spec.height * 3);
+  for (int y = 0; y < spec.height; ++y) {
+    const auto from = rgb.begin() + (static_cast<std::ptrdiff_t>(y + spec.cropY) * fullWidth + spec.cropX) * 3;
+    std::copy(from, from + spec.width * 3, out.begin() + static_cast<std::ptrdiff_t>(y) * spec.width * 3);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> renderSpec(const PictureSpec& spec, const ContentSources& sources) {
+  const int width = spec.renderWidth ? spec.renderWidth : spec.width;
+  const int height = spec.renderHeight ? spec.renderHeight : spec.height;
+  std::vector<std::uint8_t> rgb = generator::renderRecipe(sources.recipes.at(spec.file), width, height);
+  return width == spec.width && height == spec.height ? rgb : crop(rgb, width, spec);
+}
+
+// Warm letters with a cool glow around them, added over the picture.
+hwl::HwlImage loadingPicture(const PictureSpec& spec, const ContentSources& sources) {
+  RgbPicture picture{spec.width, spec.height, renderSpec(spec, sources)};
+  const GreyCanvas& title = sources.lettering.at(spec.file);
+  addTinted(picture, blurred(title, 5.0), 0.35f, 0.4f, 0.75f);
+  addTinted(picture, title, 1.0f, 0.95f, 0.86f);
+  return fromRgb(spec.width, spec.height, std::move(picture.rgb));
+}
+
+}  // namespace
+
+const std::vector<PictureSpec>& demoPictures() {
+  static const std::vector<PictureSpec> pictures{
+      {"loading.hwl", 512, 512, 3, 40, Source::loadingPicture},
+      recipe("text0.hwl", 1024),
+      mask("text1.hwl", 1024, Source::captions),
+      mask("text2.hwl", 1024, Source::captions),
+      mask("text3.hwl", 1024, Source::captions),
+      recipe("fivebox1.hwl", 256),
+      recipe("fivebox2.hwl", 256),
+      recipe("fivebox3.hwl", 256),
+      recipe("flare.hwl", 256),
+      recipe("flare_big.hwl", 256),
+      glare(),
+      recipe("circle1.hwl", 512),
+      recipe("cloud.hwl", 256),
+      recipe("butterfly.hwl", 256),
+      mask("butterfly_alpha.hwl", 256, Source::wingSilhouette),
+      mask("butterfly_shape.hwl", 256, Source::wingPattern),
+      recipe("background1.hwl", 512),
+      recipe("background2.hwl", 256),
+      recipe("background3.hwl", 256),
+      recipe("background4.hwl", 512),
+      recipe("background99.hwl", 512),
+  };
+  return pictures;
+}
+
+std::filesystem::path recipePath(const std::filesystem::path& contentDir, const PictureSpec& picture) {
+  return contentDir / "pictures" / (picture.stem() + ".txt");
+}
+
+ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts,
+                           const std::vector<PictureSpec>& pictures) {
+  ContentSources sources;
+  std::optional<Captions> captions;
+  const auto needCaptions = [&]() -> const Captions& {
+    if (!captions) {
+      captions = readCaptionsFile((contentDir / "captions.txt").string());
+      requireFonts(*captions, fonts);
+    }
+    return *captions;
+  };
+  for (const PictureSpec& picture : pictures) {
+    if (picture.source == Source::recipe || picture.source == Source::loadingPicture) {
+      try {
+        sources.recipes[picture.file] = generator::readRecipeFile(recipePath(contentDir, picture).string());
+      } catch (const generator::RecipeError& error) {
+        throw ContentError(error.source(), error.problem());
+      }
+    }
+    if (picture.source == Source::captions) {
+      sources.lettering[picture.file] = drawCaptionTexture(needCaptions(), fonts, picture.stem());
+    }
+    if (picture.source == Source::loadingPicture) {
+      sources.lettering[picture.file] =
+          drawLoadingTitle(needCaptions(), fonts, picture.width, picture.height, loadingSqueeze);
+    }
+  }
+  return sources;
+}
+
+hwl::HwlImage makePicture(const PictureSpec& picture, const ContentSources& sources) {
+  switch (picture.source) {
+    case Source::recipe:
+      return fromRgb(picture.width, picture.height, renderSpec(picture, sources));
+    case Source::loadingPicture:
+      return loadingPicture(picture, sources);
+    case Source::captions:
+      return fromGrey(sources.lettering.at(picture.file));
+    case Source::wingSilhouette:
+      return fromGrey(drawWingSilhouette(picture.width));
+    case Source::wingPattern:
+      return fromGrey(drawWingPattern(picture.width));
+  }
+  throw ContentError(picture.file, "has no way to be made");
+}
+
+}  // namespace content
