@@ -3,14 +3,13 @@
 #include "hwl/hwl.h"
 #include "tools/content/contact_sheet.h"
 #include "tools/content/content_error.h"
+#include "tools/content/encoding.h"
 #include "tools/content/pictures.h"
 #include "tools/music/music.h"
 
 #include <algorithm>
 #include <atomic>
-#include <array>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -38,64 +37,6 @@ void writeAtomically(const std::filesystem::path& path, const std::vector<std::u
     }
   }
   std::filesystem::rename(temporary, path);
-}
-
-struct Encoded {
-  std::vector<std::uint8_t> file;
-  double psnr = 0;
-};
-
-Encoded trial(const hwl::HwlImage& image, std::array<int, 3> widths, double threshold) {
-  hwl::HwlEncodeOptions options;
-  options.valueBits = widths;
-  options.threshold = threshold;
-  Encoded encoded{hwl::hwlEncode(image, options), 0};
-  encoded.psnr = hwl::hwlPsnr(image, hwl::hwlDecodeBytes(encoded.file));
-  return encoded;
-}
-
-// The largest threshold for small detail at which these widths still reach the target, searched on a
-// log scale below 64; nothing when not even threshold 0 does.
-std::optional<Encoded> thresholdSearch(const hwl::HwlImage& image, std::array<int, 3> widths, double target) {
-  Encoded best = trial(image, widths, 0);
-  if (best.psnr < target) return std::nullopt;
-  double reached = 0, failed = 64;
-  for (int step = 0; step < 7; ++step) {
-    const double threshold = reached == 0 ? failed / 8 : std::sqrt(reached * failed);
-    Encoded encoded = trial(image, widths, threshold);
-    if (encoded.psnr < target) {
-      failed = threshold;
-      continue;
-    }
-    reached = threshold;
-    if (encoded.file.size() < best.file.size()) best = std::move(encoded);
-  }
-  return best;
-}
-
-// A small file that reaches the picture's least PSNR, found in a few dozen trials (so that the
-// 1024-pixel pictures take seconds): the narrowest equal value width k that reaches it with nothing
-// thrown away; then at k + 1, k, and k with narrower colour planes, the largest threshold for small
-// detail that still reaches it; the smallest of these files.
-Encoded encode(const PictureSpec& spec, const hwl::HwlImage& image) {
-  const double target = spec.leastPsnr;
-  int k = 8;
-  Encoded widest = trial(image, {8, 8, 8}, 0);
-  if (widest.psnr < target) {
-    char problem[160];
-    std::snprintf(problem, sizeof problem, "reaches only %.2f dB as HWL, not the %.0f dB it needs", widest.psnr, target);
-    throw ContentError(spec.file, problem);
-  }
-  while (k > 1 && trial(image, {k - 1, k - 1, k - 1}, 0).psnr >= target) --k;
-  std::vector<std::array<int, 3>> candidates{{k, k, k}};
-  if (k < 8) candidates.push_back({k + 1, k + 1, k + 1});
-  if (image.channels == 3 && k > 1) candidates.push_back({k, k - 1, k - 1});
-  Encoded best = std::move(widest);
-  for (const auto& widths : candidates) {
-    std::optional<Encoded> found = thresholdSearch(image, widths, target);
-    if (found && found->file.size() < best.file.size()) best = std::move(*found);
-  }
-  return best;
 }
 
 // One piece of work: a picture or the music.
@@ -138,7 +79,7 @@ class Builder {
   BuiltFile buildPicture(const PictureSpec& spec) {
     const auto started = Clock::now();
     const hwl::HwlImage image = makePicture(spec, sources_);
-    const Encoded encoded = encode(spec, image);
+    const Encoded encoded = encodeToPsnr(image, spec.leastPsnr, spec.file);
     writeAtomically(options_.outDir / spec.file, encoded.file);
     return {spec.file, encoded.file.size(), encoded.psnr, seconds(started)};
   }
