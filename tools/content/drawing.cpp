@@ -92,6 +92,30 @@ void fillPolygon(GreyCanvas& canvas, const std::vector<Point>& polygon) {
   }
 }
 
+namespace {
+
+// The disc's coverage of each pixel near it, handed to `apply`.
+template <typename Apply>
+void eachDiscPixel(GreyCanvas& canvas, Point centre, double radius, Apply apply) {
+  for (int y = static_cast<int>(std::floor(centre.y - radius - 1)); y <= centre.y + radius + 1; ++y) {
+    for (int x = static_cast<int>(std::floor(centre.x - radius - 1)); x <= centre.x + radius + 1; ++x) {
+      if (!canvas.contains(x, y)) continue;
+      const double d = std::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y);
+      apply(canvas.at(x, y), static_cast<float>(std::clamp(radius + 0.5 - d, 0.0, 1.0)));
+    }
+  }
+}
+
+}  // namespace
+
+void fillDisc(GreyCanvas& canvas, Point centre, double radius) {
+  eachDiscPixel(canvas, centre, radius, [](float& value, float coverage) { value = std::max(value, coverage); });
+}
+
+void eraseDisc(GreyCanvas& canvas, Point centre, double radius) {
+  eachDiscPixel(canvas, centre, radius, [](float& value, float coverage) { value = std::min(value, 1 - coverage); });
+}
+
 void strokePolyline(GreyCanvas& canvas, const std::vector<Point>& line, double width, bool closed) {
   for (std::size_t i = 0; i + 1 < line.size(); ++i) strokeSegment(canvas, line[i], line[i + 1], width);
   if (closed && line.size() > 2) strokeSegment(canvas, line.back(), line.front(), width);

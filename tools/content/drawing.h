@@ -21,6 +21,11 @@ std::vector<Point> openCurve(const std::vector<Point>& through, int perSpan = 16
 // Fills the polygon (even-odd), 4 x 4 samples a pixel, lightening the canvas to the coverage.
 void fillPolygon(GreyCanvas& canvas, const std::vector<Point>& polygon);
 
+// A disc with an anti-aliased edge: fillDisc lightens the canvas to it, eraseDisc darkens the canvas
+// to its outside (a hole).
+void fillDisc(GreyCanvas& canvas, Point centre, double radius);
+void eraseDisc(GreyCanvas& canvas, Point centre, double radius);
+
 // Draws the polyline (closed: back to its first point) with round joins, `width` pixels wide.
 void strokePolyline(GreyCanvas& canvas, const std::vector<Point>& line, double width, bool closed);
 

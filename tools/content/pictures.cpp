@@ -74,7 +74,7 @@ const std::vector<PictureSpec>& demoPictures() {
       glare(),
       recipe("circle1.hwl", 512),
       recipe("cloud.hwl", 256),
-      recipe("butterfly.hwl", 256),
+      {"butterfly.hwl", 256, 256, 3, 40, Source::wingColour},
       mask("butterfly_alpha.hwl", 256, Source::wingSilhouette),
       mask("butterfly_shape.hwl", 256, Source::wingPattern),
       recipe("background1.hwl", 512),
@@ -102,7 +102,8 @@ ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts
     return *captions;
   };
   for (const PictureSpec& picture : pictures) {
-    if (picture.source == Source::recipe || picture.source == Source::loadingPicture) {
+    if (picture.source == Source::recipe || picture.source == Source::loadingPicture ||
+        picture.source == Source::wingColour) {
       try {
         sources.recipes[picture.file] = generator::readRecipeFile(recipePath(contentDir, picture).string());
       } catch (const generator::RecipeError& error) {
@@ -128,6 +129,11 @@ hwl::HwlImage makePicture(const PictureSpec& picture, const ContentSources& sour
       return loadingPicture(picture, sources);
     case Source::captions:
       return fromGrey(sources.lettering.at(picture.file));
+    case Source::wingColour: {
+      RgbPicture wing{picture.width, picture.height, renderSpec(picture, sources)};
+      addTinted(wing, drawWingSpots(picture.width), 1.0f, 1.0f, 0.9f);
+      return fromRgb(picture.width, picture.height, std::move(wing.rgb));
+    }
     case Source::wingSilhouette:
       return fromGrey(drawWingSilhouette(picture.width));
     case Source::wingPattern:

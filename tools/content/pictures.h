@@ -2,7 +2,7 @@
 // The pictures of the demo's data folder: which files there are, at what size, and what each is made
 // from. Most are recipes of the texture generator (content/pictures/NAME.txt for data/NAME.hwl); the
 // caption textures and the loading picture's title are lettering (content/captions.txt); the
-// butterfly's silhouette and pattern are drawn in code (wing.h).
+// butterfly's silhouette, pattern and spots are drawn in code (wing.h).
 //
 // Everything a picture needs is read and checked by loadSources before any picture is made, so a
 // broken recipe, caption or font stops the build with one ContentError before anything is written.
@@ -24,6 +24,7 @@ enum class Source {
   recipe,          // the picture's recipe
   loadingPicture,  // its recipe with the loading title written over it
   captions,        // one caption texture, white letters on black
+  wingColour,      // its recipe with the wing's pale spots added
   wingSilhouette,  // the butterfly's wing, white on black
   wingPattern,     // the wing's dark pattern, as white on black
 };
