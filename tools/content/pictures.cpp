@@ -15,7 +15,12 @@ PictureSpec recipe(const std::string& file, int size, double leastPsnr = 40) {
   return {file, size, size, 3, leastPsnr, Source::recipe};
 }
 
-PictureSpec mask(const std::string& file, int size, Source source) { return {file, size, size, 1, 38, source}; }
+PictureSpec mask(const std::string& file, int size, Source source, double leastPsnr = 38) {
+  return {file, size, size, 1, leastPsnr, source};
+}
+
+// Large, smooth pictures that fill much of the screen keep more of their fine detail.
+constexpr double detailed = 44;
 
 // The glare is the quarter of a bigger fan of rays below its centre: apex at the top middle.
 PictureSpec glare() {
@@ -61,11 +66,11 @@ hwl::HwlImage loadingPicture(const PictureSpec& spec, const ContentSources& sour
 
 const std::vector<PictureSpec>& demoPictures() {
   static const std::vector<PictureSpec> pictures{
-      {"loading.hwl", 512, 512, 3, 40, Source::loadingPicture},
+      {"loading.hwl", 512, 512, 3, detailed, Source::loadingPicture},
       recipe("text0.hwl", 1024),
-      mask("text1.hwl", 1024, Source::captions),
-      mask("text2.hwl", 1024, Source::captions),
-      mask("text3.hwl", 1024, Source::captions),
+      mask("text1.hwl", 1024, Source::captions, 40),
+      mask("text2.hwl", 1024, Source::captions, 40),
+      mask("text3.hwl", 1024, Source::captions, 40),
       recipe("fivebox1.hwl", 256),
       recipe("fivebox2.hwl", 256),
       recipe("fivebox3.hwl", 256),
@@ -77,11 +82,11 @@ const std::vector<PictureSpec>& demoPictures() {
       {"butterfly.hwl", 256, 256, 3, 40, Source::wingColour},
       mask("butterfly_alpha.hwl", 256, Source::wingSilhouette),
       mask("butterfly_shape.hwl", 256, Source::wingPattern),
-      recipe("background1.hwl", 512),
+      recipe("background1.hwl", 512, detailed),
       recipe("background2.hwl", 256),
       recipe("background3.hwl", 256),
-      recipe("background4.hwl", 512),
-      recipe("background99.hwl", 512),
+      recipe("background4.hwl", 512, detailed),
+      recipe("background99.hwl", 512, detailed),
   };
   return pictures;
 }
