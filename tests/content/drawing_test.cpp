@@ -13,6 +13,16 @@ using namespace content;
 
 double area(const GreyCanvas& canvas) { return std::accumulate(canvas.values.begin(), canvas.values.end(), 0.0); }
 
+TEST(Drawing, FillsAndErasesDiscs) {
+  GreyCanvas canvas(32, 32);
+  fillDisc(canvas, {16, 16}, 8);
+  EXPECT_NEAR(area(canvas), 3.14159 * 64, 3);
+  eraseDisc(canvas, {16, 16}, 4);
+  EXPECT_NEAR(area(canvas), 3.14159 * (64 - 16), 3);
+  EXPECT_EQ(canvas.at(16, 16), 0.0f);
+  EXPECT_EQ(canvas.at(16, 10), 1.0f);
+}
+
 TEST(Drawing, FillsAPolygonWithItsAreaAndSoftEdges) {
   GreyCanvas canvas(64, 64);
   fillPolygon(canvas, {{10.5, 10}, {40.5, 10}, {40.5, 30.25}, {10.5, 30.25}});  // 30 x 20.25
@@ -66,6 +76,22 @@ TEST(Wing, IsWhiteOnBlackHingedAtTheLeftWithItsPatternAlongItsEdge) {
       EXPECT_TRUE(nearWing || bodyOrAntenna) << x << "," << y;
     }
   }
+}
+
+TEST(Wing, LeavesItsPaleSpotsOpenInTheBorderAndOnTheWing) {
+  const GreyCanvas silhouette = drawWingSilhouette(256);
+  const GreyCanvas pattern = drawWingPattern(256);
+  const GreyCanvas spots = drawWingSpots(256);
+  int spotPixels = 0;
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      if (spots.at(x, y) < 1.0f) continue;
+      ++spotPixels;
+      EXPECT_EQ(silhouette.at(x, y), 1.0f) << x << "," << y;  // on the wing
+      EXPECT_EQ(pattern.at(x, y), 0.0f) << x << "," << y;     // a hole in the dark border
+    }
+  }
+  EXPECT_GT(spotPixels, 20 * 9);  // a row of spots of a few pixels each
 }
 
 }  // namespace

@@ -39,10 +39,9 @@ void writeAtomically(const std::filesystem::path& path, const std::vector<std::u
   std::filesystem::rename(temporary, path);
 }
 
-// One piece of work: a picture or the music.
+// One piece of work: a picture, or the music when `picture` is null.
 struct Job {
-  std::string file;
-  const PictureSpec* picture = nullptr;  // null: the music
+  const PictureSpec* picture = nullptr;
 };
 
 class Builder {
@@ -132,9 +131,9 @@ std::vector<Job> plan(const BuildOptions& options) {
     return options.only.empty() || std::find(options.only.begin(), options.only.end(), file) != options.only.end();
   };
   std::vector<Job> jobs;
-  if (wanted(musicFile)) jobs.push_back({musicFile, nullptr});  // the longest piece of work goes first
+  if (wanted(musicFile)) jobs.push_back({nullptr});  // the longest piece of work goes first
   for (const PictureSpec& spec : demoPictures()) {
-    if (wanted(spec.file)) jobs.push_back({spec.file, &spec});
+    if (wanted(spec.file)) jobs.push_back({&spec});
   }
   return jobs;
 }
