@@ -14,10 +14,10 @@ namespace content {
 
 namespace {
 
-constexpr int cell = 192;         // a thumbnail's box
-constexpr int gap = 12;
-constexpr int labelHeight = 26;
-constexpr int columns = 6;
+constexpr int cell = 128;         // a thumbnail's box
+constexpr int gap = 18;
+constexpr int labelHeight = 34;   // two lines
+constexpr int columns = 8;
 constexpr int sheetWidth = columns * (cell + gap) + gap;
 constexpr std::uint8_t background[3] = {20, 20, 26};
 
@@ -57,10 +57,20 @@ class Sheet {
     if (x < 0 || y < 0 || x >= picture_.width || y >= picture_.height) return;
     std::copy(colour.begin(), colour.end(), picture_.rgb.begin() + (std::ptrdiff_t(y) * picture_.width + x) * 3);
   }
+  // A line of grey letters, its baseline at `baseline`.
   void text(Fonts& fonts, const std::string& font, const std::string& line, int x, int baseline, double size) {
-    GreyCanvas letters(picture_.width, picture_.height);
-    fonts.draw({font, size, 0, 1}, line, x, baseline, &letters, "the contact sheet");
-    addTinted(picture_, letters, 0.8f, 0.8f, 0.85f);
+    constexpr int ascent = 32, height = 44;
+    GreyCanvas letters(picture_.width, height);
+    fonts.draw({font, size, 0, 1}, line, x, ascent, &letters, "the contact sheet");
+    for (int y = 0; y < height; ++y) {
+      for (int column = 0; column < picture_.width; ++column) {
+        const float coverage = letters.at(column, y);
+        const int row = baseline - ascent + y;
+        if (coverage == 0 || row < 0 || row >= picture_.height) continue;
+        std::uint8_t* pixel = &picture_.rgb[(std::size_t(row) * picture_.width + column) * 3];
+        for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>(std::lround(pixel[c] + coverage * (210 - pixel[c])));
+      }
+    }
   }
   // The area's average of each box of `factor` x `factor` pixels, drawn at (x, y), each colour
   // scaled by what `shade` says for the source column.
@@ -128,8 +138,8 @@ void writeContactSheet(const std::filesystem::path& png, const std::filesystem::
     const int y = gap + static_cast<int>(n / columns) * (cell + labelHeight + gap);
     sheet.shrunk(picture, 0, 0, picture.width, picture.height, factor, x + (cell - picture.width / factor) / 2,
                  y + (cell - picture.height / factor) / 2, [](int) { return 1.0; });
-    sheet.text(fonts, font, pictures[n].file + "  " + std::to_string(picture.width) + "x" + std::to_string(picture.height),
-               x, y + cell + 17, 13);
+    sheet.text(fonts, font, pictures[n].file, x, y + cell + 15, 12);
+    sheet.text(fonts, font, std::to_string(picture.width) + " x " + std::to_string(picture.height), x, y + cell + 30, 11);
   }
 
   sheet.text(fonts, font, "caption rows, half size; the part a scene does not show is dimmed", gap, stripTop - 10, 14);
@@ -140,9 +150,9 @@ void writeContactSheet(const std::filesystem::path& png, const std::filesystem::
     const CaptionRow& row = captions.rows[n];
     const int x = gap + static_cast<int>(n % 2) * (sheetWidth / 2);
     const int y = stripTop + static_cast<int>(n / 2) * stripHeight;
-    sheet.text(fonts, font, row.texture + " " + std::to_string(row.row), x, y + 20, 13);
+    sheet.text(fonts, font, row.texture + " " + std::to_string(row.row), x, y + 20, 12);
     sheet.shrunk(rows.at(row.texture), 0, (row.row - 1) * captionRowHeight, captionTextureSize, captionRowHeight, 2,
-                 x + 70, y, [&](int column) { return column >= row.from && column <= row.to ? 1.0 : 0.35; });
+                 x + 60, y, [&](int column) { return column >= row.from && column <= row.to ? 1.0 : 0.35; });
   }
   sheet.write(png);
 }

@@ -13,21 +13,27 @@
 
 namespace {
 
+// The data folder's files, a few to a line.
 std::string fileList() {
-  std::string list;
-  for (const std::string& file : content::dataFiles()) list += (list.empty() ? "" : ", ") + file;
-  return list;
+  std::string list, line;
+  for (const std::string& file : content::dataFiles()) {
+    if (line.size() + file.size() > 94) list += "  " + line + "\n", line.clear();
+    line += (line.empty() ? "" : " ") + file;
+  }
+  return list + "  " + line;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Builds Velmorrow's data folder from its sources: every picture the demo loads, made with the texture "
-      "generator (content/pictures/NAME.txt is the recipe of NAME.hwl), lettered with FreeType "
-      "(content/captions.txt) or drawn in code, then encoded as HWL at 38 dB PSNR or better; and "
-      "music.mp3, rendered from content/music.score. The same sources always give the same bytes.\n\n"
-      "Files: " + fileList()};
+      "Builds Velmorrow's data folder from content/: every picture the demo loads, made with the\n"
+      "texture generator (content/pictures/NAME.txt is the recipe of NAME.hwl), lettered with\n"
+      "FreeType (content/captions.txt) or drawn in code, and encoded as HWL at 38 dB PSNR or\n"
+      "better; and music.mp3, rendered from content/music.score. The same sources always give\n"
+      "the same bytes. A mistake in a source stops it with one line naming the file and line,\n"
+      "before anything is written.\n\n"
+      "The files:\n" + fileList()};
   content::BuildOptions options;
   options.contentDir = VELMORROW_CONTENT_DIR;
   options.outDir = "data";
