@@ -1,11 +1,12 @@
 // The captions file and the lettering drawn from it, with DejaVu Sans from Debian's fonts.
 
 #include "tools/content/captions.h"
-#include "tools/content/content_error.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include "tools/content/content_error.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ TEST(Captions, NamesTheLineOfEveryMistake) {
             "c.txt:5: row 1 of text1 is already given (c.txt:4)");
   EXPECT_EQ(errorOf("style s font=none size=3\n"), "c.txt:1: no font is called `none`");
   EXPECT_EQ(errorOf(header + "style t font=regular size=big\n"), "c.txt:4: size must be a number of pixels, not `big`");
-  EXPECT_EQ(errorOf(header + "text1 1 caption 20-400\n"), "c.txt:4: a caption line reads `text1 ROW STYLE FROM-TO TEXT`");
+  EXPECT_EQ(errorOf(header + "text1 1 caption 20-400\n"),
+            "c.txt:4: a caption line reads `text1 ROW STYLE FROM-TO TEXT`");
 }
 
 TEST(Lettering, StartsEachRowAtItsFromPixelWithinTheRow) {
@@ -110,8 +112,9 @@ TEST(Lettering, ReportsAMissingFontByItsPathAndAMissingLetter) {
     requireFonts(captions, nowhere);
     FAIL() << "no error";
   } catch (const ContentError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "/nonexistent/fonts/DejaVuSans.ttf: cannot open the font (Debian's fonts-dejavu-core installs DejaVu Sans)");
+    EXPECT_EQ(
+        std::string(error.what()),
+        "/nonexistent/fonts/DejaVuSans.ttf: cannot open the font (Debian's fonts-dejavu-core installs DejaVu Sans)");
   }
   Fonts fonts(fontDir);
   const Captions odd = parseCaptions(header + "text1 1 caption 20-900 one \xE4\xB8\x80\n", "c.txt");

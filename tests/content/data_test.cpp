@@ -2,16 +2,16 @@
 // loads, at its size; masks white on black; caption rows inside the part of their strip their scene
 // shows; every picture within 38 dB of what its sources make; and the demo starting on it.
 
-#include "hwl/hwl.h"
-#include "tests/support/process.h"
-#include "tools/content/pictures.h"
-
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+
+#include "hwl/hwl.h"
+#include "tests/support/process.h"
+#include "tools/content/pictures.h"
 
 namespace {
 
@@ -42,13 +42,13 @@ struct Expected {
 
 // What the start-up loads: the loading picture, then the textures in loading order.
 const Expected startUpFiles[] = {
-    {"loading.hwl", 512, 24},       {"text0.hwl", 1024, 24},         {"text1.hwl", 1024, 8},
-    {"text2.hwl", 1024, 8},         {"text3.hwl", 1024, 8},          {"fivebox1.hwl", 256, 24},
-    {"fivebox2.hwl", 256, 24},      {"fivebox3.hwl", 256, 24},       {"flare.hwl", 256, 24},
-    {"flare_big.hwl", 256, 24},     {"glare.hwl", 512, 24},          {"circle1.hwl", 512, 24},
-    {"cloud.hwl", 256, 24},         {"butterfly.hwl", 256, 24},      {"butterfly_alpha.hwl", 256, 8},
-    {"butterfly_shape.hwl", 256, 8}, {"background1.hwl", 512, 24},   {"background2.hwl", 256, 24},
-    {"background3.hwl", 256, 24},   {"background4.hwl", 512, 24},    {"background99.hwl", 512, 24},
+    {"loading.hwl", 512, 24},        {"text0.hwl", 1024, 24},      {"text1.hwl", 1024, 8},
+    {"text2.hwl", 1024, 8},          {"text3.hwl", 1024, 8},       {"fivebox1.hwl", 256, 24},
+    {"fivebox2.hwl", 256, 24},       {"fivebox3.hwl", 256, 24},    {"flare.hwl", 256, 24},
+    {"flare_big.hwl", 256, 24},      {"glare.hwl", 512, 24},       {"circle1.hwl", 512, 24},
+    {"cloud.hwl", 256, 24},          {"butterfly.hwl", 256, 24},   {"butterfly_alpha.hwl", 256, 8},
+    {"butterfly_shape.hwl", 256, 8}, {"background1.hwl", 512, 24}, {"background2.hwl", 256, 24},
+    {"background3.hwl", 256, 24},    {"background4.hwl", 512, 24}, {"background99.hwl", 512, 24},
 };
 
 TEST(DemoData, HoldsEveryFileTheStartUpLoadsAtItsSize) {
@@ -82,7 +82,8 @@ TEST(DemoData, AddedPicturesFadeToBlackAtTheirEdges) {
     const int size = static_cast<int>(p.header.width);
     int brightest = 0;
     for (int i = 0; i < size; ++i) {
-      for (int edge : {0, 1, size - 2, size - 1}) brightest = std::max({brightest, sample(p, i, edge), sample(p, edge, i)});
+      for (int edge : {0, 1, size - 2, size - 1})
+        brightest = std::max({brightest, sample(p, i, edge), sample(p, edge, i)});
     }
     EXPECT_LE(brightest, 12) << file;
   }
@@ -98,17 +99,35 @@ struct Caption {
 constexpr double drift = 1.0 / 12000;
 const Caption captions[] = {
     {"text1.hwl", 1, 1.68, 0, 0},
-    {"text1.hwl", 2, 6, -drift, 16510}, {"text1.hwl", 3, 6, -drift, 21600}, {"text1.hwl", 4, 6, -drift, 26690},
-    {"text1.hwl", 5, 6, -drift, 31780}, {"text1.hwl", 6, 6, -drift, 36870}, {"text1.hwl", 7, 6, -drift, 42960},
-    {"text1.hwl", 8, -4.8, drift, 45730}, {"text1.hwl", 9, -5.2, drift, 50820},
-    {"text1.hwl", 10, -5.6, drift, 55910}, {"text1.hwl", 11, -6, drift, 61000},
-    {"text2.hwl", 1, 10.2, -drift, 75700}, {"text2.hwl", 2, 10.2, -drift, 80790},
-    {"text2.hwl", 3, -7.5, drift, 90970}, {"text2.hwl", 4, -8, drift, 96060},
-    {"text2.hwl", 5, -9.5, drift, 102150}, {"text2.hwl", 6, -9.75, drift, 107240},
-    {"text2.hwl", 7, -10, drift, 112330}, {"text2.hwl", 8, 14, -drift, 116830},
-    {"text3.hwl", 1, 4.1, 0, 0}, {"text3.hwl", 2, 4.55, 0, 0}, {"text3.hwl", 3, 2.8, 0, 0},
-    {"text3.hwl", 4, 3, 0, 0}, {"text3.hwl", 5, 3, 0, 0}, {"text3.hwl", 6, 3, 0, 0}, {"text3.hwl", 7, 2.8, 0, 0},
-    {"text3.hwl", 8, 3, 0, 0}, {"text3.hwl", 9, 3, 0, 0}, {"text3.hwl", 10, 3, 0, 0}, {"text3.hwl", 11, 3, 0, 0},
+    {"text1.hwl", 2, 6, -drift, 16510},
+    {"text1.hwl", 3, 6, -drift, 21600},
+    {"text1.hwl", 4, 6, -drift, 26690},
+    {"text1.hwl", 5, 6, -drift, 31780},
+    {"text1.hwl", 6, 6, -drift, 36870},
+    {"text1.hwl", 7, 6, -drift, 42960},
+    {"text1.hwl", 8, -4.8, drift, 45730},
+    {"text1.hwl", 9, -5.2, drift, 50820},
+    {"text1.hwl", 10, -5.6, drift, 55910},
+    {"text1.hwl", 11, -6, drift, 61000},
+    {"text2.hwl", 1, 10.2, -drift, 75700},
+    {"text2.hwl", 2, 10.2, -drift, 80790},
+    {"text2.hwl", 3, -7.5, drift, 90970},
+    {"text2.hwl", 4, -8, drift, 96060},
+    {"text2.hwl", 5, -9.5, drift, 102150},
+    {"text2.hwl", 6, -9.75, drift, 107240},
+    {"text2.hwl", 7, -10, drift, 112330},
+    {"text2.hwl", 8, 14, -drift, 116830},
+    {"text3.hwl", 1, 4.1, 0, 0},
+    {"text3.hwl", 2, 4.55, 0, 0},
+    {"text3.hwl", 3, 2.8, 0, 0},
+    {"text3.hwl", 4, 3, 0, 0},
+    {"text3.hwl", 5, 3, 0, 0},
+    {"text3.hwl", 6, 3, 0, 0},
+    {"text3.hwl", 7, 2.8, 0, 0},
+    {"text3.hwl", 8, 3, 0, 0},
+    {"text3.hwl", 9, 3, 0, 0},
+    {"text3.hwl", 10, 3, 0, 0},
+    {"text3.hwl", 11, 3, 0, 0},
 };
 
 // The columns of the 1024-pixel row in view while the caption is at least half faded in (its alpha
@@ -167,9 +186,9 @@ TEST(DemoData, EveryPictureIsWithin38DecibelsOfWhatItsSourcesMake) {
   content::Fonts fonts("/usr/share/fonts/truetype/dejavu");
   const auto& pictures = content::demoPictures();
   const content::ContentSources sources = content::loadSources(sourceDir() / "content", fonts, pictures);
-  for (const content::PictureSpec& spec : pictures) {
-    const double psnr = hwl::hwlPsnr(content::makePicture(spec, sources), picture(spec.file));
-    EXPECT_GE(psnr, std::max(38.0, spec.leastPsnr)) << spec.file;
+  for (const content::DataPicture& entry : pictures) {
+    const double psnr = hwl::hwlPsnr(content::makePicture(entry, sources), picture(entry.file));
+    EXPECT_GE(psnr, std::max(38.0, entry.leastPsnr)) << entry.file;
   }
 }
 

@@ -1,13 +1,13 @@
 // Encoding pictures at a least PSNR.
 
-#include "tools/content/content_error.h"
 #include "tools/content/encoding.h"
-
-#include "hwl/hwl.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "hwl/hwl.h"
+#include "tools/content/content_error.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ TEST(Encoding, ReachesTheTargetWithASmallerFileThanFullWidthsAndTheSameBytesEver
 TEST(Encoding, EncodesGreyPicturesAsGreyFilesAndRefusesAnUnreachableTarget) {
   hwl::HwlImage noise{64, 64, 1, std::vector<std::uint8_t>(64 * 64)};
   unsigned state = 1;
-  for (std::uint8_t& sample : noise.samples) sample = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+  for (std::uint8_t& sample : noise.samples)
+    sample = static_cast<std::uint8_t>((state = state * 1103515245u + 12345u) >> 24);
   const Encoded encoded = encodeToPsnr(noise, 30, "noise");
   EXPECT_EQ(hwl::hwlDecodeBytes(encoded.file).header.bitsPerPixel, 8);
   try {

@@ -1,13 +1,13 @@
 // velmorrow-content as a user runs it: its help, one file at a time, and one clear line for every
 // kind of mistake in its sources, with nothing written.
 
-#include "tests/support/process.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+
+#include "tests/support/process.h"
 
 namespace {
 
@@ -19,7 +19,9 @@ std::string tool() { return (binaryDir() / "velmorrow-content").string(); }
 // A copy of the project's content/ folder to break things in.
 struct ContentCopy {
   TempDir dir;
-  ContentCopy() { std::filesystem::copy(sourceDir() / "content", dir / "content", std::filesystem::copy_options::recursive); }
+  ContentCopy() {
+    std::filesystem::copy(sourceDir() / "content", dir / "content", std::filesystem::copy_options::recursive);
+  }
   std::filesystem::path content() const { return dir / "content"; }
   std::filesystem::path out() const { return dir / "data"; }
   ProcessResult build(std::vector<std::string> extra = {}) const {
@@ -64,7 +66,8 @@ TEST(ContentTool, BuildsOneFileOnRequestWithTheBytesOfTheBuild) {
 
   const ProcessResult unknown = copy.build({"--only", "flare_small.hwl"});
   EXPECT_EQ(unknown.exitCode, 1);
-  EXPECT_EQ(unknown.err, "velmorrow-content: flare_small.hwl: is no file of the data folder (see velmorrow-content --help)\n");
+  EXPECT_EQ(unknown.err,
+            "velmorrow-content: flare_small.hwl: is no file of the data folder (see velmorrow-content --help)\n");
 }
 
 TEST(ContentTool, StopsAtABrokenRecipeWithOneLineNamingItsFileAndLine) {

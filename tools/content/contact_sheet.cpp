@@ -1,22 +1,22 @@
 #include "tools/content/contact_sheet.h"
 
-#include "hwl/hwl.h"
-#include "tools/content/captions.h"
-#include "tools/content/content_error.h"
-#include "tools/content/pictures.h"
-
 #include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "hwl/hwl.h"
+#include "tools/content/captions.h"
+#include "tools/content/content_error.h"
+#include "tools/content/pictures.h"
+
 namespace content {
 
 namespace {
 
-constexpr int cell = 128;         // a thumbnail's box
+constexpr int cell = 128;  // a thumbnail's box
 constexpr int gap = 18;
-constexpr int labelHeight = 34;   // two lines
+constexpr int labelHeight = 34;  // two lines
 constexpr int columns = 8;
 constexpr int sheetWidth = columns * (cell + gap) + gap;
 constexpr std::uint8_t background[3] = {20, 20, 26};
@@ -68,7 +68,8 @@ class Sheet {
         const int row = baseline - ascent + y;
         if (coverage == 0 || row < 0 || row >= picture_.height) continue;
         std::uint8_t* pixel = &picture_.rgb[(std::size_t(row) * picture_.width + column) * 3];
-        for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>(std::lround(pixel[c] + coverage * (210 - pixel[c])));
+        for (int c = 0; c < 3; ++c)
+          pixel[c] = static_cast<std::uint8_t>(std::lround(pixel[c] + coverage * (210 - pixel[c])));
       }
     }
   }
@@ -124,7 +125,7 @@ void writeContactSheet(const std::filesystem::path& png, const std::filesystem::
                        const std::filesystem::path& contentDir, Fonts& fonts) {
   const Captions captions = readCaptionsFile((contentDir / "captions.txt").string());
   const std::string font = captions.fonts.begin()->second;
-  const std::vector<PictureSpec>& pictures = demoPictures();
+  const std::vector<DataPicture>& pictures = demoPictures();
   const int pictureRows = (static_cast<int>(pictures.size()) + columns - 1) / columns;
   const int stripTop = gap + pictureRows * (cell + labelHeight + gap) + 30;
   constexpr int stripHeight = captionRowHeight / 2 + 10;
@@ -139,13 +140,15 @@ void writeContactSheet(const std::filesystem::path& png, const std::filesystem::
     sheet.shrunk(picture, 0, 0, picture.width, picture.height, factor, x + (cell - picture.width / factor) / 2,
                  y + (cell - picture.height / factor) / 2, [](int) { return 1.0; });
     sheet.text(fonts, font, pictures[n].file, x, y + cell + 15, 12);
-    sheet.text(fonts, font, std::to_string(picture.width) + " x " + std::to_string(picture.height), x, y + cell + 30, 11);
+    sheet.text(fonts, font, std::to_string(picture.width) + " x " + std::to_string(picture.height), x, y + cell + 30,
+               11);
   }
 
   sheet.text(fonts, font, "caption rows, half size; the part a scene does not show is dimmed", gap, stripTop - 10, 14);
   const Decoded colour = decode(dataDir / "text0.hwl");
   std::map<std::string, Decoded> rows;
-  for (const std::string& texture : captionTextures) rows[texture] = lettering(colour, decode(dataDir / (texture + ".hwl")));
+  for (const std::string& texture : captionTextures)
+    rows[texture] = lettering(colour, decode(dataDir / (texture + ".hwl")));
   for (std::size_t n = 0; n < captions.rows.size(); ++n) {
     const CaptionRow& row = captions.rows[n];
     const int x = gap + static_cast<int>(n % 2) * (sheetWidth / 2);

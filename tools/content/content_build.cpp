@@ -1,12 +1,5 @@
 #include "tools/content/content_build.h"
 
-#include "hwl/hwl.h"
-#include "tools/content/contact_sheet.h"
-#include "tools/content/content_error.h"
-#include "tools/content/encoding.h"
-#include "tools/content/pictures.h"
-#include "tools/music/music.h"
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -16,6 +9,13 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+
+#include "hwl/hwl.h"
+#include "tools/content/contact_sheet.h"
+#include "tools/content/content_error.h"
+#include "tools/content/encoding.h"
+#include "tools/content/pictures.h"
+#include "tools/music/music.h"
 
 namespace content {
 
@@ -41,14 +41,13 @@ void writeAtomically(const std::filesystem::path& path, const std::vector<std::u
 
 // One piece of work: a picture, or the music when `picture` is null.
 struct Job {
-  const PictureSpec* picture = nullptr;
+  const DataPicture* picture = nullptr;
 };
 
 class Builder {
  public:
   Builder(const BuildOptions& options, std::vector<Job> jobs, const ContentSources& sources)
-      : options_(options), jobs_(std::move(jobs)), sources_(sources), results_(jobs_.size()),
-        failures_(jobs_.size()) {}
+      : options_(options), jobs_(std::move(jobs)), sources_(sources), results_(jobs_.size()), failures_(jobs_.size()) {}
 
   std::vector<BuiltFile> run() {
     const int threads = std::clamp(options_.jobs, 1, static_cast<int>(std::max<std::size_t>(jobs_.size(), 1)));
@@ -75,12 +74,12 @@ class Builder {
     }
   }
 
-  BuiltFile buildPicture(const PictureSpec& spec) {
+  BuiltFile buildPicture(const DataPicture& entry) {
     const auto started = Clock::now();
-    const hwl::HwlImage image = makePicture(spec, sources_);
-    const Encoded encoded = encodeToPsnr(image, spec.leastPsnr, spec.file);
-    writeAtomically(options_.outDir / spec.file, encoded.file);
-    return {spec.file, encoded.file.size(), encoded.psnr, seconds(started)};
+    const hwl::HwlImage image = makePicture(entry, sources_);
+    const Encoded encoded = encodeToPsnr(image, entry.leastPsnr, entry.file);
+    writeAtomically(options_.outDir / entry.file, encoded.file);
+    return {entry.file, encoded.file.size(), encoded.psnr, seconds(started)};
   }
 
   BuiltFile buildMusic() {
@@ -105,9 +104,7 @@ class Builder {
     options_.progress(line);
   }
 
-  static double seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-  }
+  static double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
   const BuildOptions& options_;
   const std::vector<Job> jobs_;
@@ -132,14 +129,14 @@ std::vector<Job> plan(const BuildOptions& options) {
   };
   std::vector<Job> jobs;
   if (wanted(musicFile)) jobs.push_back({nullptr});  // the longest piece of work goes first
-  for (const PictureSpec& spec : demoPictures()) {
-    if (wanted(spec.file)) jobs.push_back({&spec});
+  for (const DataPicture& entry : demoPictures()) {
+    if (wanted(entry.file)) jobs.push_back({&entry});
   }
   return jobs;
 }
 
-std::vector<PictureSpec> picturesOf(const std::vector<Job>& jobs) {
-  std::vector<PictureSpec> pictures;
+std::vector<DataPicture> picturesOf(const std::vector<Job>& jobs) {
+  std::vector<DataPicture> pictures;
   for (const Job& job : jobs) {
     if (job.picture) pictures.push_back(*job.picture);
   }
@@ -147,15 +144,13 @@ std::vector<PictureSpec> picturesOf(const std::vector<Job>& jobs) {
 }
 
 // Reads the score once before any work starts, so a broken score stops everything at once.
-void checkScore(const std::filesystem::path& contentDir) {
-  music::readScore(contentDir / "music.score");
-}
+void checkScore(const std::filesystem::path& contentDir) { music::readScore(contentDir / "music.score"); }
 
 }  // namespace
 
 std::vector<std::string> dataFiles() {
   std::vector<std::string> files;
-  for (const PictureSpec& spec : demoPictures()) files.push_back(spec.file);
+  for (const DataPicture& entry : demoPictures()) files.push_back(entry.file);
   files.push_back(musicFile);
   return files;
 }
@@ -164,7 +159,8 @@ std::vector<BuiltFile> buildContent(const BuildOptions& options) {
   const std::vector<Job> jobs = plan(options);
   Fonts fonts(options.fontDir);
   const ContentSources sources = loadSources(options.contentDir, fonts, picturesOf(jobs));
-  if (std::any_of(jobs.begin(), jobs.end(), [](const Job& job) { return !job.picture; })) checkScore(options.contentDir);
+  if (std::any_of(jobs.begin(), jobs.end(), [](const Job& job) { return !job.picture; }))
+    checkScore(options.contentDir);
 
   std::filesystem::create_directories(options.outDir);
   std::vector<BuiltFile> built = Builder(options, jobs, sources).run();

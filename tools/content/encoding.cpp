@@ -1,11 +1,11 @@
 #include "tools/content/encoding.h"
 
-#include "tools/content/content_error.h"
-
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <optional>
+
+#include "tools/content/content_error.h"
 
 namespace content {
 
@@ -49,7 +49,8 @@ Encoded encodeToPsnr(const hwl::HwlImage& image, double target, const std::strin
   Encoded widest = trial(image, equal(8), 0);
   if (widest.psnr < target) {
     char problem[160];
-    std::snprintf(problem, sizeof problem, "reaches only %.2f dB as HWL, not the %.0f dB it needs", widest.psnr, target);
+    std::snprintf(problem, sizeof problem, "reaches only %.2f dB as HWL, not the %.0f dB it needs", widest.psnr,
+                  target);
     throw ContentError(name, problem);
   }
   int k = 8;
@@ -61,7 +62,8 @@ Encoded encodeToPsnr(const hwl::HwlImage& image, double target, const std::strin
   }
   if (image.channels == 3 && k > 1) {
     Encoded coloursNarrower = trial(image, {k, k - 1, k - 1}, 0);
-    if (coloursNarrower.psnr >= target) reaching.emplace(std::array<int, 3>{k, k - 1, k - 1}, std::move(coloursNarrower));
+    if (coloursNarrower.psnr >= target)
+      reaching.emplace(std::array<int, 3>{k, k - 1, k - 1}, std::move(coloursNarrower));
   }
   std::optional<Encoded> best;
   for (auto& [widths, atZero] : reaching) {

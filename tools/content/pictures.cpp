@@ -1,21 +1,21 @@
 #include "tools/content/pictures.h"
 
+#include <optional>
+
 #include "generator/recipe.h"
 #include "tools/content/captions.h"
 #include "tools/content/content_error.h"
 #include "tools/content/wing.h"
 
-#include <optional>
-
 namespace content {
 
 namespace {
 
-PictureSpec recipe(const std::string& file, int size, double leastPsnr = 40) {
+DataPicture recipe(const std::string& file, int size, double leastPsnr = 40) {
   return {file, size, size, 3, leastPsnr, Source::recipe};
 }
 
-PictureSpec mask(const std::string& file, int size, Source source, double leastPsnr = 38) {
+DataPicture mask(const std::string& file, int size, Source source, double leastPsnr = 38) {
   return {file, size, size, 1, leastPsnr, source};
 }
 
@@ -23,49 +23,51 @@ PictureSpec mask(const std::string& file, int size, Source source, double leastP
 constexpr double detailed = 44;
 
 // The glare is the quarter of a bigger fan of rays below its centre: apex at the top middle.
-PictureSpec glare() {
-  PictureSpec spec = recipe("glare.hwl", 512);
-  spec.renderWidth = spec.renderHeight = 1024;
-  spec.cropX = 256;
-  spec.cropY = 512;
-  return spec;
+DataPicture glare() {
+  DataPicture entry = recipe("glare.hwl", 512);
+  entry.renderWidth = entry.renderHeight = 1024;
+  entry.cropX = 256;
+  entry.cropY = 512;
+  return entry;
 }
 
 // The loading picture is shown at 4:3, so its square picture's letters are drawn three quarters wide.
 constexpr double loadingSqueeze = 0.75;
 
-hwl::HwlImage fromRgb(int width, int height, std::vector<std::uint8_t> rgb) { return {width, height, 3, std::move(rgb)}; }
+hwl::HwlImage fromRgb(int width, int height, std::vector<std::uint8_t> rgb) {
+  return {width, height, 3, std::move(rgb)};
+}
 hwl::HwlImage fromGrey(const GreyCanvas& canvas) { return {canvas.width, canvas.height, 1, greyBytes(canvas)}; }
 
-std::vector<std::uint8_t> crop(const std::vector<std::uint8_t>& rgb, int fullWidth, const PictureSpec& spec) {
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(spec.width) * spec.height * 3);
-  for (int y = 0; y < spec.height; ++y) {
-    const auto from = rgb.begin() + (static_cast<std::ptrdiff_t>(y + spec.cropY) * fullWidth + spec.cropX) * 3;
-    std::copy(from, from + spec.width * 3, out.begin() + static_cast<std::ptrdiff_t>(y) * spec.width * 3);
+std::vector<std::uint8_t> crop(const std::vector<std::uint8_t>& rgb, int fullWidth, const DataPicture& entry) {
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(entry.width) * entry.height * 3);
+  for (int y = 0; y < entry.height; ++y) {
+    const auto from = rgb.begin() + (static_cast<std::ptrdiff_t>(y + entry.cropY) * fullWidth + entry.cropX) * 3;
+    std::copy(from, from + entry.width * 3, out.begin() + static_cast<std::ptrdiff_t>(y) * entry.width * 3);
   }
   return out;
 }
 
-std::vector<std::uint8_t> renderSpec(const PictureSpec& spec, const ContentSources& sources) {
-  const int width = spec.renderWidth ? spec.renderWidth : spec.width;
-  const int height = spec.renderHeight ? spec.renderHeight : spec.height;
-  std::vector<std::uint8_t> rgb = generator::renderRecipe(sources.recipes.at(spec.file), width, height);
-  return width == spec.width && height == spec.height ? rgb : crop(rgb, width, spec);
+std::vector<std::uint8_t> renderFromRecipe(const DataPicture& entry, const ContentSources& sources) {
+  const int width = entry.renderWidth ? entry.renderWidth : entry.width;
+  const int height = entry.renderHeight ? entry.renderHeight : entry.height;
+  std::vector<std::uint8_t> rgb = generator::renderRecipe(sources.recipes.at(entry.file), width, height);
+  return width == entry.width && height == entry.height ? rgb : crop(rgb, width, entry);
 }
 
 // Warm letters with a cool glow around them, added over the picture.
-hwl::HwlImage loadingPicture(const PictureSpec& spec, const ContentSources& sources) {
-  RgbPicture picture{spec.width, spec.height, renderSpec(spec, sources)};
-  const GreyCanvas& title = sources.lettering.at(spec.file);
+hwl::HwlImage loadingPicture(const DataPicture& entry, const ContentSources& sources) {
+  RgbPicture picture{entry.width, entry.height, renderFromRecipe(entry, sources)};
+  const GreyCanvas& title = sources.lettering.at(entry.file);
   addTinted(picture, blurred(title, 5.0), 0.35f, 0.4f, 0.75f);
   addTinted(picture, title, 1.0f, 0.95f, 0.86f);
-  return fromRgb(spec.width, spec.height, std::move(picture.rgb));
+  return fromRgb(entry.width, entry.height, std::move(picture.rgb));
 }
 
 }  // namespace
 
-const std::vector<PictureSpec>& demoPictures() {
-  static const std::vector<PictureSpec> pictures{
+const std::vector<DataPicture>& demoPictures() {
+  static const std::vector<DataPicture> pictures{
       {"loading.hwl", 512, 512, 3, detailed, Source::loadingPicture},
       recipe("text0.hwl", 1024),
       mask("text1.hwl", 1024, Source::captions, 40),
@@ -91,12 +93,12 @@ const std::vector<PictureSpec>& demoPictures() {
   return pictures;
 }
 
-std::filesystem::path recipePath(const std::filesystem::path& contentDir, const PictureSpec& picture) {
+std::filesystem::path recipePath(const std::filesystem::path& contentDir, const DataPicture& picture) {
   return contentDir / "pictures" / (picture.stem() + ".txt");
 }
 
 ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts,
-                           const std::vector<PictureSpec>& pictures) {
+                           const std::vector<DataPicture>& pictures) {
   ContentSources sources;
   std::optional<Captions> captions;
   const auto needCaptions = [&]() -> const Captions& {
@@ -106,7 +108,7 @@ ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts
     }
     return *captions;
   };
-  for (const PictureSpec& picture : pictures) {
+  for (const DataPicture& picture : pictures) {
     if (picture.source == Source::recipe || picture.source == Source::loadingPicture ||
         picture.source == Source::wingColour) {
       try {
@@ -126,16 +128,16 @@ ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts
   return sources;
 }
 
-hwl::HwlImage makePicture(const PictureSpec& picture, const ContentSources& sources) {
+hwl::HwlImage makePicture(const DataPicture& picture, const ContentSources& sources) {
   switch (picture.source) {
     case Source::recipe:
-      return fromRgb(picture.width, picture.height, renderSpec(picture, sources));
+      return fromRgb(picture.width, picture.height, renderFromRecipe(picture, sources));
     case Source::loadingPicture:
       return loadingPicture(picture, sources);
     case Source::captions:
       return fromGrey(sources.lettering.at(picture.file));
     case Source::wingColour: {
-      RgbPicture wing{picture.width, picture.height, renderSpec(picture, sources)};
+      RgbPicture wing{picture.width, picture.height, renderFromRecipe(picture, sources)};
       addTinted(wing, drawWingSpots(picture.width), 1.0f, 1.0f, 0.9f);
       return fromRgb(picture.width, picture.height, std::move(wing.rgb));
     }

@@ -29,7 +29,7 @@ enum class Source {
   wingPattern,     // the wing's dark pattern, as white on black
 };
 
-struct PictureSpec {
+struct DataPicture {
   std::string file;  // in data/
   int width = 0, height = 0;
   int channels = 3;         // 3: colour (a 24-bit file); 1: grey (an 8-bit file)
@@ -42,10 +42,10 @@ struct PictureSpec {
 };
 
 // Every picture the demo loads, in the order of its start-up.
-const std::vector<PictureSpec>& demoPictures();
+const std::vector<DataPicture>& demoPictures();
 
 // content/pictures/NAME.txt for a recipe picture.
-std::filesystem::path recipePath(const std::filesystem::path& contentDir, const PictureSpec& picture);
+std::filesystem::path recipePath(const std::filesystem::path& contentDir, const DataPicture& picture);
 
 // What the pictures are made from, read and checked.
 struct ContentSources {
@@ -54,9 +54,9 @@ struct ContentSources {
 };
 
 ContentSources loadSources(const std::filesystem::path& contentDir, Fonts& fonts,
-                           const std::vector<PictureSpec>& pictures);
+                           const std::vector<DataPicture>& pictures);
 
 // The picture's pixels, ready for the encoder.
-hwl::HwlImage makePicture(const PictureSpec& picture, const ContentSources& sources);
+hwl::HwlImage makePicture(const DataPicture& picture, const ContentSources& sources);
 
 }  // namespace content
