@@ -1,6 +1,5 @@
 // The demo's music as built (build/data/music.mp3), decoded as the demo decodes it, against the
-// picture: where it starts, where it changes, how loud it gets and where it ends. Also the tool that
-// makes it, run as the build runs it.
+// picture: where it starts, where it changes, how loud it gets and where it ends.
 
 #include "tests/music/mp3_decode.h"
 #include "tests/support/process.h"
@@ -64,31 +63,6 @@ TEST(MusicFile, NeverReachesFullScale) {
 TEST(MusicFile, FadesToSilenceBeforeTheDemoEnds) {
   EXPECT_LT(levelDb(music(), 157900.0, 1e9), -90.0);
   EXPECT_LT(levelDb(music(), 156900.0, 157900.0), levelDb(music(), 150500.0, 151500.0) - 30.0);
-}
-
-std::filesystem::path tool() { return testsupport::binaryDir() / "velmorrow-music"; }
-
-TEST(MusicTool, ExplainsItselfWithHelp) {
-  const auto result = testsupport::run({tool().string(), "--help"});
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_NE(result.out.find("--score"), std::string::npos);
-  EXPECT_NE(result.out.find("--out"), std::string::npos);
-}
-
-TEST(MusicTool, RejectsABadScoreWithOneLineNamingFileAndLineAndWritesNothing) {
-  testsupport::TempDir dir;
-  testsupport::writeFile(dir / "bad.score", "tempo 500\ninstrument a synth\n  wave pink\nend\n");
-  const auto result = testsupport::run(
-      {tool().string(), "--score", (dir / "bad.score").string(), "--out", (dir / "music.mp3").string()});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "velmorrow-music: " + (dir / "bad.score").string() +
-                            ":3: unknown wave `pink` (sine, saw, square, triangle or noise)\n");
-  EXPECT_FALSE(std::filesystem::exists(dir / "music.mp3"));
-
-  const auto missing = testsupport::run(
-      {tool().string(), "--score", (dir / "none.score").string(), "--out", (dir / "music.mp3").string()});
-  EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_NE(missing.err.find("none.score: cannot read the score"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// velmorrow-content as a user runs it: its help, one file at a time, and one clear line for every
+// kind of mistake in its sources, with nothing written.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "tests/support/process.h"
+
+namespace {
+
+using namespace testsupport;
+using namespace std::chrono_literals;
+
+std::string tool() { return (binaryDir() / "velmorrow-content").string(); }
+
+// A copy of the project's content/ folder to break things in.
+struct ContentCopy {
+  TempDir dir;
+  ContentCopy() {
+    std::filesystem::copy(sourceDir() / "content", dir / "content", std::filesystem::copy_options::recursive);
+  }
+  std::filesystem::path content() const { return dir / "content"; }
+  std::filesystem::path out() const { return dir / "data"; }
+  ProcessResult build(std::vector<std::string> extra = {}) const {
+    std::vector<std::string> argv{tool(), "--content", content().string(), "--out", out().string()};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    return run(argv, {}, 240s);
+  }
+  // Replaces the first occurrence of `from` in a content file.
+  void edit(const std::string& file, const std::string& from, const std::string& to) const {
+    std::string text = readFile(content() / file);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    writeFile(content() / file, text.replace(at, from.size(), to));
+  }
+  int lineOf(const std::string& file, const std::string& text) const {
+    std::ifstream in(content() / file);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+      if (line.find(text) != std::string::npos) return number;
+    }
+    return 0;
+  }
+};
+
+TEST(ContentTool, ExplainsItselfWithHelp) {
+  const ProcessResult result = run({tool(), "--help"});
+  EXPECT_EQ(result.exitCode, 0);
+  for (const char* text : {"--content", "--out", "--fonts", "--only", "--contact-sheet", "--jobs", "captions.txt",
+                           "music.score", "background99.hwl", "music.mp3"}) {
+    EXPECT_NE(result.out.find(text), std::string::npos) << text;
+  }
+}
+
+TEST(ContentTool, BuildsOneFileOnRequestWithTheBytesOfTheBuild) {
+  ContentCopy copy;
+  const ProcessResult result = copy.build({"--only", "flare_big.hwl", "--only", "butterfly_shape.hwl"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("flare_big.hwl"), std::string::npos) << result.err;
+  EXPECT_EQ(readFile(copy.out() / "flare_big.hwl"), readFile(binaryDir() / "data" / "flare_big.hwl"));
+  EXPECT_EQ(readFile(copy.out() / "butterfly_shape.hwl"), readFile(binaryDir() / "data" / "butterfly_shape.hwl"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.out()), {}), 2);
+
+  const ProcessResult unknown = copy.build({"--only", "flare_small.hwl"});
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_EQ(unknown.err,
+            "velmorrow-content: flare_small.hwl: is no file of the data folder (see velmorrow-content --help)\n");
+}
+
+TEST(ContentTool, StopsAtABrokenRecipeWithOneLineNamingItsFileAndLine) {
+  ContentCopy copy;
+  copy.edit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
+  const int line = copy.lineOf("pictures/glare.txt", "tunnelDistort(0, 7, 64)");
+  const ProcessResult result = copy.build();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "pictures" / "glare.txt").string() + ":" +
+                            std::to_string(line) + ": tunnelDistort: dst is 7, must be a layer 0 to 4\n");
+  EXPECT_FALSE(std::filesystem::exists(copy.out()));  // nothing written, not even the folder
+
+  std::filesystem::remove(copy.content() / "pictures" / "glare.txt");
+  const ProcessResult missing = copy.build();
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("glare.txt: cannot be read"), std::string::npos) << missing.err;
+}
+
+TEST(ContentTool, StopsAtAMissingFontWithOneLineNamingIt) {
+  ContentCopy copy;
+  const ProcessResult result = copy.build({"--fonts", (copy.dir / "no-fonts").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.dir / "no-fonts" / "DejaVuSans-Bold.ttf").string() +
+                            ": cannot open the font (Debian's fonts-dejavu-core installs DejaVu Sans)\n");
+  EXPECT_FALSE(std::filesystem::exists(copy.out()));
+}
+
+TEST(ContentTool, StopsAtACaptionThatDoesNotFitItsRow) {
+  ContentCopy copy;
+  copy.edit("captions.txt", "it learns to burn", "it learns to burn, and burn, and burn");
+  const int line = copy.lineOf("captions.txt", "it learns to burn");
+  const ProcessResult result = copy.build();
+  EXPECT_EQ(result.exitCode, 1);
+  const std::string start = "velmorrow-content: " + (copy.content() / "captions.txt").string() + ":" +
+                            std::to_string(line) + ": `it learns to burn, and burn, and burn` is ";
+  EXPECT_EQ(result.err.substr(0, start.size()), start) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+TEST(ContentTool, StopsAtABrokenScoreWithOneLineNamingItsFileAndLine) {
+  ContentCopy copy;
+  copy.edit("music.score", "wave saw", "wave pink");
+  const int line = copy.lineOf("music.score", "wave pink");
+  const ProcessResult result = copy.build();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "music.score").string() + ":" + std::to_string(line) +
+                            ": unknown wave `pink` (sine, saw, square, triangle or noise)\n");
+  EXPECT_FALSE(std::filesystem::exists(copy.out()));
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// velmorrow-content: builds the demo's data folder from content/: the pictures (texture recipes,
+// lettering, the butterfly's wing) encoded as HWL, and the music rendered and encoded as MP3.
+
+#include "tools/content/content_build.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <thread>
+
+namespace {
+
+// The data folder's files, a few to a line.
+std::string fileList() {
+  std::string list, line;
+  for (const std::string& file : content::dataFiles()) {
+    if (line.size() + file.size() > 94) list += "  " + line + "\n", line.clear();
+    line += (line.empty() ? "" : " ") + file;
+  }
+  return list + "  " + line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Builds Velmorrow's data folder from content/: every picture the demo loads, made with the\n"
+      "texture generator (content/pictures/NAME.txt is the recipe of NAME.hwl), lettered with\n"
+      "FreeType (content/captions.txt) or drawn in code, and encoded as HWL at 38 dB PSNR or\n"
+      "better; and music.mp3, rendered from content/music.score. The same sources always give\n"
+      "the same bytes. A mistake in a source stops it with one line naming the file and line,\n"
+      "before anything is written.\n\n"
+      "The files:\n" + fileList()};
+  content::BuildOptions options;
+  options.contentDir = VELMORROW_CONTENT_DIR;
+  options.outDir = "data";
+  options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  std::string contentDir = options.contentDir.string(), outDir = "data", fontDir = options.fontDir.string();
+  std::string contactSheet;
+  bool quiet = false;
+  app.add_option("--content", contentDir, "the sources: recipes, captions, score")->capture_default_str();
+  app.add_option("--out", outDir, "the data folder to write")->capture_default_str();
+  app.add_option("--fonts", fontDir, "where the captions' fonts are")->capture_default_str();
+  app.add_option("--only", options.only, "build only these files of the data folder, e.g. --only flare.hwl");
+  app.add_option("--contact-sheet", contactSheet, "also write a PNG of every picture and caption row here");
+  app.add_option("-j,--jobs", options.jobs, "how many threads work at once")->capture_default_str()->check(
+      CLI::Range(1, 64));
+  app.add_flag("-q,--quiet", quiet, "no progress on standard error");
+  CLI11_PARSE(app, argc, argv);
+
+  options.contentDir = contentDir;
+  options.outDir = outDir;
+  options.fontDir = fontDir;
+  options.contactSheet = contactSheet;
+  if (!quiet) {
+    options.progress = [](const std::string& line) { std::fprintf(stderr, "velmorrow-content: %s\n", line.c_str()); };
+  }
+  const auto started = std::chrono::steady_clock::now();
+  try {
+    const auto built = content::buildContent(options);
+    if (!quiet) {
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      std::fprintf(stderr, "velmorrow-content: %zu files in %s, %.1f s\n", built.size(), outDir.c_str(), seconds);
+    }
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "velmorrow-content: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
