@@ -1,0 +1,26 @@
+#pragma once
+// Symbol expansion of the vectorised decoder: a plane's packed symbol and value streams into its
+// signed 16-bit coefficients (a decoded coefficient is at most 255 in magnitude), with the same
+// results as the format's own one-symbol-at-a-time expansion, including streams that end early and
+// runs that pass the end of the plane.
+
+#include "hwl/reader.h"
+
+namespace hwl::detail {
+
+enum class ExpandMethod {
+  best,      // the fastest the processor runs
+  chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
+  quads,     // four symbols at a time up to each run (AVX-512 F and BW are enough)
+};
+
+// Whether the processor runs the chunked expansion.
+bool chunkExpansionAvailable();
+
+// Writes the plane's coefficients into out[0 .. total). out must be zeroed (coefficients no symbol
+// reaches stay as they are) and hold expandSpare entries more than total.
+constexpr std::size_t expandSpare = 64;
+void expandCoefficients(const PackedPlane& plane, std::int16_t* out, std::size_t total,
+                        ExpandMethod method = ExpandMethod::best);
+
+}  // namespace hwl::detail

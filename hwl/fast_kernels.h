@@ -1,0 +1,331 @@
+#pragma once
+// The vectorised decoder's building blocks on eight binary64 lanes (AVX-512): the synthesis formulas
+// exactly (the extended-precision pipeline's binary64 results) and approximately (plain binary64),
+// bit masks over lines of samples, and aligned zero-padded buffers.
+//
+// How the exact values come out of binary64 vectors. Every inverse-transform sample the extended
+// pipeline stores is Y = RD(RE(...)), RE rounding to the 64-bit significand and RD to binary64. For
+// each formula the exact real value X is formed as a double-double r + d (r the binary64 nearest X,
+// d the rest) from error-free sums and FMA products, and the extended roundings move Y's argument
+// away from X by at most a known share of r's half-ulp (2^-9 of it for a plain pair, 2^-10 for a
+// flat one; a smoothed sample has a bound of its own). While r + d*G, with G one plus twice that
+// share, still rounds to r (for a smoothed sample: r + d plus the bound), X is far enough from every
+// rounding boundary that Y = r; otherwise (under 1 % of samples) the lane is reported doubtful and
+// the caller recomputes it with the extended formulas.
+//
+// The approximate formulas round two or three times in binary64: a plain or flat sample lies within
+// 1.51 * 2^-52 |X| of the exact one, a smoothed sample within 4.02 * 2^-53 B + 2^-64 B, B bounding
+// the magnitudes of its inputs and result. Both are zero exactly when the exact sample is.
+
+// GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include "hwl/arithmetic.h"
+#include "hwl/synthesis.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace hwl::detail {
+
+#define HWL_TARGET __attribute__((target("avx512f,avx512dq,avx512bw,avx512vl,fma")))
+#define HWL_INLINE HWL_TARGET inline __attribute__((always_inline))
+
+constexpr int rowPadding = 16;  // zero doubles on both sides of every row buffer
+
+// A block of 64-byte aligned doubles, zeroed unless the caller writes every one before reading.
+class Doubles {
+ public:
+  Doubles() = default;
+  explicit Doubles(std::size_t count, bool zeroed = true)
+      : data_(static_cast<double*>(std::aligned_alloc(64, roundUp(count) * sizeof(double)))) {
+    if (!data_) throw std::bad_alloc();
+    if (zeroed) std::memset(data_.get(), 0, roundUp(count) * sizeof(double));
+  }
+  double* get() const { return data_.get(); }
+
+ private:
+  static std::size_t roundUp(std::size_t count) { return (count + 7) / 8 * 8 + 8; }
+  struct Free {
+    void operator()(double* p) const { std::free(p); }
+  };
+  std::unique_ptr<double, Free> data_;
+};
+
+// Bits over the positions 0 .. n - 1 of a line, bit x in bit x % 64 of word x / 64 (so byte v holds
+// the eight lanes of the vector at 8 v), with a zero word before and after for shifted reads.
+class BitLine {
+ public:
+  void resize(int n) {
+    words_ = (n + 63) / 64;
+    data_.assign(static_cast<std::size_t>(words_) + 3, 0);
+  }
+  int words() const { return words_; }
+  std::uint64_t* word() { return data_.data() + 1; }
+  const std::uint64_t* word() const { return data_.data() + 1; }
+  std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(word()); }
+  const std::uint8_t* bytes() const { return reinterpret_cast<const std::uint8_t*>(word()); }
+  // Bits of positions 64 i + d .. 64 i + d + 63 (d from -63 to 63; outside the line they are 0).
+  std::uint64_t shifted(int i, int d) const {
+    const std::uint64_t* w = word();
+    if (d == 0) return w[i];
+    if (d > 0) return w[i] >> d | w[i + 1] << (64 - d);
+    return w[i] << -d | w[i - 1] >> (64 + d);
+  }
+
+ private:
+  int words_ = 0;
+  std::vector<std::uint64_t> data_;
+};
+
+// Bits first .. last (inclusive, clipped to the word) of word i of a line.
+inline std::uint64_t bitRange(int i, int first, int last) {
+  const int from = std::max(first - 64 * i, 0);
+  const int to = std::min(last - 64 * i, 63);
+  if (from > to) return 0;
+  const std::uint64_t upTo = to == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (to + 1)) - 1;
+  return upTo & ~((std::uint64_t{1} << from) - 1);
+}
+
+// Lanes of the vector at x that lie before n.
+inline __mmask8 lanesBefore(int n, int x) {
+  const int left = n - x;
+  return static_cast<__mmask8>(left >= 8 ? 0xFF : (1u << left) - 1);
+}
+
+// out byte v := comparison of a[8v + i] with b[8v + i] (or with 0 when b is null) for 8v + i < n.
+template <int predicate>
+HWL_TARGET void compareLine(const double* a, const double* b, int n, std::uint8_t* out) {
+  const __m512d zero = _mm512_setzero_pd();
+  for (int x = 0; x < n; x += 8) {
+    const __m512d other = b ? _mm512_loadu_pd(b + x) : zero;
+    out[x / 8] = _mm512_mask_cmp_pd_mask(lanesBefore(n, x), _mm512_loadu_pd(a + x), other, predicate);
+  }
+}
+inline void markNonzero(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_NEQ_UQ>(a, nullptr, n, out); }
+inline void markZero(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_EQ_OQ>(a, nullptr, n, out); }
+inline void markDiffering(const double* a, const double* b, int n, std::uint8_t* out) {
+  compareLine<_CMP_NEQ_UQ>(a, b, n, out);
+}
+// Bit x: a[x] == a[x + 1].
+inline void markEqualToNext(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_EQ_OQ>(a, a + 1, n, out); }
+
+// Converts count coefficients to doubles times factor; with `nonzero`, also marks the nonzero values
+// (bit per value as above). A factor of 0 makes every value 0.
+HWL_TARGET inline void dequantiseRow(const std::int16_t* in, double factor, int count, double* out,
+                                     std::uint8_t* nonzero = nullptr) {
+  const __m512d f = _mm512_set1_pd(factor);
+  for (int x = 0; x < count; x += 8) {
+    const __mmask8 valid = lanesBefore(count, x);
+    const __m128i i16 = _mm_maskz_loadu_epi16(valid, in + x);
+    const __m512d v = _mm512_mul_pd(_mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(i16)), f);
+    _mm512_mask_storeu_pd(out + x, valid, v);
+    if (nonzero) nonzero[x / 8] = factor == 0 ? 0 : _mm_test_epi16_mask(i16, i16);
+  }
+}
+
+// Masks of coefficient rows that are dequantised with a nonzero factor (equal coefficients give equal
+// values and different ones different values): bit x: a[x] != b[x], or a[x] == a[x + 1].
+HWL_TARGET inline void markDifferingCoefficients(const std::int16_t* a, const std::int16_t* b, int n,
+                                                 std::uint8_t* out) {
+  for (int x = 0; x < n; x += 32) {
+    const __mmask32 valid = n - x >= 32 ? ~__mmask32{0} : (__mmask32{1} << (n - x)) - 1;
+    const __mmask32 m = _mm512_mask_cmpneq_epi16_mask(valid, _mm512_maskz_loadu_epi16(valid, a + x),
+                                                      _mm512_maskz_loadu_epi16(valid, b + x));
+    std::memcpy(out + x / 8, &m, (std::min(n - x, 32) + 7) / 8);
+  }
+}
+HWL_TARGET inline void markCoefficientsEqualToNext(const std::int16_t* a, int n, std::uint8_t* out) {
+  for (int x = 0; x < n; x += 32) {
+    const __mmask32 valid = n - x >= 32 ? ~__mmask32{0} : (__mmask32{1} << (n - x)) - 1;
+    const __mmask32 m = _mm512_mask_cmpeq_epi16_mask(valid, _mm512_maskz_loadu_epi16(valid, a + x),
+                                                     _mm512_maskz_loadu_epi16(valid, a + x + 1));
+    std::memcpy(out + x / 8, &m, (std::min(n - x, 32) + 7) / 8);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The formulas.
+
+struct Constants {
+  __m512d c, zero, four, gPlain, gFlat, smoothBound, signBit, cwHigh, cwLow;
+};
+
+HWL_TARGET inline Constants makeConstants() {
+  // c * 0.2L as a double-double: 0.2L = w1 + w2 exactly, c * w1 = q1 + q2 exactly.
+  const Extended w = farWeight;
+  const double w1 = static_cast<double>(w);
+  const double w2 = static_cast<double>(w - w1);
+  const double q1 = haarFactor * w1;
+  const double q2 = std::fma(haarFactor, w1, -q1) + haarFactor * w2;
+  const double high = q1 + q2;
+  const double low = q2 - (high - q1);
+  Constants k;
+  k.c = _mm512_set1_pd(haarFactor);
+  k.zero = _mm512_setzero_pd();
+  k.four = _mm512_set1_pd(4.0);
+  k.gPlain = _mm512_set1_pd(1.0 + 0x1p-8);
+  k.gFlat = _mm512_set1_pd(1.0 + 0x1p-9);
+  k.smoothBound = _mm512_set1_pd(high * 0x1p-61);
+  k.signBit = _mm512_set1_pd(-0.0);
+  k.cwHigh = _mm512_set1_pd(high);
+  k.cwLow = _mm512_set1_pd(low);
+  return k;
+}
+
+// r + d*g still rounds to r: the exact value is safely inside r's rounding interval.
+HWL_INLINE __mmask8 doubtful(__m512d r, __m512d d, __m512d g) {
+  return _mm512_cmp_pd_mask(_mm512_fmadd_pd(d, g, r), r, _CMP_NEQ_UQ);
+}
+
+// (lo + hi) c, or (lo - hi) c when `difference`.
+template <bool difference>
+HWL_INLINE __m512d plainExact(const Constants& k, __m512d lo, __m512d hi, __mmask8& doubt) {
+  __m512d s, e;
+  if constexpr (difference) {
+    s = _mm512_sub_pd(lo, hi);
+    const __m512d bb = _mm512_sub_pd(s, lo);
+    e = _mm512_sub_pd(_mm512_sub_pd(lo, _mm512_sub_pd(s, bb)), _mm512_add_pd(hi, bb));
+  } else {
+    s = _mm512_add_pd(lo, hi);
+    const __m512d bb = _mm512_sub_pd(s, lo);
+    e = _mm512_add_pd(_mm512_sub_pd(lo, _mm512_sub_pd(s, bb)), _mm512_sub_pd(hi, bb));
+  }
+  const __m512d p = _mm512_mul_pd(s, k.c);
+  __m512d t = _mm512_fmsub_pd(s, k.c, p);
+  t = _mm512_fmadd_pd(e, k.c, t);
+  const __m512d r = _mm512_add_pd(p, t);
+  const __m512d d = _mm512_add_pd(_mm512_sub_pd(p, r), t);
+  doubt = doubtful(r, d, k.gPlain);
+  return r;
+}
+
+// lo c.
+HWL_INLINE __m512d flatExact(const Constants& k, __m512d lo, __mmask8& doubt) {
+  const __m512d p = _mm512_mul_pd(lo, k.c);
+  const __m512d t = _mm512_fmsub_pd(lo, k.c, p);
+  doubt = doubtful(p, t, k.gFlat);
+  return p;
+}
+
+// (0.8 lo + 0.2 other) c = c 0.2 (4 lo + other), given a = 4 lo. The two products are rounded
+// before they are added, so when they cancel the extended result can stray further from X than r's
+// ulp suggests: the bound used is 2^-61 c 0.2 (|4 lo| + |other|), over twice what the four roundings
+// can add.
+HWL_INLINE __m512d smoothedExact(const Constants& k, __m512d a, __m512d other, __mmask8& doubt) {
+  const __m512d s = _mm512_add_pd(a, other);
+  const __m512d bb = _mm512_sub_pd(s, a);
+  const __m512d e = _mm512_add_pd(_mm512_sub_pd(a, _mm512_sub_pd(s, bb)), _mm512_sub_pd(other, bb));
+  const __m512d p = _mm512_mul_pd(s, k.cwHigh);
+  __m512d t = _mm512_fmsub_pd(s, k.cwHigh, p);
+  t = _mm512_fmadd_pd(s, k.cwLow, t);
+  t = _mm512_fmadd_pd(e, k.cwHigh, t);
+  const __m512d r = _mm512_add_pd(p, t);
+  const __m512d d = _mm512_add_pd(_mm512_sub_pd(p, r), t);
+  const __m512d weight = _mm512_add_pd(_mm512_abs_pd(a), _mm512_abs_pd(other));
+  const __m512d reach = _mm512_fmadd_pd(weight, k.smoothBound, _mm512_abs_pd(d));
+  const __m512d signedReach = _mm512_or_pd(reach, _mm512_and_pd(d, k.signBit));
+  doubt = _mm512_cmp_pd_mask(_mm512_add_pd(r, signedReach), r, _CMP_NEQ_UQ);
+  return r;
+}
+
+// The approximate formulas.
+HWL_INLINE __m512d plainApproximate(const Constants& k, __m512d lo, __m512d hi) {
+  return _mm512_mul_pd(_mm512_add_pd(lo, hi), k.c);
+}
+HWL_INLINE __m512d plainDifferenceApproximate(const Constants& k, __m512d lo, __m512d hi) {
+  return _mm512_mul_pd(_mm512_sub_pd(lo, hi), k.c);
+}
+HWL_INLINE __m512d smoothedApproximate(const Constants& k, __m512d lo, __m512d other) {
+  return _mm512_mul_pd(_mm512_fmadd_pd(lo, k.four, other), k.cwHigh);
+}
+
+// The pairs of eight lanes: their first and second samples, exactly or approximately. lo, hi are the
+// pairs' low and high values, loM1 and loP1 the neighbouring pairs' low values; s1 and s2 the lanes
+// whose first (second) sample is smoothed; flat: every high value is 0. Exact results come with the
+// lanes to recompute.
+struct PairSamples {
+  __m512d first, second;
+  __mmask8 doubt1 = 0, doubt2 = 0;
+};
+
+template <bool exact>
+HWL_INLINE PairSamples synthesisePairs(const Constants& k, const double* lo, const double* hi,
+                                       const double* loM1, const double* loP1, __mmask8 s1,
+                                       __mmask8 s2, bool flat) {
+  PairSamples out;
+  const __m512d l = _mm512_loadu_pd(lo);
+  if (flat) {
+    if constexpr (exact) {
+      out.first = out.second = flatExact(k, l, out.doubt1);
+      out.doubt2 = out.doubt1;
+    } else {
+      out.first = out.second = _mm512_mul_pd(l, k.c);
+    }
+  } else {
+    const __m512d h = _mm512_loadu_pd(hi);
+    if constexpr (exact) {
+      out.first = plainExact<false>(k, l, h, out.doubt1);
+      out.second = plainExact<true>(k, l, h, out.doubt2);
+    } else {
+      out.first = plainApproximate(k, l, h);
+      out.second = plainDifferenceApproximate(k, l, h);
+    }
+  }
+  if (s1 | s2) {
+    if constexpr (exact) {
+      const __m512d a = _mm512_mul_pd(l, k.four);
+      if (s1) {
+        __mmask8 doubt;
+        const __m512d v = smoothedExact(k, a, _mm512_loadu_pd(loM1), doubt);
+        out.first = _mm512_mask_blend_pd(s1, out.first, v);
+        out.doubt1 = static_cast<__mmask8>((out.doubt1 & ~s1) | (doubt & s1));
+      }
+      if (s2) {
+        __mmask8 doubt;
+        const __m512d v = smoothedExact(k, a, _mm512_loadu_pd(loP1), doubt);
+        out.second = _mm512_mask_blend_pd(s2, out.second, v);
+        out.doubt2 = static_cast<__mmask8>((out.doubt2 & ~s2) | (doubt & s2));
+      }
+    } else {
+      out.first = _mm512_mask_blend_pd(s1, out.first, smoothedApproximate(k, l, _mm512_loadu_pd(loM1)));
+      out.second = _mm512_mask_blend_pd(s2, out.second, smoothedApproximate(k, l, _mm512_loadu_pd(loP1)));
+    }
+  }
+  return out;
+}
+
+// The extended-precision value of one lane.
+inline double exactFirst(bool smoothed, double lo, double hi, double loM1) {
+  return smoothed ? synthesiseSmoothed(lo, loM1) : synthesiseFirst(lo, hi);
+}
+inline double exactSecond(bool smoothed, double lo, double hi, double loP1) {
+  return smoothed ? synthesiseSmoothed(lo, loP1) : synthesiseSecond(lo, hi);
+}
+
+// Sample r (0: first, 1: second) of pair j of a line of n pairs, in extended precision, from the
+// pair's neighbourhood: lo[i] = low value of pair j - 2 + i, hi[i] = high value of pair j - 1 + i
+// (values outside the line may be anything).
+inline double synthesiseFromWindow(const double lo[5], const double hi[3], int n, int j, int r) {
+  const double l = lo[2];
+  const double h = hi[1];
+  if (j == 0 || j == n - 1 || h != 0) return r == 0 ? synthesiseFirst(l, h) : synthesiseSecond(l, h);
+  if (r == 0) {
+    const bool smoothed = hi[0] == 0 && l != lo[3] && (j == n - 2 || lo[4] != lo[3]);
+    return smoothed ? synthesiseSmoothed(l, lo[1]) : synthesiseFlat(l);
+  }
+  const bool smoothed = hi[2] == 0 && l != lo[1] && (j == 1 || lo[0] != lo[1]);
+  return smoothed ? synthesiseSmoothed(l, lo[3]) : synthesiseFlat(l);
+}
+
+}  // namespace hwl::detail

@@ -1,0 +1,105 @@
+#pragma once
+// One level of the inverse transform the vectorised way. A level's source rows are made as the
+// passes need them (the top half's left columns are the coarser level's result, every other value a
+// dequantised detail coefficient) and kept in small rings, each with bit masks the smoothing rules
+// read: which values are zero, which differ from the row below, which equal their right neighbour.
+// The column pass makes the two rows of a pair from them, exactly or approximately; the exact row
+// pass turns a column-pass row into a row of the level's result.
+//
+// The columns of a level fall into two bands that are handled apart, each with its own sources:
+// band 0 is columns [0, hw) (low-pass across columns), band 1 columns [hw, w).
+
+#include "hwl/fast_kernels.h"
+
+#include <array>
+
+namespace hwl::detail {
+
+// A level's region (w x h, halves hw = w / 2 and hh = h / 2) and its inputs.
+struct Level {
+  int w = 0, h = 0, hw = 0, hh = 0;
+  const std::int16_t* integers = nullptr;  // the plane's coefficients
+  int stride = 0;                          // their row stride (the picture's width)
+  double detailFactor = 0;
+  const double* coarse = nullptr;  // hw x hh values, row stride hw, readable 8 values past the end:
+                                   // the coarser level's result, or the approximation block
+};
+
+class LevelRows {
+ public:
+  // equalityMasks: also mark, in band 0, which values equal their right neighbour.
+  LevelRows(const Level& level, bool equalityMasks);
+
+  const Level& level() const { return level_; }
+  int bandStart(int b) const { return b == 0 ? 0 : level_.hw; }
+  int bandWidth(int b) const { return b == 0 ? level_.hw : level_.w - level_.hw; }
+
+  // Makes the top rows j - 2 .. j + 2 and the bottom rows j - 1 .. j + 1 ready (j ascending).
+  void advanceTo(int j);
+
+  // Row r (0 <= r < hh) of the top half (lo) or the bottom half (hi) in band b, from the band's first
+  // column, readable 8 values past the band; other r give a row of zeros.
+  const double* lo(int b, int r) const;
+  const double* hi(int b, int r) const;
+  // Their masks, one bit per column of the band (bits past the band are 0).
+  const BitLine& nonzero(int b, int r) const;         // lo(b, r)[x] != 0 (band 0: all set)
+  const BitLine& differsBelow(int b, int r) const;    // lo(b, r)[x] != lo(b, r + 1)[x], r < hh - 1
+  const BitLine& zero(int b, int r) const;            // hi(b, r)[x] == 0
+  // With equality masks, band 0 only: lo(0, r)[x] == lo(0, r)[x + 1], hi(0, r)[x] == hi(0, r)[x + 1].
+  const BitLine& loEqualsRight(int b, int r) const;
+  const BitLine& hiEqualsRight(int b, int r) const;
+
+  // Row h - 1 of an odd height (all detail), dequantised into w values.
+  void lastRow(double* out) const;
+
+ private:
+  struct TopRow {
+    Doubles values;  // band 1's part (band 0 reads the coarse values)
+    std::array<BitLine, 2> nonzero, differsBelow, equalsRight;
+  };
+  struct BottomRow {
+    Doubles values;  // all w columns
+    std::array<BitLine, 2> zero, equalsRight;
+  };
+  void makeTop(int r);
+  void makeBottom(int r);
+
+  Level level_;
+  bool equalityMasks_;
+  int topStride_, bottomStride_;
+  std::array<TopRow, 8> top_;
+  std::array<BottomRow, 4> bottom_;
+  Doubles zeroRow_;
+  std::array<BitLine, 2> noBits_, allBits_;
+  int topReady_ = 0, bottomReady_ = 0;
+};
+
+// The columns of band b whose pair-j samples are smoothed: first (s1) and second (s2) sample.
+void columnSmoothing(const LevelRows& rows, int b, int j, BitLine& s1, BitLine& s2);
+
+// The column pass of pair j over band b: rows 2j and 2j + 1 of the level's column-pass result, from
+// the band's first column. Exact: the extended pipeline's values; otherwise binary64 approximations.
+template <bool exact>
+HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
+                const BitLine& s2, double* first, double* second);
+
+// The smoothing rules of a row pass over a column-pass row p of w values (hw = w / 2 pairs).
+struct RowRules {
+  BitLine differs;  // bit j: p[j] != p[j + 1] (j < hw - 1)
+  BitLine zero;     // bit j: p[hw + j] == 0
+  BitLine s1, s2;   // pairs whose first (second) sample is smoothed
+  int size = -1;
+  void resize(int hw);
+};
+void rowMasks(const double* p, int hw, RowRules& rules);  // differs and zero
+void rowSmoothing(int hw, RowRules& rules);               // s1 and s2 from them
+
+// The exact row pass of p (w values, padded) into out; the rules' masks are made here.
+HWL_TARGET void rowExact(const Constants& k, const double* p, int w, RowRules& rules, double* out);
+
+// The exact results of levels L down to `last` of a plane: the region (width >> last) x
+// (height >> last), row stride width >> last. factors: detail levels 0 .. L, then the approximation.
+Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
+                      const double* factors, int last);
+
+}  // namespace hwl::detail

@@ -1,0 +1,117 @@
+// The vectorised decoder's own edges: its symbol expansion against the format's one-symbol-at-a-time
+// expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends.
+
+#include "hwl/fast_expand.h"
+#include "hwl/hwl.h"
+#include "tests/hwl/file_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+using hwl::detail::ExpandMethod;
+using testhwl::FileSpec;
+using testhwl::PlaneStreams;
+
+struct Streams {
+  int k = 8;
+  std::vector<int> symbols, values;
+  std::optional<std::uint32_t> valueCount;  // header count when it should differ from the list
+};
+
+// The packed plane a one-plane file with these streams reads to.
+hwl::detail::PackedPlane packed(const Streams& s, int w, int h) {
+  PlaneStreams plane{{1.0, 1.0}, s.k, s.symbols, s.values, {}, s.valueCount};
+  const std::vector<std::uint8_t> file = testhwl::buildFile(FileSpec{w, h, 8, 0, {plane}, "HWL"});
+  hwl::detail::MemorySource source(file, "streams");
+  return hwl::detail::readContents(source).planes[0];
+}
+
+// Expands through every method the machine has and compares with hwlExpandPlane.
+void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& label) {
+  const hwl::detail::PackedPlane plane = packed(s, w, h);
+  const std::size_t total = std::size_t(w) * h;
+  std::vector<std::int32_t> expected(total, 0);
+  hwl::hwlExpandPlane(expected, hwl::detail::unpackSymbols(plane), hwl::detail::unpackValues(plane), w,
+                      h, 0, s.k);
+  std::vector<ExpandMethod> methods{ExpandMethod::quads};
+  if (hwl::detail::chunkExpansionAvailable()) methods.push_back(ExpandMethod::chunks);
+  for (ExpandMethod method : methods) {
+    std::vector<std::int16_t> out(total + hwl::detail::expandSpare, 0);
+    hwl::detail::expandCoefficients(plane, out.data(), total, method);
+    for (std::size_t i = 0; i < total; ++i) {
+      ASSERT_EQ(out[i], expected[i]) << label << ", method " << int(method) << ", coefficient " << i;
+    }
+  }
+}
+
+// Random streams over every value width; `runShare` of the symbols are 1, which makes stretches of
+// run symbols whose roles alternate, and runs that start on the last symbol of a 32-symbol chunk.
+Streams randomStreams(std::mt19937& random, int k, int symbols, double runShare) {
+  Streams s;
+  s.k = k;
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::uniform_int_distribution<int> value(0, (1 << k) - 1);
+  for (int i = 0; i < symbols; ++i) {
+    const int symbol = unit(random) < runShare ? 1 : static_cast<int>(unit(random) * 3) == 0 ? 0 : 2 + (i & 1);
+    s.symbols.push_back(symbol);
+  }
+  for (int i = 0; i < symbols; ++i) s.values.push_back(unit(random) < 0.3 ? value(random) & 3 : value(random));
+  return s;
+}
+
+TEST(HwlFastExpansion, AgreesWithTheFormatOnRandomStreams) {
+  std::mt19937 random(12);
+  int index = 0;
+  for (int k = 1; k <= 8; ++k) {
+    for (double runShare : {0.02, 0.2, 0.6, 0.95}) {
+      const int symbols = 40 + static_cast<int>(random() % 3000);
+      Streams s = randomStreams(random, k, symbols, runShare);
+      const int width = 1 + static_cast<int>(random() % 97);
+      // Planes that the streams overfill (runs pass the end), fill about right, and leave short.
+      for (int rows : {1 + symbols / width / 4, 1 + symbols / width, std::min(60000 / width, 8 * (1 + symbols / width) << k)}) {
+        expectExpansionsAgree(s, width, rows, "case " + std::to_string(index++));
+      }
+    }
+  }
+}
+
+TEST(HwlFastExpansion, ChunkEdgesAndEarlyEnds) {
+  // A run starting on symbol 31 takes its extension from the next chunk; one on symbol 30 from its own.
+  for (int start : {29, 30, 31, 32, 63}) {
+    Streams s;
+    s.k = 3;
+    for (int i = 0; i < 100; ++i) s.symbols.push_back(i == start ? 1 : i == start + 1 ? 3 : 2 + (i % 2));
+    for (int i = 0; i < 100; ++i) s.values.push_back(i % 8);
+    expectExpansionsAgree(s, 200, 3, "run at " + std::to_string(start));
+  }
+  // Stretches of 1s of every length up to 70 crossing chunk edges: run, extension, run, ...
+  for (int length = 1; length <= 70; ++length) {
+    Streams s;
+    s.k = 2;
+    for (int i = 0; i < 20; ++i) s.symbols.push_back(2);
+    for (int i = 0; i < length; ++i) s.symbols.push_back(1);
+    for (int i = 0; i < 60; ++i) s.symbols.push_back(i % 4);
+    for (int i = 0; i < 150; ++i) s.values.push_back(3 - i % 4);
+    expectExpansionsAgree(s, 100, 7, "ones " + std::to_string(length));
+  }
+  // The value stream ends early (its count in the header), inside and after the chunked part.
+  std::mt19937 random(5);
+  for (std::uint32_t values : {0u, 1u, 31u, 32u, 33u, 100u, 257u}) {
+    Streams s = randomStreams(random, 5, 600, 0.1);
+    s.valueCount = values;
+    s.values.resize(values);
+    expectExpansionsAgree(s, 64, 64, "values " + std::to_string(values));
+  }
+  // Symbol counts that are not whole chunks or bytes, a stream ending on a run without extension.
+  for (int symbols : {1, 5, 31, 33, 64, 65, 95}) {
+    Streams s = randomStreams(random, 8, symbols, 0.3);
+    s.symbols.back() = 1;
+    expectExpansionsAgree(s, 50, 50, "symbols " + std::to_string(symbols));
+  }
+}
+
+}  // namespace
