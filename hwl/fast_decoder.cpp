@@ -42,27 +42,46 @@ class FinestPlane {
       : level_(finestLevel(plane, header)), rows_(level_, true),
         stride_((level_.w + 7) / 8 * 8 + 2 * rowPadding), buffer_(2 * static_cast<std::size_t>(stride_)),
         absoluteTolerance_(std::ldexp(plane.bound, -62)) {
-    rules_.resize(level_.hw);
-    near_.resize(level_.hw);
+    for (int r = 0; r < 2; ++r) {
+      rules_[r].resize(level_.hw);
+      near_[r].resize(level_.hw);
+      same_[r].resize(level_.hw);
+    }
     first_.resize(level_.hw);
     second_.resize(level_.hw);
-    for (BitLine& same : same_) same.resize(level_.hw);
   }
 
   const double* row(int r) const { return buffer_.get() + rowPadding + static_cast<std::ptrdiff_t>(r) * stride_; }
-  const RowRules& rules() const { return rules_; }
+  const RowRules& rules(int r) const { return rules_[r]; }
 
-  // The column pass of pair j, approximate, with the columns of band 0 whose values provably equal
-  // their right neighbour's.
-  void columns(const Constants& k, int j) {
+  // The column pass of pair j, approximate, with what the row pass needs of it: which high values
+  // are zero, which low values differ from the next or are near it, and which provably equal it.
+  HWL_TARGET void columns(const Constants& k, int j) {
     j_ = j;
+    lastRow_ = false;
     rows_.advanceTo(j);
+    const int hw = level_.hw;
     for (int b = 0; b < 2; ++b) {
       columnSmoothing(rows_, b, j, s1_[b], s2_[b]);
-      columnPass<false>(k, rows_, b, j, s1_[b], s2_[b], writableRow(0) + rows_.bandStart(b),
-                        writableRow(1) + rows_.bandStart(b));
+      const int x0 = rows_.bandStart(b);
+      approximateColumns(k, b, rows_.bandWidth(b), writableRow(0) + x0, writableRow(1) + x0);
     }
-    lastRow_ = false;
+    // Neighbouring low values of both rows: differing, and near (within twice the error bound).
+    const __m512d relative = _mm512_set1_pd(0x1p-50);
+    const __m512d absolute = _mm512_set1_pd(absoluteTolerance_);
+    for (int r = 0; r < 2; ++r) {
+      const double* p = row(r);
+      std::uint8_t* differs = rules_[r].differs.bytes();
+      std::uint8_t* near = near_[r].bytes();
+      for (int x = 0; x < hw - 1; x += 8) {
+        const __mmask8 valid = lanesBefore(hw - 1, x);
+        const __m512d a = _mm512_loadu_pd(p + x), b = _mm512_loadu_pd(p + x + 1);
+        const __m512d gap = _mm512_abs_pd(_mm512_sub_pd(a, b));
+        const __m512d size = _mm512_range_pd(gap, _mm512_add_pd(a, b), 0x0B);  // |a| + |b|
+        differs[x / 8] = _mm512_mask_cmp_pd_mask(valid, a, b, _CMP_NEQ_UQ);
+        near[x / 8] = _mm512_mask_cmp_pd_mask(valid, gap, _mm512_fmadd_pd(size, relative, absolute), _CMP_LE_OQ);
+      }
+    }
     const std::uint64_t* loHere = rows_.loEqualsRight(0, j).word();
     const std::uint64_t* loAbove = rows_.loEqualsRight(0, j - 1).word();
     const std::uint64_t* loBelow = rows_.loEqualsRight(0, j + 1).word();
@@ -79,15 +98,15 @@ class FinestPlane {
   // Row h - 1 of an odd height: its column pass leaves it as it is.
   void lastRow() {
     rows_.lastRow(writableRow(0));
+    rowMasks(row(0), level_.hw, rules_[0]);
     lastRow_ = true;
   }
 
   // The row pass's rules for column-pass row r. Comparisons of an approximate row that are in doubt
   // are decided with exact values.
   void prepareRow(int r) {
-    rowMasks(row(r), level_.hw, rules_);
     if (!lastRow_) decideDoubts(r);
-    rowSmoothing(level_.hw, rules_);
+    rowSmoothing(level_.hw, rules_[r]);
   }
 
   // Sample x of row r of the level's result, in extended precision.
@@ -128,34 +147,54 @@ class FinestPlane {
     return synthesiseFromWindow(lo, hi, level_.hh, j_, r);
   }
 
-  // Comparisons of approximate row r's neighbouring low values that the rules use and that might
-  // come out differently for the exact values: neighbours closer than twice the approximation's
-  // error bound, unless they are the same computation. These are decided with exact values.
-  HWL_TARGET void decideDoubts(int r) {
-    const int hw = level_.hw;
-    const double* p = row(r);
-    const __m512d relative = _mm512_set1_pd(0x1p-50);
-    const __m512d absolute = _mm512_set1_pd(absoluteTolerance_);
-    for (int x = 0; x < hw - 1; x += 8) {
-      const __m512d a = _mm512_loadu_pd(p + x), b = _mm512_loadu_pd(p + x + 1);
-      const __m512d gap = _mm512_abs_pd(_mm512_sub_pd(a, b));
-      const __m512d size = _mm512_range_pd(gap, _mm512_add_pd(a, b), 0x0B);  // |a| + |b|
-      const __m512d limit = _mm512_fmadd_pd(size, relative, absolute);
-      near_.bytes()[x / 8] = _mm512_mask_cmp_pd_mask(lanesBefore(hw - 1, x), gap, limit, _CMP_LE_OQ);
+  // The column pass over band b (n columns) in binary64: every lane computes the plain and the
+  // smoothed formulas and keeps the one its rules ask for. Band 1's samples are the row pass's high
+  // values: it marks which are zero.
+  HWL_TARGET void approximateColumns(const Constants& k, int b, int n, double* first, double* second) {
+    const double* lo = rows_.lo(b, j_);
+    const double* loM1 = rows_.lo(b, j_ - 1);
+    const double* loP1 = rows_.lo(b, j_ + 1);
+    const double* hi = rows_.hi(b, j_);
+    const std::uint8_t* smooth1 = s1_[b].bytes();
+    const std::uint8_t* smooth2 = s2_[b].bytes();
+    std::uint8_t* zero1 = rules_[0].zero.bytes();
+    std::uint8_t* zero2 = rules_[1].zero.bytes();
+    for (int x = 0; x < n; x += 8) {
+      const int v = x / 8;
+      const __mmask8 valid = lanesBefore(n, x);
+      const __m512d l = _mm512_loadu_pd(lo + x), h = _mm512_loadu_pd(hi + x);
+      __m512d f = _mm512_mul_pd(_mm512_add_pd(l, h), k.c);
+      __m512d s = _mm512_mul_pd(_mm512_sub_pd(l, h), k.c);
+      f = _mm512_mask_mul_pd(f, _load_mask8(const_cast<__mmask8*>(smooth1 + v)), _mm512_fmadd_pd(l, k.four, _mm512_loadu_pd(loM1 + x)), k.cwHigh);
+      s = _mm512_mask_mul_pd(s, _load_mask8(const_cast<__mmask8*>(smooth2 + v)), _mm512_fmadd_pd(l, k.four, _mm512_loadu_pd(loP1 + x)), k.cwHigh);
+      _mm512_mask_storeu_pd(first + x, valid, f);
+      _mm512_mask_storeu_pd(second + x, valid, s);
+      if (b == 1) {
+        const __mmask8 pairs = lanesBefore(level_.hw, x);  // an unpaired last column is no high value
+        zero1[v] = _mm512_mask_cmp_pd_mask(pairs, f, k.zero, _CMP_EQ_OQ);
+        zero2[v] = _mm512_mask_cmp_pd_mask(pairs, s, k.zero, _CMP_EQ_OQ);
+      }
     }
+  }
+
+  // Comparisons of approximate row r's neighbouring low values that the rules use and that might
+  // come out differently for the exact values: neighbours near each other, unless they are the same
+  // computation. These are decided with exact values.
+  void decideDoubts(int r) {
+    const int hw = level_.hw;
     // Comparison x (of values x and x + 1) feeds the first sample of pairs x and x - 1 and the second
     // of pairs x + 1 and x + 2, where the high values around them are zero.
-    const BitLine& z = rules_.zero;
+    const BitLine& z = rules_[r].zero;
     for (int i = 0; i < first_.words(); ++i) {
       const std::uint64_t flat = bitRange(i, 1, hw - 2) & z.word()[i];
       first_.word()[i] = flat & z.shifted(i, -1);
       second_.word()[i] = flat & z.shifted(i, 1);
     }
-    std::uint64_t* differs = rules_.differs.word();
+    std::uint64_t* differs = rules_[r].differs.word();
     for (int i = 0; i < first_.words(); ++i) {
       const std::uint64_t uses = first_.word()[i] | first_.shifted(i, -1) | second_.shifted(i, 1) |
                                  second_.shifted(i, 2);
-      for (std::uint64_t m = near_.word()[i] & (differs[i] | ~same_[r].word()[i]) & uses; m != 0; m &= m - 1) {
+      for (std::uint64_t m = near_[r].word()[i] & (differs[i] | ~same_[r].word()[i]) & uses; m != 0; m &= m - 1) {
         const int bit = std::countr_zero(m), x = 64 * i + bit;
         const std::uint64_t one = std::uint64_t{1} << bit;
         differs[i] = columnSample(r, x) != columnSample(r, x + 1) ? differs[i] | one : differs[i] & ~one;
@@ -171,9 +210,11 @@ class FinestPlane {
   int j_ = 0;
   bool lastRow_ = false;  // the pair is row h - 1 of an odd height, exact as it is
   std::array<BitLine, 2> s1_, s2_;
-  std::array<BitLine, 2> same_;  // per row: band-0 columns provably equal to their right neighbour
-  RowRules rules_;
-  BitLine near_, first_, second_;  // scratch of decideDoubts
+  // Per row: the row pass's rules, band-0 columns near their right neighbour and those provably equal
+  // to it.
+  std::array<RowRules, 2> rules_;
+  std::array<BitLine, 2> near_, same_;
+  BitLine first_, second_;  // scratch of decideDoubts
 };
 
 // ---------------------------------------------------------------------------------------------------
@@ -225,6 +266,24 @@ HWL_INLINE __m512i interleaveWords(__m256i first, __m256i second) {
   return _mm512_permutexvar_epi32(_mm512_setr_epi32(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15), both);
 }
 
+// Row r's pairs j .. j + 7 of one plane's row pass, in binary64: first and second samples.
+struct ApproximatePairs {
+  __m512d first, second;
+};
+HWL_INLINE ApproximatePairs approximateRowPairs(const Constants& k, const double* row, const RowRules& rules,
+                                                int hw, int j) {
+  const int v = j / 8;
+  const double* lo = row + j;
+  const __m512d l = _mm512_loadu_pd(lo), h = _mm512_loadu_pd(lo + hw);
+  __m512d f = _mm512_mul_pd(_mm512_add_pd(l, h), k.c);
+  __m512d s = _mm512_mul_pd(_mm512_sub_pd(l, h), k.c);
+  const __mmask8 s1 = _load_mask8(const_cast<__mmask8*>(rules.s1.bytes() + v));
+  const __mmask8 s2 = _load_mask8(const_cast<__mmask8*>(rules.s2.bytes() + v));
+  f = _mm512_mask_mul_pd(f, s1, _mm512_fmadd_pd(l, k.four, _mm512_loadu_pd(lo - 1)), k.cwHigh);
+  s = _mm512_mask_mul_pd(s, s2, _mm512_fmadd_pd(l, k.four, _mm512_loadu_pd(lo + 1)), k.cwHigh);
+  return {f, s};
+}
+
 // Row y of a colour picture from row r of each plane's column pass.
 HWL_TARGET void storeColourRow(const Constants& k, const ColourConstants& cc, std::array<FinestPlane*, 3> planes,
                                int r, int w, double margin, std::uint8_t* out) {
@@ -239,24 +298,33 @@ HWL_TARGET void storeColourRow(const Constants& k, const ColourConstants& cc, st
     pixel[2] = hwlStoreSample(rgb.red);
     pixel[3] = 0;
   };
-  PairSamples s[3];
+  const double* rowY = planes[0]->row(r);
+  const double* rowU = planes[1]->row(r);
+  const double* rowV = planes[2]->row(r);
+  const RowRules& rulesY = planes[0]->rules(r);
+  const RowRules& rulesU = planes[1]->rules(r);
+  const RowRules& rulesV = planes[2]->rules(r);
   for (int j = 0; j < hw; j += 8) {
-    const int v = j / 8;
-    for (int p = 0; p < 3; ++p) {
-      const double* row = planes[p]->row(r);
-      const RowRules& rules = planes[p]->rules();
-      s[p] = synthesisePairs<false>(k, row + j, row + hw + j, row + j - 1, row + j + 1, rules.s1.bytes()[v],
-                                    rules.s2.bytes()[v], rules.zero.bytes()[v] == 0xFF);
-    }
+    const ApproximatePairs y = approximateRowPairs(k, rowY, rulesY, hw, j);
+    const ApproximatePairs u = approximateRowPairs(k, rowU, rulesU, hw, j);
+    const ApproximatePairs v = approximateRowPairs(k, rowV, rulesV, hw, j);
     __mmask8 doubt1, doubt2;
-    const __m256i first = colourWords(cc, s[0].first, s[1].first, s[2].first, half, doubt1);
-    const __m256i second = colourWords(cc, s[0].second, s[1].second, s[2].second, half, doubt2);
-    const int pairs = std::min(8, hw - j);
-    const auto pixels = static_cast<__mmask16>(pairs >= 8 ? 0xFFFF : (1u << (2 * pairs)) - 1);
-    _mm512_mask_storeu_epi32(out + 8 * static_cast<std::ptrdiff_t>(j), pixels, interleaveWords(first, second));
-    const __mmask8 valid = lanesBefore(hw, j);
-    for (unsigned m = doubt1 & valid; m != 0; m &= m - 1) exactPixel(2 * (j + std::countr_zero(m)));
-    for (unsigned m = doubt2 & valid; m != 0; m &= m - 1) exactPixel(2 * (j + std::countr_zero(m)) + 1);
+    const __m256i first = colourWords(cc, y.first, u.first, v.first, half, doubt1);
+    const __m256i second = colourWords(cc, y.second, u.second, v.second, half, doubt2);
+    const __m512i words = interleaveWords(first, second);
+    std::uint32_t* at = reinterpret_cast<std::uint32_t*>(out) + 2 * static_cast<std::ptrdiff_t>(j);
+    if (hw - j >= 8) {
+      _mm512_storeu_si512(at, words);
+    } else {
+      _mm512_mask_storeu_epi32(at, static_cast<__mmask16>((1u << (2 * (hw - j))) - 1), words);
+      const __mmask8 valid = lanesBefore(hw, j);
+      doubt1 &= valid;
+      doubt2 &= valid;
+    }
+    if ((doubt1 | doubt2) != 0) [[unlikely]] {
+      for (unsigned m = doubt1; m != 0; m &= m - 1) exactPixel(2 * (j + std::countr_zero(m)));
+      for (unsigned m = doubt2; m != 0; m &= m - 1) exactPixel(2 * (j + std::countr_zero(m)) + 1);
+    }
   }
   if (w % 2 != 0) exactPixel(w - 1);
 }
@@ -265,30 +333,28 @@ HWL_TARGET void storeColourRow(const Constants& k, const ColourConstants& cc, st
 HWL_TARGET void storeGreyRow(const Constants& k, FinestPlane& plane, int r, int w, double margin, std::uint8_t* out) {
   const int hw = w / 2;
   const __m512d half = _mm512_set1_pd(0.5 - margin);
+  const __m512i order = _mm512_setr_epi32(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
   const double* row = plane.row(r);
-  const RowRules& rules = plane.rules();
+  const RowRules& rules = plane.rules(r);
   for (int j = 0; j < hw; j += 8) {
-    const int v = j / 8;
-    const PairSamples s = synthesisePairs<false>(k, row + j, row + hw + j, row + j - 1, row + j + 1,
-                                                 rules.s1.bytes()[v], rules.s2.bytes()[v],
-                                                 rules.zero.bytes()[v] == 0xFF);
-    const __mmask8 doubt1 = _mm512_cmp_pd_mask(_mm512_abs_pd(distanceFromInteger(s.first)), half, _CMP_GT_OQ);
-    const __mmask8 doubt2 = _mm512_cmp_pd_mask(_mm512_abs_pd(distanceFromInteger(s.second)), half, _CMP_GT_OQ);
-    __m512i values = _mm512_castsi256_si512(nearestInts(s.first));
-    values = _mm512_inserti64x4(values, nearestInts(s.second), 1);
-    values = _mm512_permutexvar_epi32(_mm512_setr_epi32(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15), values);
+    const ApproximatePairs s = approximateRowPairs(k, row, rules, hw, j);
+    const __m512d far = _mm512_range_pd(distanceFromInteger(s.first), distanceFromInteger(s.second), 0x0B);
+    __mmask8 doubt = _mm512_cmp_pd_mask(far, half, _CMP_GT_OQ);
+    __m512i values = _mm512_inserti64x4(_mm512_castsi256_si512(nearestInts(s.first)), nearestInts(s.second), 1);
+    values = _mm512_permutexvar_epi32(order, values);
     values = _mm512_min_epi32(_mm512_max_epi32(values, _mm512_setzero_si512()), _mm512_set1_epi32(255));
-    const int pairs = std::min(8, hw - j);
-    const auto pixels = static_cast<__mmask16>(pairs >= 8 ? 0xFFFF : (1u << (2 * pairs)) - 1);
-    _mm_mask_storeu_epi8(out + 2 * j, pixels, _mm512_cvtepi32_epi8(values));
-    const __mmask8 valid = lanesBefore(hw, j);
-    for (unsigned m = doubt1 & valid; m != 0; m &= m - 1) {
-      const int x = 2 * (j + std::countr_zero(m));
-      out[x] = hwlStoreSample(plane.exactSample(r, x));
+    if (hw - j >= 8) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * j), _mm512_cvtepi32_epi8(values));
+    } else {
+      _mm_mask_storeu_epi8(out + 2 * j, static_cast<__mmask16>((1u << (2 * (hw - j))) - 1), _mm512_cvtepi32_epi8(values));
+      doubt &= lanesBefore(hw, j);
     }
-    for (unsigned m = doubt2 & valid; m != 0; m &= m - 1) {
-      const int x = 2 * (j + std::countr_zero(m)) + 1;
-      out[x] = hwlStoreSample(plane.exactSample(r, x));
+    if (doubt != 0) [[unlikely]] {  // either sample of the pair may be the one near a rounding point
+      for (unsigned m = doubt; m != 0; m &= m - 1) {
+        const int x = 2 * (j + std::countr_zero(m));
+        out[x] = hwlStoreSample(plane.exactSample(r, x));
+        out[x + 1] = hwlStoreSample(plane.exactSample(r, x + 1));
+      }
     }
   }
   if (w % 2 != 0) out[w - 1] = hwlStoreSample(plane.exactSample(r, w - 1));
