@@ -1,21 +1,16 @@
 #pragma once
 // The vectorised decoder's building blocks on eight binary64 lanes (AVX-512): the synthesis formulas
-// exactly (the extended-precision pipeline's binary64 results) and approximately (plain binary64),
-// bit masks over lines of samples, and aligned zero-padded buffers.
+// exactly (the extended-precision pipeline's binary64 results), bit masks over lines of samples, and
+// aligned zero-padded buffers.
 //
 // How the exact values come out of binary64 vectors. Every inverse-transform sample the extended
 // pipeline stores is Y = RD(RE(...)), RE rounding to the 64-bit significand and RD to binary64. For
 // each formula the exact real value X is formed as a double-double r + d (r the binary64 nearest X,
-// d the rest) from error-free sums and FMA products, and the extended roundings move Y's argument
-// away from X by at most a known share of r's half-ulp (2^-9 of it for a plain pair, 2^-10 for a
-// flat one; a smoothed sample has a bound of its own). While r + d*G, with G one plus twice that
-// share, still rounds to r (for a smoothed sample: r + d plus the bound), X is far enough from every
-// rounding boundary that Y = r; otherwise (under 1 % of samples) the lane is reported doubtful and
-// the caller recomputes it with the extended formulas.
-//
-// The approximate formulas round two or three times in binary64: a plain or flat sample lies within
-// 1.51 * 2^-52 |X| of the exact one, a smoothed sample within 4.02 * 2^-53 B + 2^-64 B, B bounding
-// the magnitudes of its inputs and result. Both are zero exactly when the exact sample is.
+// d the rest) from an error-free sum and FMA products, and the extended roundings move Y's argument
+// away from X by at most a bound proportional to the formula's operands. While r + d, moved by that
+// bound away from r, still rounds to r, X is far enough from every rounding boundary that Y = r;
+// otherwise (under 1 % of samples) the lane is reported doubtful and the caller recomputes it with
+// the extended formulas.
 
 // GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -158,7 +153,7 @@ HWL_TARGET inline void markCoefficientsEqualToNext(const std::int16_t* a, int n,
 // The formulas.
 
 struct Constants {
-  __m512d c, zero, four, gPlain, gFlat, smoothBound, signBit, cwHigh, cwLow;
+  __m512d c, zero, four, signBit, cwHigh, cwLow, plainReach, smoothedReach;
 };
 
 HWL_TARGET inline Constants makeConstants() {
@@ -174,134 +169,61 @@ HWL_TARGET inline Constants makeConstants() {
   k.c = _mm512_set1_pd(haarFactor);
   k.zero = _mm512_setzero_pd();
   k.four = _mm512_set1_pd(4.0);
-  k.gPlain = _mm512_set1_pd(1.0 + 0x1p-8);
-  k.gFlat = _mm512_set1_pd(1.0 + 0x1p-9);
-  k.smoothBound = _mm512_set1_pd(high * 0x1p-61);
   k.signBit = _mm512_set1_pd(-0.0);
   k.cwHigh = _mm512_set1_pd(high);
   k.cwLow = _mm512_set1_pd(low);
+  k.plainReach = _mm512_set1_pd(haarFactor * 0x1.12p-63);   // 1.07 * 2^-63 c
+  k.smoothedReach = _mm512_set1_pd(high * 0x1.9ap-63);       // 1.07 * 3 * 2^-64 c 0.2
   return k;
 }
 
-// r + d*g still rounds to r: the exact value is safely inside r's rounding interval.
-HWL_INLINE __mmask8 doubtful(__m512d r, __m512d d, __m512d g) {
-  return _mm512_cmp_pd_mask(_mm512_fmadd_pd(d, g, r), r, _CMP_NEQ_UQ);
-}
-
-// (lo + hi) c, or (lo - hi) c when `difference`.
-template <bool difference>
-HWL_INLINE __m512d plainExact(const Constants& k, __m512d lo, __m512d hi, __mmask8& doubt) {
-  __m512d s, e;
-  if constexpr (difference) {
-    s = _mm512_sub_pd(lo, hi);
-    const __m512d bb = _mm512_sub_pd(s, lo);
-    e = _mm512_sub_pd(_mm512_sub_pd(lo, _mm512_sub_pd(s, bb)), _mm512_add_pd(hi, bb));
-  } else {
-    s = _mm512_add_pd(lo, hi);
-    const __m512d bb = _mm512_sub_pd(s, lo);
-    e = _mm512_add_pd(_mm512_sub_pd(lo, _mm512_sub_pd(s, bb)), _mm512_sub_pd(hi, bb));
-  }
-  const __m512d p = _mm512_mul_pd(s, k.c);
-  __m512d t = _mm512_fmsub_pd(s, k.c, p);
-  t = _mm512_fmadd_pd(e, k.c, t);
+// One sample per lane, exactly: K (u + v), K = kHigh + kLow. A plain sample is (lo + hi) c or
+// (lo - hi) c: u = lo, v = +-hi, K = c; a smoothed one (0.8 lo + 0.2 other) c = c 0.2 (4 lo + other):
+// u = 4 lo, v = other, K = c 0.2. The extended roundings move the result by at most `reach` times
+// |u| + |v| (w): a plain sample rounds twice, each time by 2^-64 of its value, at most c w, so by
+// 2^-63 c w; a smoothed one rounds the two products (by 2^-64 of c 0.2 w together) and then the sum
+// and the product with c (2^-64 of its value each), 3 * 2^-64 c 0.2 w in all. The reach constants
+// are 7 % above these; the double-double's own error (under 2^-100 of the value) fits in that. doubt:
+// the lanes whose exact value lies within that reach of a rounding boundary.
+HWL_INLINE __m512d sampleExact(const Constants& k, __m512d u, __m512d v, __m512d kHigh, __m512d kLow,
+                               __m512d reach, __mmask8& doubt) {
+  const __m512d s = _mm512_add_pd(u, v);
+  const __m512d bb = _mm512_sub_pd(s, u);
+  const __m512d e = _mm512_add_pd(_mm512_sub_pd(u, _mm512_sub_pd(s, bb)), _mm512_sub_pd(v, bb));
+  const __m512d p = _mm512_mul_pd(s, kHigh);
+  __m512d t = _mm512_fmsub_pd(s, kHigh, p);
+  t = _mm512_fmadd_pd(s, kLow, t);
+  t = _mm512_fmadd_pd(e, kHigh, t);
   const __m512d r = _mm512_add_pd(p, t);
   const __m512d d = _mm512_add_pd(_mm512_sub_pd(p, r), t);
-  doubt = doubtful(r, d, k.gPlain);
+  const __m512d weight = _mm512_add_pd(_mm512_abs_pd(u), _mm512_abs_pd(v));
+  const __m512d far = _mm512_fmadd_pd(weight, reach, _mm512_abs_pd(d));
+  const __m512d signedFar = _mm512_castsi512_pd(_mm512_ternarylogic_epi64(
+      _mm512_castpd_si512(far), _mm512_castpd_si512(d), _mm512_castpd_si512(k.signBit), 0xF8));  // far | (d & sign)
+  doubt = _mm512_cmp_pd_mask(_mm512_add_pd(r, signedFar), r, _CMP_NEQ_UQ);
   return r;
 }
 
-// lo c.
-HWL_INLINE __m512d flatExact(const Constants& k, __m512d lo, __mmask8& doubt) {
-  const __m512d p = _mm512_mul_pd(lo, k.c);
-  const __m512d t = _mm512_fmsub_pd(lo, k.c, p);
-  doubt = doubtful(p, t, k.gFlat);
-  return p;
-}
-
-// (0.8 lo + 0.2 other) c = c 0.2 (4 lo + other), given a = 4 lo. The two products are rounded
-// before they are added, so when they cancel the extended result can stray further from X than r's
-// ulp suggests: the bound used is 2^-61 c 0.2 (|4 lo| + |other|), over twice what the four roundings
-// can add.
-HWL_INLINE __m512d smoothedExact(const Constants& k, __m512d a, __m512d other, __mmask8& doubt) {
-  const __m512d s = _mm512_add_pd(a, other);
-  const __m512d bb = _mm512_sub_pd(s, a);
-  const __m512d e = _mm512_add_pd(_mm512_sub_pd(a, _mm512_sub_pd(s, bb)), _mm512_sub_pd(other, bb));
-  const __m512d p = _mm512_mul_pd(s, k.cwHigh);
-  __m512d t = _mm512_fmsub_pd(s, k.cwHigh, p);
-  t = _mm512_fmadd_pd(s, k.cwLow, t);
-  t = _mm512_fmadd_pd(e, k.cwHigh, t);
-  const __m512d r = _mm512_add_pd(p, t);
-  const __m512d d = _mm512_add_pd(_mm512_sub_pd(p, r), t);
-  const __m512d weight = _mm512_add_pd(_mm512_abs_pd(a), _mm512_abs_pd(other));
-  const __m512d reach = _mm512_fmadd_pd(weight, k.smoothBound, _mm512_abs_pd(d));
-  const __m512d signedReach = _mm512_or_pd(reach, _mm512_and_pd(d, k.signBit));
-  doubt = _mm512_cmp_pd_mask(_mm512_add_pd(r, signedReach), r, _CMP_NEQ_UQ);
-  return r;
-}
-
-// The approximate formulas.
-HWL_INLINE __m512d plainApproximate(const Constants& k, __m512d lo, __m512d hi) {
-  return _mm512_mul_pd(_mm512_add_pd(lo, hi), k.c);
-}
-HWL_INLINE __m512d plainDifferenceApproximate(const Constants& k, __m512d lo, __m512d hi) {
-  return _mm512_mul_pd(_mm512_sub_pd(lo, hi), k.c);
-}
-HWL_INLINE __m512d smoothedApproximate(const Constants& k, __m512d lo, __m512d other) {
-  return _mm512_mul_pd(_mm512_fmadd_pd(lo, k.four, other), k.cwHigh);
-}
-
-// The pairs of eight lanes: their first and second samples, exactly or approximately. lo, hi are the
-// pairs' low and high values, loM1 and loP1 the neighbouring pairs' low values; s1 and s2 the lanes
-// whose first (second) sample is smoothed; flat: every high value is 0. Exact results come with the
-// lanes to recompute.
+// The pairs of eight lanes, exactly: their first and second samples and the lanes to recompute with
+// the extended formulas. lo, hi are the pairs' low and high values, loM1 and loP1 the neighbouring
+// pairs' low values; s1 and s2 the lanes whose first (second) sample is smoothed.
 struct PairSamples {
   __m512d first, second;
   __mmask8 doubt1 = 0, doubt2 = 0;
 };
 
-template <bool exact>
 HWL_INLINE PairSamples synthesisePairs(const Constants& k, const double* lo, const double* hi,
-                                       const double* loM1, const double* loP1, __mmask8 s1,
-                                       __mmask8 s2, bool flat) {
-  PairSamples out;
+                                       const double* loM1, const double* loP1, __mmask8 s1, __mmask8 s2) {
   const __m512d l = _mm512_loadu_pd(lo);
-  if (flat) {
-    if constexpr (exact) {
-      out.first = out.second = flatExact(k, l, out.doubt1);
-      out.doubt2 = out.doubt1;
-    } else {
-      out.first = out.second = _mm512_mul_pd(l, k.c);
-    }
-  } else {
-    const __m512d h = _mm512_loadu_pd(hi);
-    if constexpr (exact) {
-      out.first = plainExact<false>(k, l, h, out.doubt1);
-      out.second = plainExact<true>(k, l, h, out.doubt2);
-    } else {
-      out.first = plainApproximate(k, l, h);
-      out.second = plainDifferenceApproximate(k, l, h);
-    }
-  }
-  if (s1 | s2) {
-    if constexpr (exact) {
-      const __m512d a = _mm512_mul_pd(l, k.four);
-      if (s1) {
-        __mmask8 doubt;
-        const __m512d v = smoothedExact(k, a, _mm512_loadu_pd(loM1), doubt);
-        out.first = _mm512_mask_blend_pd(s1, out.first, v);
-        out.doubt1 = static_cast<__mmask8>((out.doubt1 & ~s1) | (doubt & s1));
-      }
-      if (s2) {
-        __mmask8 doubt;
-        const __m512d v = smoothedExact(k, a, _mm512_loadu_pd(loP1), doubt);
-        out.second = _mm512_mask_blend_pd(s2, out.second, v);
-        out.doubt2 = static_cast<__mmask8>((out.doubt2 & ~s2) | (doubt & s2));
-      }
-    } else {
-      out.first = _mm512_mask_blend_pd(s1, out.first, smoothedApproximate(k, l, _mm512_loadu_pd(loM1)));
-      out.second = _mm512_mask_blend_pd(s2, out.second, smoothedApproximate(k, l, _mm512_loadu_pd(loP1)));
-    }
-  }
+  const __m512d h = _mm512_loadu_pd(hi);
+  PairSamples out;
+  out.first = sampleExact(k, _mm512_mask_mul_pd(l, s1, l, k.four), _mm512_mask_loadu_pd(h, s1, loM1),
+                          _mm512_mask_blend_pd(s1, k.c, k.cwHigh), _mm512_maskz_mov_pd(s1, k.cwLow),
+                          _mm512_mask_blend_pd(s1, k.plainReach, k.smoothedReach), out.doubt1);
+  const __m512d negativeHigh = _mm512_xor_pd(h, k.signBit);
+  out.second = sampleExact(k, _mm512_mask_mul_pd(l, s2, l, k.four), _mm512_mask_loadu_pd(negativeHigh, s2, loP1),
+                           _mm512_mask_blend_pd(s2, k.c, k.cwHigh), _mm512_maskz_mov_pd(s2, k.cwLow),
+                           _mm512_mask_blend_pd(s2, k.plainReach, k.smoothedReach), out.doubt2);
   return out;
 }
 

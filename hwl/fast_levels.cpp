@@ -43,7 +43,7 @@ HWL_TARGET void inverseLevel(const Constants& k, const Level& v, double* out) {
     rows.advanceTo(j);
     for (int b = 0; b < 2; ++b) {
       columnSmoothing(rows, b, j, s1[b], s2[b]);
-      columnPass<true>(k, rows, b, j, s1[b], s2[b], first + rows.bandStart(b), second + rows.bandStart(b));
+      columnPass(k, rows, b, j, s1[b], s2[b], first + rows.bandStart(b), second + rows.bandStart(b));
     }
     rowExact(k, first, v.w, rules, outRow(2 * j));
     rowExact(k, second, v.w, rules, outRow(2 * j + 1));
@@ -182,7 +182,6 @@ void columnSmoothing(const LevelRows& rows, int b, int j, BitLine& s1, BitLine& 
   }
 }
 
-template <bool exact>
 HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
                            const BitLine& s2, double* first, double* second) {
   const int n = rows.bandWidth(b);
@@ -205,27 +204,19 @@ HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int
       _mm512_mask_storeu_pd(second + x, valid, k.zero);
       continue;
     }
-    const PairSamples p = synthesisePairs<exact>(k, lo + x, hi + x, loM1 + x, loP1 + x, smooth1[v],
-                                                 smooth2[v], z0[v] == 0xFF);
+    const PairSamples p = synthesisePairs(k, lo + x, hi + x, loM1 + x, loP1 + x, smooth1[v], smooth2[v]);
     _mm512_mask_storeu_pd(first + x, valid, p.first);
     _mm512_mask_storeu_pd(second + x, valid, p.second);
-    if constexpr (exact) {
-      for (unsigned m = p.doubt1 & valid; m != 0; m &= m - 1) {
-        const int lane = std::countr_zero(m), c = x + lane;
-        first[c] = exactFirst(smooth1[v] >> lane & 1, lo[c], hi[c], loM1[c]);
-      }
-      for (unsigned m = p.doubt2 & valid; m != 0; m &= m - 1) {
-        const int lane = std::countr_zero(m), c = x + lane;
-        second[c] = exactSecond(smooth2[v] >> lane & 1, lo[c], hi[c], loP1[c]);
-      }
+    for (unsigned m = p.doubt1 & valid; m != 0; m &= m - 1) {
+      const int lane = std::countr_zero(m), c = x + lane;
+      first[c] = exactFirst(smooth1[v] >> lane & 1, lo[c], hi[c], loM1[c]);
+    }
+    for (unsigned m = p.doubt2 & valid; m != 0; m &= m - 1) {
+      const int lane = std::countr_zero(m), c = x + lane;
+      second[c] = exactSecond(smooth2[v] >> lane & 1, lo[c], hi[c], loP1[c]);
     }
   }
 }
-
-template void columnPass<true>(const Constants&, const LevelRows&, int, int, const BitLine&,
-                               const BitLine&, double*, double*);
-template void columnPass<false>(const Constants&, const LevelRows&, int, int, const BitLine&,
-                                const BitLine&, double*, double*);
 
 // ---------------------------------------------------------------------------------------------------
 // Row pass.
@@ -262,11 +253,9 @@ HWL_TARGET void rowExact(const Constants& k, const double* p, int w, RowRules& r
   rowSmoothing(hw, rules);
   const std::uint8_t* smooth1 = rules.s1.bytes();
   const std::uint8_t* smooth2 = rules.s2.bytes();
-  const std::uint8_t* zero = rules.zero.bytes();
   for (int j = 0; j < hw; j += 8) {
     const int v = j / 8;
-    const PairSamples s = synthesisePairs<true>(k, p + j, p + hw + j, p + j - 1, p + j + 1, smooth1[v],
-                                                smooth2[v], zero[v] == 0xFF);
+    const PairSamples s = synthesisePairs(k, p + j, p + hw + j, p + j - 1, p + j + 1, smooth1[v], smooth2[v]);
     storeInterleaved(out + 2 * j, s.first, s.second, std::min(8, hw - j));
     const __mmask8 valid = lanesBefore(hw, j);
     for (unsigned m = s.doubt1 & valid; m != 0; m &= m - 1) {

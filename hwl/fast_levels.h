@@ -77,9 +77,8 @@ class LevelRows {
 // The columns of band b whose pair-j samples are smoothed: first (s1) and second (s2) sample.
 void columnSmoothing(const LevelRows& rows, int b, int j, BitLine& s1, BitLine& s2);
 
-// The column pass of pair j over band b: rows 2j and 2j + 1 of the level's column-pass result, from
-// the band's first column. Exact: the extended pipeline's values; otherwise binary64 approximations.
-template <bool exact>
+// The exact column pass of pair j over band b: rows 2j and 2j + 1 of the level's column-pass result,
+// from the band's first column.
 HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
                 const BitLine& s2, double* first, double* second);
 
