@@ -28,7 +28,7 @@ namespace hwl::detail {
 namespace {
 
 struct Plane {
-  std::vector<std::int16_t> integers;
+  std::unique_ptr<std::int16_t[]> integers;
   std::array<double, hwlTableSize> factors{};
   Doubles coarse;    // level 1's result, or for L = 0 the approximation block
   double bound = 0;  // no value of the finest level exceeds this in magnitude
@@ -127,7 +127,7 @@ class FinestPlane {
     v.h = header.height;
     v.hw = v.w / 2;
     v.hh = v.h / 2;
-    v.integers = plane.integers.data();
+    v.integers = plane.integers.get();
     v.stride = header.width;
     v.detailFactor = plane.factors[0];
     v.coarse = plane.coarse.get();
@@ -399,8 +399,9 @@ void preparePlane(const HwlContents& contents, int p, Plane& plane) {
     plane.factors[g] = dequantisationFactor(contents.tables[p][g]);
   }
   const std::size_t total = std::size_t{header.width} * header.height;
-  plane.integers.assign(total + expandSpare, 0);
-  expandCoefficients(contents.planes[p], plane.integers.data(), total);
+  plane.integers = std::make_unique_for_overwrite<std::int16_t[]>(total + expandSpare);
+  std::fill_n(plane.integers.get() + total, expandSpare, std::int16_t{0});
+  expandCoefficients(contents.planes[p], plane.integers.get(), total);
 }
 
 // Factors the vectorised path takes: 0, or magnitudes far from overflow and underflow.
@@ -433,7 +434,7 @@ std::vector<double> fastInversePlane(const HwlContents& contents, int p) {
   Plane plane;
   preparePlane(contents, p, plane);
   const HwlHeader& h = contents.header;
-  const Doubles result = inverseLevels(makeConstants(), plane.integers.data(), h.width, h.height, h.lastLevel,
+  const Doubles result = inverseLevels(makeConstants(), plane.integers.get(), h.width, h.height, h.lastLevel,
                                        plane.factors.data(), 0);
   const std::size_t total = std::size_t{h.width} * h.height;
   return std::vector<double>(result.get(), result.get() + total);
@@ -464,7 +465,7 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
   const Constants k = makeConstants();
   for (int p = 0; p < contents.planeCount; ++p) {
     preparePlane(contents, p, planes[p]);
-    planes[p].coarse = inverseLevels(k, planes[p].integers.data(), header.width, header.height, L,
+    planes[p].coarse = inverseLevels(k, planes[p].integers.get(), header.width, header.height, L,
                                      planes[p].factors.data(), 1);
   }
   finestLevel(k, planes, contents.planeCount, header, margin, pixels);

@@ -33,30 +33,45 @@ struct Cursor {
   bool extensionPending = false;
 };
 
+// Zeros at out[from .. from + count), leaving out what falls at or past total.
+HWL_QUADS_TARGET inline void zeroFill(std::int16_t* out, std::size_t from, std::size_t count,
+                                      std::size_t total) {
+  if (from >= total) return;
+  const std::size_t n = std::min(count, total - from);
+  std::int16_t* at = out + from;
+  std::size_t i = 0;
+  for (; i + 32 <= n; i += 32) _mm512_storeu_si512(at + i, _mm512_setzero_si512());
+  if (i < n) _mm512_mask_storeu_epi16(at + i, (__mmask32{1} << (n - i)) - 1, _mm512_setzero_si512());
+}
+
 // The format's expansion from a cursor to the end, one symbol at a time. valueAt(t) is value t.
+// Every coefficient from the cursor on is written (those no symbol reaches as zero).
 template <class ValueAt>
 void expandRest(const PackedPlane& plane, std::int16_t* out, std::size_t total, Cursor c,
                 ValueAt valueAt) {
   const std::size_t symbolCount = plane.symbolCount;
   const std::uint64_t valueCount = plane.availableValues();
   const unsigned k = static_cast<unsigned>(plane.valueBits);
-  if (c.extensionPending) {
-    if (c.s >= symbolCount) return;
-    c.o += std::size_t{symbolAt(plane, c.s)} << k;
+  if (c.extensionPending && c.s < symbolCount) {
+    const std::size_t extra = std::size_t{symbolAt(plane, c.s)} << k;
+    zeroFill(out, c.o, extra, total);
+    c.o += extra;
     ++c.s;
   }
   while (c.o < total && c.s < symbolCount) {
     const unsigned symbol = symbolAt(plane, c.s);
     if (symbol == 0) {
-      ++c.o;
+      out[c.o++] = 0;
       ++c.s;
       continue;
     }
-    if (c.t >= valueCount) return;
+    if (c.t >= valueCount) break;
     const unsigned v = valueAt(c.t++);
     if (symbol == 1) {
-      if (c.s + 1 >= symbolCount) return;
-      c.o += 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
+      if (c.s + 1 >= symbolCount) break;
+      const std::size_t run = 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
+      zeroFill(out, c.o, run, total);
+      c.o += run;
       c.s += 2;
       continue;
     }
@@ -64,6 +79,7 @@ void expandRest(const PackedPlane& plane, std::int16_t* out, std::size_t total, 
     ++c.o;
     ++c.s;
   }
+  if (c.o < total) zeroFill(out, c.o, total - c.o, total);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -249,7 +265,11 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, std::int16_t* out,
   for (; chunk < chunkCount && c.o < total && c.t + 32 <= valueCount; ++chunk) {
     std::uint64_t word;
     std::memcpy(&word, symbols + 8 * chunk, 8);
-    if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
+    if (carry) {
+      const std::size_t extra = static_cast<std::size_t>(word & 3) << k;
+      zeroFill(out, c.o, extra, total);
+      c.o += extra;
+    }
     const ChunkMasks m = chunkMasks(word, carry);
     const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
     __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
@@ -266,8 +286,10 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, std::int16_t* out,
       const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
       const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
       storePiece(out, base, packed, from, slot + 1, total);
+      const std::size_t extra = value + (extension << k);
+      zeroFill(out, base + slot + 1, extra, total);
       from = slot + 1;
-      base += value + (extension << k);
+      base += extra;
     }
     storePiece(out, base, packed, from, count, total);
     c.o = base + count;
@@ -294,6 +316,7 @@ void expandCoefficients(const PackedPlane& plane, std::int16_t* out, std::size_t
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
   } else {
+    std::memset(out, 0, total * sizeof(std::int16_t));
     expandQuads(plane, out, total);
   }
 }

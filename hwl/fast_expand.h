@@ -17,8 +17,8 @@ enum class ExpandMethod {
 // Whether the processor runs the chunked expansion.
 bool chunkExpansionAvailable();
 
-// Writes the plane's coefficients into out[0 .. total). out must be zeroed (coefficients no symbol
-// reaches stay as they are) and hold expandSpare entries more than total.
+// Writes the plane's coefficients into out[0 .. total), those no symbol reaches as 0. out holds
+// expandSpare entries more than total, which may be written too.
 constexpr std::size_t expandSpare = 64;
 void expandCoefficients(const PackedPlane& plane, std::int16_t* out, std::size_t total,
                         ExpandMethod method = ExpandMethod::best);

@@ -117,15 +117,30 @@ inline void markEqualToNext(const double* a, int n, std::uint8_t* out) { compare
 
 // Converts count coefficients to doubles times factor; with `nonzero`, also marks the nonzero values
 // (bit per value as above). A factor of 0 makes every value 0.
+template <bool mark>
+HWL_TARGET inline void dequantiseEight(const std::int16_t* in, __m512d f, __mmask8 valid, bool zeroFactor,
+                                       double* out, std::uint8_t* nonzero) {
+  const __m128i i16 = _mm_maskz_loadu_epi16(valid, in);
+  _mm512_mask_storeu_pd(out, valid, _mm512_mul_pd(_mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(i16)), f));
+  if constexpr (mark) *nonzero = zeroFactor ? 0 : _mm_test_epi16_mask(i16, i16);
+}
+
+template <bool mark>
+HWL_TARGET inline void dequantiseLine(const std::int16_t* in, double factor, int count, double* out,
+                                      std::uint8_t* nonzero) {
+  const __m512d f = _mm512_set1_pd(factor);
+  const bool zeroFactor = factor == 0;
+  int x = 0;
+  for (; x + 8 <= count; x += 8) dequantiseEight<mark>(in + x, f, 0xFF, zeroFactor, out + x, nonzero + x / 8);
+  if (x < count) dequantiseEight<mark>(in + x, f, lanesBefore(count, x), zeroFactor, out + x, nonzero + x / 8);
+}
+
 HWL_TARGET inline void dequantiseRow(const std::int16_t* in, double factor, int count, double* out,
                                      std::uint8_t* nonzero = nullptr) {
-  const __m512d f = _mm512_set1_pd(factor);
-  for (int x = 0; x < count; x += 8) {
-    const __mmask8 valid = lanesBefore(count, x);
-    const __m128i i16 = _mm_maskz_loadu_epi16(valid, in + x);
-    const __m512d v = _mm512_mul_pd(_mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(i16)), f);
-    _mm512_mask_storeu_pd(out + x, valid, v);
-    if (nonzero) nonzero[x / 8] = factor == 0 ? 0 : _mm_test_epi16_mask(i16, i16);
+  if (nonzero) {
+    dequantiseLine<true>(in, factor, count, out, nonzero);
+  } else {
+    dequantiseLine<false>(in, factor, count, out, nonzero);
   }
 }
 

@@ -40,7 +40,7 @@ void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& la
   std::vector<ExpandMethod> methods{ExpandMethod::quads};
   if (hwl::detail::chunkExpansionAvailable()) methods.push_back(ExpandMethod::chunks);
   for (ExpandMethod method : methods) {
-    std::vector<std::int16_t> out(total + hwl::detail::expandSpare, 0);
+    std::vector<std::int16_t> out(total + hwl::detail::expandSpare, 0x5A5A);  // every entry is written
     hwl::detail::expandCoefficients(plane, out.data(), total, method);
     for (std::size_t i = 0; i < total; ++i) {
       ASSERT_EQ(out[i], expected[i]) << label << ", method " << int(method) << ", coefficient " << i;
