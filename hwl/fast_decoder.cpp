@@ -30,7 +30,8 @@ namespace {
 struct Plane {
   std::unique_ptr<std::int16_t[]> integers;
   std::array<double, hwlTableSize> factors{};
-  Doubles coarse;    // level 1's result, or for L = 0 the approximation block
+  Doubles coarse;  // level 2's result (L >= 2), or the approximation block
+  std::unique_ptr<LevelProducer> levelOne;  // for L >= 1: level 1's rows, made as the finest reads them
   double bound = 0;  // no value of the finest level exceeds this in magnitude
 };
 
@@ -122,15 +123,8 @@ class FinestPlane {
 
  private:
   static Level finestLevel(const Plane& plane, const HwlHeader& header) {
-    Level v;
-    v.w = header.width;
-    v.h = header.height;
-    v.hw = v.w / 2;
-    v.hh = v.h / 2;
-    v.integers = plane.integers.get();
-    v.stride = header.width;
-    v.detailFactor = plane.factors[0];
-    v.coarse = plane.coarse.get();
+    Level v = levelOf(plane.integers.get(), header.width, header.height, 0, plane.factors[0], plane.coarse.get());
+    v.coarseRows = plane.levelOne.get();
     return v;
   }
 
@@ -464,9 +458,15 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
 
   const Constants k = makeConstants();
   for (int p = 0; p < contents.planeCount; ++p) {
-    preparePlane(contents, p, planes[p]);
-    planes[p].coarse = inverseLevels(k, planes[p].integers.get(), header.width, header.height, L,
-                                     planes[p].factors.data(), 1);
+    Plane& plane = planes[p];
+    preparePlane(contents, p, plane);
+    plane.coarse = inverseLevels(k, plane.integers.get(), header.width, header.height, L, plane.factors.data(),
+                                 L >= 1 ? 2 : 1);
+    if (L >= 1) {
+      const Level one = levelOf(plane.integers.get(), header.width, header.height, 1, plane.factors[1],
+                                plane.coarse.get());
+      plane.levelOne = std::make_unique<LevelProducer>(k, one);
+    }
   }
   finestLevel(k, planes, contents.planeCount, header, margin, pixels);
   return true;

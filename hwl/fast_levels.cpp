@@ -27,33 +27,6 @@ HWL_INLINE void storeInterleaved(double* out, __m512d first, __m512d second, int
   _mm512_mask_storeu_pd(out + 8, static_cast<__mmask8>(valid >> 8), high);
 }
 
-// One level, exact: its result into out (w x h, row stride w).
-HWL_TARGET void inverseLevel(const Constants& k, const Level& v, double* out) {
-  if (v.w == 0 || v.h == 0) return;
-  LevelRows rows(v, false);
-  const int stride = (v.w + 7) / 8 * 8 + 2 * rowPadding;
-  Doubles buffer(2 * static_cast<std::size_t>(stride));
-  double* first = buffer.get() + rowPadding;
-  double* second = first + stride;
-  std::array<BitLine, 2> s1, s2;
-  RowRules rules;
-  rules.resize(v.hw);
-  auto outRow = [&](int y) { return out + static_cast<std::ptrdiff_t>(y) * v.w; };
-  for (int j = 0; j < v.hh; ++j) {
-    rows.advanceTo(j);
-    for (int b = 0; b < 2; ++b) {
-      columnSmoothing(rows, b, j, s1[b], s2[b]);
-      columnPass(k, rows, b, j, s1[b], s2[b], first + rows.bandStart(b), second + rows.bandStart(b));
-    }
-    rowExact(k, first, v.w, rules, outRow(2 * j));
-    rowExact(k, second, v.w, rules, outRow(2 * j + 1));
-  }
-  if (v.h % 2 != 0) {
-    rows.lastRow(first);
-    rowExact(k, first, v.w, rules, outRow(v.h - 1));
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -129,7 +102,10 @@ void LevelRows::makeBottom(int r) {
 
 const double* LevelRows::lo(int b, int r) const {
   if (r < 0 || r >= level_.hh) return zeroRow_.get() + rowPadding;
-  if (b == 0) return level_.coarse + static_cast<std::ptrdiff_t>(r) * level_.hw;
+  if (b == 0) {
+    if (level_.coarseRows) return level_.coarseRows->row(r);
+    return level_.coarse + static_cast<std::ptrdiff_t>(r) * level_.hw;
+  }
   return top_[r & 7].values.get() + rowPadding;
 }
 
@@ -273,6 +249,48 @@ HWL_TARGET void rowExact(const Constants& k, const double* p, int w, RowRules& r
 // ---------------------------------------------------------------------------------------------------
 // Levels.
 
+LevelProducer::LevelProducer(const Constants& k, const Level& level, double* plane)
+    : k_(k), level_(level), rows_(level, false) {
+  if (plane) {
+    out_ = plane;
+    stride_ = level.w;
+    slots_ = std::max(level.h, 1);
+  } else {
+    stride_ = (level.w + 7) / 8 * 8 + rowPadding;
+    slots_ = 16;
+    ring_ = Doubles(static_cast<std::size_t>(stride_) * slots_);
+    out_ = ring_.get();
+  }
+  const int columnStride = (level.w + 7) / 8 * 8 + 2 * rowPadding;
+  columns_ = Doubles(2 * static_cast<std::size_t>(columnStride));
+  first_ = columns_.get() + rowPadding;
+  second_ = first_ + columnStride;
+  rules_.resize(level.hw);
+}
+
+const double* LevelProducer::row(int r) {
+  while (ready_ <= r) produce();
+  return slot(r);
+}
+
+HWL_TARGET void LevelProducer::produce() {
+  const int j = ready_ / 2;
+  if (j < level_.hh) {
+    rows_.advanceTo(j);
+    for (int b = 0; b < 2; ++b) {
+      columnSmoothing(rows_, b, j, s1_[b], s2_[b]);
+      columnPass(k_, rows_, b, j, s1_[b], s2_[b], first_ + rows_.bandStart(b), second_ + rows_.bandStart(b));
+    }
+    rowExact(k_, first_, level_.w, rules_, slot(2 * j));
+    rowExact(k_, second_, level_.w, rules_, slot(2 * j + 1));
+    ready_ = 2 * j + 2;
+  } else {
+    rows_.lastRow(first_);  // the unpaired last row of an odd height
+    rowExact(k_, first_, level_.w, rules_, slot(level_.h - 1));
+    ready_ = level_.h;
+  }
+}
+
 Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
                       const double* factors, int last) {
   const int aw = width >> (L + 1), ah = height >> (L + 1);
@@ -282,20 +300,29 @@ Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int widt
                   previous.get() + static_cast<std::ptrdiff_t>(r) * aw);
   }
   for (int level = L; level >= last; --level) {
-    Level v;
-    v.w = width >> level;
-    v.h = height >> level;
-    v.hw = v.w / 2;
-    v.hh = v.h / 2;
-    v.integers = integers;
-    v.stride = width;
-    v.detailFactor = factors[level];
-    v.coarse = previous.get();
+    const Level v = levelOf(integers, width, height, level, factors[level], previous.get());
     Doubles out = writtenDoubles(static_cast<std::size_t>(v.w) * v.h);
-    inverseLevel(k, v, out.get());
+    if (v.w > 0 && v.h > 0) {
+      LevelProducer producer(k, v, out.get());
+      producer.row(v.h - 1);
+    }
     previous = std::move(out);
   }
   return previous;
+}
+
+Level levelOf(const std::int16_t* integers, int width, int height, int level, double detailFactor,
+              const double* coarse) {
+  Level v;
+  v.w = width >> level;
+  v.h = height >> level;
+  v.hw = v.w / 2;
+  v.hh = v.h / 2;
+  v.integers = integers;
+  v.stride = width;
+  v.detailFactor = detailFactor;
+  v.coarse = coarse;
+  return v;
 }
 
 }  // namespace hwl::detail

@@ -15,6 +15,8 @@
 
 namespace hwl::detail {
 
+class LevelProducer;
+
 // A level's region (w x h, halves hw = w / 2 and hh = h / 2) and its inputs.
 struct Level {
   int w = 0, h = 0, hw = 0, hh = 0;
@@ -23,7 +25,12 @@ struct Level {
   double detailFactor = 0;
   const double* coarse = nullptr;  // hw x hh values, row stride hw, readable 8 values past the end:
                                    // the coarser level's result, or the approximation block
+  LevelProducer* coarseRows = nullptr;  // or the coarser level making its rows as they are read
 };
+
+// The level region of `level` in a plane of width x height coefficients.
+Level levelOf(const std::int16_t* integers, int width, int height, int level, double detailFactor,
+              const double* coarse);
 
 class LevelRows {
  public:
@@ -95,6 +102,33 @@ void rowSmoothing(int hw, RowRules& rules);               // s1 and s2 from them
 
 // The exact row pass of p (w values, padded) into out; the rules' masks are made here.
 HWL_TARGET void rowExact(const Constants& k, const double* p, int w, RowRules& rules, double* out);
+
+// A level's exact result, made two rows at a time as its rows are asked for: into a whole plane
+// (w x h, row stride w, which the caller provides), or, without one, into a ring that keeps the
+// 14 rows before the last one made.
+class LevelProducer {
+ public:
+  LevelProducer(const Constants& k, const Level& level, double* plane = nullptr);
+  LevelProducer(const LevelProducer&) = delete;
+  LevelProducer& operator=(const LevelProducer&) = delete;
+
+  // Row r (0 <= r < h) of the result, readable 8 values past its end.
+  const double* row(int r);
+
+ private:
+  void produce();
+  double* slot(int r) { return out_ + static_cast<std::ptrdiff_t>(r % slots_) * stride_; }
+
+  Constants k_;
+  Level level_;
+  LevelRows rows_;
+  int stride_ = 0, slots_ = 0, ready_ = 0;
+  Doubles ring_, columns_;
+  double* out_ = nullptr;
+  double *first_ = nullptr, *second_ = nullptr;
+  std::array<BitLine, 2> s1_, s2_;
+  RowRules rules_;
+};
 
 // The exact results of levels L down to `last` of a plane: the region (width >> last) x
 // (height >> last), row stride width >> last. factors: detail levels 0 .. L, then the approximation.
