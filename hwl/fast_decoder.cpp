@@ -30,8 +30,9 @@ namespace {
 struct Plane {
   std::unique_ptr<std::int16_t[]> integers;
   std::array<double, hwlTableSize> factors{};
-  Doubles coarse;  // level 2's result (L >= 2), or the approximation block
-  std::unique_ptr<LevelProducer> levelOne;  // for L >= 1: level 1's rows, made as the finest reads them
+  Doubles approximation;  // the approximation block, dequantised
+  // Levels L .. 1, each making its rows as the next finer level reads them (levels[l - 1] is level l).
+  std::vector<std::unique_ptr<LevelProducer>> levels;
   double bound = 0;  // no value of the finest level exceeds this in magnitude
 };
 
@@ -123,8 +124,9 @@ class FinestPlane {
 
  private:
   static Level finestLevel(const Plane& plane, const HwlHeader& header) {
-    Level v = levelOf(plane.integers.get(), header.width, header.height, 0, plane.factors[0], plane.coarse.get());
-    v.coarseRows = plane.levelOne.get();
+    Level v = levelOf(plane.integers.get(), header.width, header.height, 0, plane.factors[0],
+                      plane.approximation.get());
+    if (!plane.levels.empty()) v.coarseRows = plane.levels[0].get();
     return v;
   }
 
@@ -460,12 +462,14 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
   for (int p = 0; p < contents.planeCount; ++p) {
     Plane& plane = planes[p];
     preparePlane(contents, p, plane);
-    plane.coarse = inverseLevels(k, plane.integers.get(), header.width, header.height, L, plane.factors.data(),
-                                 L >= 1 ? 2 : 1);
-    if (L >= 1) {
-      const Level one = levelOf(plane.integers.get(), header.width, header.height, 1, plane.factors[1],
-                                plane.coarse.get());
-      plane.levelOne = std::make_unique<LevelProducer>(k, one);
+    plane.approximation = approximationBlock(plane.integers.get(), header.width, header.height, L,
+                                             plane.factors[L + 1]);
+    plane.levels.resize(L);
+    for (int level = L; level >= 1; --level) {
+      Level v = levelOf(plane.integers.get(), header.width, header.height, level, plane.factors[level],
+                        plane.approximation.get());
+      if (level < L) v.coarseRows = plane.levels[level].get();
+      plane.levels[level - 1] = std::make_unique<LevelProducer>(k, v);
     }
   }
   finestLevel(k, planes, contents.planeCount, header, margin, pixels);

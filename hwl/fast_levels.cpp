@@ -291,14 +291,19 @@ HWL_TARGET void LevelProducer::produce() {
   }
 }
 
+Doubles approximationBlock(const std::int16_t* integers, int width, int height, int L, double factor) {
+  const int aw = width >> (L + 1), ah = height >> (L + 1);
+  Doubles block = writtenDoubles(static_cast<std::size_t>(aw) * ah);
+  for (int r = 0; r < ah; ++r) {
+    dequantiseRow(integers + static_cast<std::ptrdiff_t>(r) * width, factor, aw,
+                  block.get() + static_cast<std::ptrdiff_t>(r) * aw);
+  }
+  return block;
+}
+
 Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
                       const double* factors, int last) {
-  const int aw = width >> (L + 1), ah = height >> (L + 1);
-  Doubles previous = writtenDoubles(static_cast<std::size_t>(aw) * ah);
-  for (int r = 0; r < ah; ++r) {
-    dequantiseRow(integers + static_cast<std::ptrdiff_t>(r) * width, factors[L + 1], aw,
-                  previous.get() + static_cast<std::ptrdiff_t>(r) * aw);
-  }
+  Doubles previous = approximationBlock(integers, width, height, L, factors[L + 1]);
   for (int level = L; level >= last; --level) {
     const Level v = levelOf(integers, width, height, level, factors[level], previous.get());
     Doubles out = writtenDoubles(static_cast<std::size_t>(v.w) * v.h);

@@ -130,6 +130,10 @@ class LevelProducer {
   RowRules rules_;
 };
 
+// The approximation block of a plane with levels 0 .. L, dequantised: (width >> (L + 1)) x
+// (height >> (L + 1)) values, readable 16 values past the end.
+Doubles approximationBlock(const std::int16_t* integers, int width, int height, int L, double factor);
+
 // The exact results of levels L down to `last` of a plane: the region (width >> last) x
 // (height >> last), row stride width >> last. factors: detail levels 0 .. L, then the approximation.
 Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
