@@ -28,7 +28,9 @@ namespace hwl::detail {
 namespace {
 
 struct Plane {
-  std::unique_ptr<std::int16_t[]> integers;
+  std::unique_ptr<std::int16_t[]> wide;  // the coefficients, 16-bit, or
+  std::unique_ptr<std::int8_t[]> narrow;  // 8-bit when the value width is at most 7
+  Coefficients coefficients;
   std::array<double, hwlTableSize> factors{};
   Doubles approximation;  // the approximation block, dequantised
   // Levels L .. 1, each making its rows as the next finer level reads them (levels[l - 1] is level l).
@@ -124,7 +126,7 @@ class FinestPlane {
 
  private:
   static Level finestLevel(const Plane& plane, const HwlHeader& header) {
-    Level v = levelOf(plane.integers.get(), header.width, header.height, 0, plane.factors[0],
+    Level v = levelOf(plane.coefficients, header.width, header.height, 0, plane.factors[0],
                       plane.approximation.get());
     if (!plane.levels.empty()) v.coarseRows = plane.levels[0].get();
     return v;
@@ -395,9 +397,18 @@ void preparePlane(const HwlContents& contents, int p, Plane& plane) {
     plane.factors[g] = dequantisationFactor(contents.tables[p][g]);
   }
   const std::size_t total = std::size_t{header.width} * header.height;
-  plane.integers = std::make_unique_for_overwrite<std::int16_t[]>(total + expandSpare);
-  std::fill_n(plane.integers.get() + total, expandSpare, std::int16_t{0});
-  expandCoefficients(contents.planes[p], plane.integers.get(), total);
+  plane.coefficients.stride = header.width;
+  if (contents.planes[p].valueBits <= 7) {
+    plane.narrow = std::make_unique_for_overwrite<std::int8_t[]>(total + expandSpare);
+    std::fill_n(plane.narrow.get() + total, expandSpare, std::int8_t{0});
+    expandCoefficients(contents.planes[p], plane.narrow.get(), total);
+    plane.coefficients.narrow = plane.narrow.get();
+  } else {
+    plane.wide = std::make_unique_for_overwrite<std::int16_t[]>(total + expandSpare);
+    std::fill_n(plane.wide.get() + total, expandSpare, std::int16_t{0});
+    expandCoefficients(contents.planes[p], plane.wide.get(), total);
+    plane.coefficients.wide = plane.wide.get();
+  }
 }
 
 // Factors the vectorised path takes: 0, or magnitudes far from overflow and underflow.
@@ -430,7 +441,7 @@ std::vector<double> fastInversePlane(const HwlContents& contents, int p) {
   Plane plane;
   preparePlane(contents, p, plane);
   const HwlHeader& h = contents.header;
-  const Doubles result = inverseLevels(makeConstants(), plane.integers.get(), h.width, h.height, h.lastLevel,
+  const Doubles result = inverseLevels(makeConstants(), plane.coefficients, h.width, h.height, h.lastLevel,
                                        plane.factors.data(), 0);
   const std::size_t total = std::size_t{h.width} * h.height;
   return std::vector<double>(result.get(), result.get() + total);
@@ -462,11 +473,11 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
   for (int p = 0; p < contents.planeCount; ++p) {
     Plane& plane = planes[p];
     preparePlane(contents, p, plane);
-    plane.approximation = approximationBlock(plane.integers.get(), header.width, header.height, L,
+    plane.approximation = approximationBlock(plane.coefficients, header.width, header.height, L,
                                              plane.factors[L + 1]);
     plane.levels.resize(L);
     for (int level = L; level >= 1; --level) {
-      Level v = levelOf(plane.integers.get(), header.width, header.height, level, plane.factors[level],
+      Level v = levelOf(plane.coefficients, header.width, header.height, level, plane.factors[level],
                         plane.approximation.get());
       if (level < L) v.coarseRows = plane.levels[level].get();
       plane.levels[level - 1] = std::make_unique<LevelProducer>(k, v);

@@ -34,20 +34,20 @@ struct Cursor {
 };
 
 // Zeros at out[from .. from + count), leaving out what falls at or past total.
-HWL_QUADS_TARGET inline void zeroFill(std::int16_t* out, std::size_t from, std::size_t count,
-                                      std::size_t total) {
+template <class C>
+HWL_QUADS_TARGET inline void zeroFill(C* out, std::size_t from, std::size_t count, std::size_t total) {
   if (from >= total) return;
-  const std::size_t n = std::min(count, total - from);
-  std::int16_t* at = out + from;
+  const std::size_t n = std::min(count, total - from) * sizeof(C);
+  auto* at = reinterpret_cast<std::uint8_t*>(out + from);
   std::size_t i = 0;
-  for (; i + 32 <= n; i += 32) _mm512_storeu_si512(at + i, _mm512_setzero_si512());
-  if (i < n) _mm512_mask_storeu_epi16(at + i, (__mmask32{1} << (n - i)) - 1, _mm512_setzero_si512());
+  for (; i + 64 <= n; i += 64) _mm512_storeu_si512(at + i, _mm512_setzero_si512());
+  if (i < n) _mm512_mask_storeu_epi8(at + i, (__mmask64{1} << (n - i)) - 1, _mm512_setzero_si512());
 }
 
 // The format's expansion from a cursor to the end, one symbol at a time. valueAt(t) is value t.
 // Every coefficient from the cursor on is written (those no symbol reaches as zero).
-template <class ValueAt>
-void expandRest(const PackedPlane& plane, std::int16_t* out, std::size_t total, Cursor c,
+template <class C, class ValueAt>
+void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
                 ValueAt valueAt) {
   const std::size_t symbolCount = plane.symbolCount;
   const std::uint64_t valueCount = plane.availableValues();
@@ -75,7 +75,7 @@ void expandRest(const PackedPlane& plane, std::int16_t* out, std::size_t total, 
       c.s += 2;
       continue;
     }
-    out[c.o] = static_cast<std::int16_t>(symbol == 2 ? static_cast<int>(v) : -static_cast<int>(v));
+    out[c.o] = static_cast<C>(symbol == 2 ? static_cast<int>(v) : -static_cast<int>(v));
     ++c.o;
     ++c.s;
   }
@@ -119,7 +119,8 @@ std::uint64_t bitsFrom(const std::uint8_t* bytes, std::uint64_t bit) {
   return word >> (bit & 7);
 }
 
-HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, std::int16_t* out, std::size_t total) {
+template <class C>
+HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
   const std::uint8_t* symbols = plane.symbols.data();
   const std::uint8_t* values = plane.values.data();
   const std::size_t symbolCount = plane.symbolCount;
@@ -137,7 +138,7 @@ HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, std::int16_t* out, s
       const std::uint64_t word = bitsFrom(values, t * k);
       for (int i = 0; i < 4; ++i) {
         const auto v = static_cast<std::int16_t>((word >> e.shift[i]) & mask);
-        out[o + i] = static_cast<std::int16_t>(((v ^ e.negate[i]) - e.negate[i]) & e.keep[i]);
+        out[o + i] = static_cast<C>(((v ^ e.negate[i]) - e.negate[i]) & e.keep[i]);
       }
       o += e.lead;
       s += e.lead;
@@ -160,7 +161,7 @@ HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, std::int16_t* out, s
       s += 2;
       continue;
     }
-    out[o] = static_cast<std::int16_t>(symbol == 2 ? v : -v);
+    out[o] = static_cast<C>(symbol == 2 ? v : -v);
     ++o;
     ++s;
   }
@@ -215,12 +216,17 @@ HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& 
 
 // Stores the packed coefficients of slots [from, to) so that slot i lands at out[base + i], leaving
 // out whatever would fall at or past total.
-HWL_CHUNKS_TARGET inline void storePiece(std::int16_t* out, std::size_t base, __m512i packed,
-                                         unsigned from, unsigned to, std::size_t total) {
+template <class C>
+HWL_CHUNKS_TARGET inline void storePiece(C* out, std::size_t base, __m512i packed, unsigned from,
+                                         unsigned to, std::size_t total) {
   if (base >= total || from >= to) return;
   std::uint32_t slots = static_cast<std::uint32_t>((std::uint64_t{1} << to) - (std::uint64_t{1} << from));
   if (total - base < 32) slots &= (std::uint32_t{1} << (total - base)) - 1;
-  _mm512_mask_storeu_epi16(out + base, slots, packed);
+  if constexpr (sizeof(C) == 2) {
+    _mm512_mask_storeu_epi16(out + base, slots, packed);
+  } else {
+    _mm512_mask_cvtepi16_storeu_epi8(out + base, slots, packed);
+  }
 }
 
 struct ChunkMasks {
@@ -251,7 +257,8 @@ HWL_CHUNKS_TARGET inline ChunkMasks chunkMasks(std::uint64_t word, std::uint32_t
   return m;
 }
 
-HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, std::int16_t* out, std::size_t total) {
+template <class C>
+HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_t total) {
   const unsigned k = static_cast<unsigned>(plane.valueBits);
   const std::uint64_t valueCount = plane.availableValues();
   const std::unique_ptr<std::uint8_t[]> valueBuffer = valueBytes(plane, valueCount);
@@ -308,17 +315,20 @@ bool chunkExpansionAvailable() {
   return available;
 }
 
-void expandCoefficients(const PackedPlane& plane, std::int16_t* out, std::size_t total,
-                        ExpandMethod method) {
+template <class C>
+void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
   if (method == ExpandMethod::best) {
     method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::quads;
   }
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
   } else {
-    std::memset(out, 0, total * sizeof(std::int16_t));
+    std::memset(out, 0, total * sizeof(C));
     expandQuads(plane, out, total);
   }
 }
+
+template void expandCoefficients(const PackedPlane&, std::int16_t*, std::size_t, ExpandMethod);
+template void expandCoefficients(const PackedPlane&, std::int8_t*, std::size_t, ExpandMethod);
 
 }  // namespace hwl::detail

@@ -18,9 +18,11 @@ enum class ExpandMethod {
 bool chunkExpansionAvailable();
 
 // Writes the plane's coefficients into out[0 .. total), those no symbol reaches as 0. out holds
-// expandSpare entries more than total, which may be written too.
+// expandSpare entries more than total, which may be written too. Coefficients are 16-bit, or 8-bit
+// for value widths up to 7 (magnitudes up to 127).
 constexpr std::size_t expandSpare = 64;
-void expandCoefficients(const PackedPlane& plane, std::int16_t* out, std::size_t total,
+template <class C>  // std::int16_t or std::int8_t
+void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total,
                         ExpandMethod method = ExpandMethod::best);
 
 }  // namespace hwl::detail

@@ -115,19 +115,28 @@ inline void markDiffering(const double* a, const double* b, int n, std::uint8_t*
 // Bit x: a[x] == a[x + 1].
 inline void markEqualToNext(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_EQ_OQ>(a, a + 1, n, out); }
 
-// Converts count coefficients to doubles times factor; with `nonzero`, also marks the nonzero values
-// (bit per value as above). A factor of 0 makes every value 0.
-template <bool mark>
-HWL_TARGET inline void dequantiseEight(const std::int16_t* in, __m512d f, __mmask8 valid, bool zeroFactor,
-                                       double* out, std::uint8_t* nonzero) {
-  const __m128i i16 = _mm_maskz_loadu_epi16(valid, in);
-  _mm512_mask_storeu_pd(out, valid, _mm512_mul_pd(_mm512_cvtepi32_pd(_mm256_cvtepi16_epi32(i16)), f));
-  if constexpr (mark) *nonzero = zeroFactor ? 0 : _mm_test_epi16_mask(i16, i16);
+// Converts count coefficients (16- or 8-bit) to doubles times factor; with `nonzero`, also marks
+// the nonzero values (bit per value as above). A factor of 0 makes every value 0.
+template <bool mark, class C>
+HWL_TARGET inline void dequantiseEight(const C* in, __m512d f, __mmask8 valid, bool zeroFactor, double* out,
+                                       std::uint8_t* nonzero) {
+  __m256i i32;
+  __mmask8 set;
+  if constexpr (sizeof(C) == 2) {
+    const __m128i i16 = _mm_maskz_loadu_epi16(valid, in);
+    i32 = _mm256_cvtepi16_epi32(i16);
+    set = _mm_test_epi16_mask(i16, i16);
+  } else {
+    const __m128i i8 = _mm_maskz_loadu_epi8(valid, in);
+    i32 = _mm256_cvtepi8_epi32(i8);
+    set = static_cast<__mmask8>(_mm_test_epi8_mask(i8, i8));
+  }
+  _mm512_mask_storeu_pd(out, valid, _mm512_mul_pd(_mm512_cvtepi32_pd(i32), f));
+  if constexpr (mark) *nonzero = zeroFactor ? 0 : set;
 }
 
-template <bool mark>
-HWL_TARGET inline void dequantiseLine(const std::int16_t* in, double factor, int count, double* out,
-                                      std::uint8_t* nonzero) {
+template <bool mark, class C>
+HWL_TARGET inline void dequantiseLine(const C* in, double factor, int count, double* out, std::uint8_t* nonzero) {
   const __m512d f = _mm512_set1_pd(factor);
   const bool zeroFactor = factor == 0;
   int x = 0;
@@ -135,7 +144,8 @@ HWL_TARGET inline void dequantiseLine(const std::int16_t* in, double factor, int
   if (x < count) dequantiseEight<mark>(in + x, f, lanesBefore(count, x), zeroFactor, out + x, nonzero + x / 8);
 }
 
-HWL_TARGET inline void dequantiseRow(const std::int16_t* in, double factor, int count, double* out,
+template <class C>
+HWL_TARGET inline void dequantiseRow(const C* in, double factor, int count, double* out,
                                      std::uint8_t* nonzero = nullptr) {
   if (nonzero) {
     dequantiseLine<true>(in, factor, count, out, nonzero);
@@ -146,22 +156,31 @@ HWL_TARGET inline void dequantiseRow(const std::int16_t* in, double factor, int 
 
 // Masks of coefficient rows that are dequantised with a nonzero factor (equal coefficients give equal
 // values and different ones different values): bit x: a[x] != b[x], or a[x] == a[x + 1].
-HWL_TARGET inline void markDifferingCoefficients(const std::int16_t* a, const std::int16_t* b, int n,
-                                                 std::uint8_t* out) {
-  for (int x = 0; x < n; x += 32) {
-    const __mmask32 valid = n - x >= 32 ? ~__mmask32{0} : (__mmask32{1} << (n - x)) - 1;
-    const __mmask32 m = _mm512_mask_cmpneq_epi16_mask(valid, _mm512_maskz_loadu_epi16(valid, a + x),
-                                                      _mm512_maskz_loadu_epi16(valid, b + x));
-    std::memcpy(out + x / 8, &m, (std::min(n - x, 32) + 7) / 8);
+template <bool equal, class C>
+HWL_TARGET inline void compareCoefficients(const C* a, const C* b, int n, std::uint8_t* out) {
+  constexpr int lanes = 64 / sizeof(C);
+  for (int x = 0; x < n; x += lanes) {
+    const int left = std::min(n - x, lanes);
+    std::uint64_t m;
+    if constexpr (sizeof(C) == 2) {
+      const __mmask32 valid = left == 32 ? ~__mmask32{0} : (__mmask32{1} << left) - 1;
+      const __m512i va = _mm512_maskz_loadu_epi16(valid, a + x), vb = _mm512_maskz_loadu_epi16(valid, b + x);
+      m = equal ? _mm512_mask_cmpeq_epi16_mask(valid, va, vb) : _mm512_mask_cmpneq_epi16_mask(valid, va, vb);
+    } else {
+      const __mmask64 valid = left == 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+      const __m512i va = _mm512_maskz_loadu_epi8(valid, a + x), vb = _mm512_maskz_loadu_epi8(valid, b + x);
+      m = equal ? _mm512_mask_cmpeq_epi8_mask(valid, va, vb) : _mm512_mask_cmpneq_epi8_mask(valid, va, vb);
+    }
+    std::memcpy(out + x / 8, &m, (left + 7) / 8);
   }
 }
-HWL_TARGET inline void markCoefficientsEqualToNext(const std::int16_t* a, int n, std::uint8_t* out) {
-  for (int x = 0; x < n; x += 32) {
-    const __mmask32 valid = n - x >= 32 ? ~__mmask32{0} : (__mmask32{1} << (n - x)) - 1;
-    const __mmask32 m = _mm512_mask_cmpeq_epi16_mask(valid, _mm512_maskz_loadu_epi16(valid, a + x),
-                                                     _mm512_maskz_loadu_epi16(valid, a + x + 1));
-    std::memcpy(out + x / 8, &m, (std::min(n - x, 32) + 7) / 8);
-  }
+template <class C>
+HWL_TARGET inline void markDifferingCoefficients(const C* a, const C* b, int n, std::uint8_t* out) {
+  compareCoefficients<false>(a, b, n, out);
+}
+template <class C>
+HWL_TARGET inline void markCoefficientsEqualToNext(const C* a, int n, std::uint8_t* out) {
+  compareCoefficients<true>(a, a + 1, n, out);
 }
 
 // ---------------------------------------------------------------------------------------------------

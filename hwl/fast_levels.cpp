@@ -67,14 +67,18 @@ void LevelRows::advanceTo(int j) {
 void LevelRows::makeTop(int r) {
   TopRow& row = top_[r & 7];
   const int hw = level_.hw, wide = level_.w - hw;
-  const std::int16_t* integers = level_.integers + static_cast<std::ptrdiff_t>(r) * level_.stride;
+  const double factor = level_.detailFactor;
   // Band 0 holds the coarser result, dense: its lanes never count as zero.
-  dequantiseRow(integers + hw, level_.detailFactor, wide, row.values.get() + rowPadding, row.nonzero[1].bytes());
+  level_.coefficients.at(hw, r, [&](auto in) {
+    dequantiseRow(in, factor, wide, row.values.get() + rowPadding, row.nonzero[1].bytes());
+  });
   if (r > 0) {
     markDiffering(lo(0, r - 1), lo(0, r), hw, top_[(r - 1) & 7].differsBelow[0].bytes());
     std::uint8_t* below = top_[(r - 1) & 7].differsBelow[1].bytes();
-    if (level_.detailFactor != 0) {
-      markDifferingCoefficients(integers - level_.stride + hw, integers + hw, wide, below);
+    if (factor != 0) {
+      level_.coefficients.at(hw, r, [&](auto in) {
+        markDifferingCoefficients(in - level_.coefficients.stride, in, wide, below);
+      });
     } else {
       std::memset(below, 0, (wide + 7) / 8);
     }
@@ -84,16 +88,20 @@ void LevelRows::makeTop(int r) {
 
 void LevelRows::makeBottom(int r) {
   BottomRow& row = bottom_[r & 3];
-  const std::int16_t* integers = level_.integers + static_cast<std::ptrdiff_t>(level_.hh + r) * level_.stride;
+  const int y = level_.hh + r;
   for (int b = 0; b < 2; ++b) {
     BitLine& zero = row.zero[b];
-    dequantiseRow(integers + bandStart(b), level_.detailFactor, bandWidth(b),
-                  row.values.get() + rowPadding + bandStart(b), zero.bytes());
+    level_.coefficients.at(bandStart(b), y, [&](auto in) {
+      dequantiseRow(in, level_.detailFactor, bandWidth(b), row.values.get() + rowPadding + bandStart(b),
+                    zero.bytes());
+    });
     for (int i = 0; i < zero.words(); ++i) zero.word()[i] = ~zero.word()[i] & bitRange(i, 0, bandWidth(b) - 1);
   }
   if (equalityMasks_) {
     if (level_.detailFactor != 0) {
-      markCoefficientsEqualToNext(integers, level_.hw, row.equalsRight[0].bytes());
+      level_.coefficients.at(0, y, [&](auto in) {
+        markCoefficientsEqualToNext(in, level_.hw, row.equalsRight[0].bytes());
+      });
     } else {
       row.equalsRight[0] = allBits_[0];
     }
@@ -132,8 +140,7 @@ const BitLine& LevelRows::hiEqualsRight(int b, int r) const {
 }
 
 void LevelRows::lastRow(double* out) const {
-  const std::int16_t* integers = level_.integers + static_cast<std::ptrdiff_t>(level_.h - 1) * level_.stride;
-  dequantiseRow(integers, level_.detailFactor, level_.w, out);
+  level_.coefficients.at(0, level_.h - 1, [&](auto in) { dequantiseRow(in, level_.detailFactor, level_.w, out); });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -291,21 +298,22 @@ HWL_TARGET void LevelProducer::produce() {
   }
 }
 
-Doubles approximationBlock(const std::int16_t* integers, int width, int height, int L, double factor) {
+Doubles approximationBlock(const Coefficients& coefficients, int width, int height, int L, double factor) {
   const int aw = width >> (L + 1), ah = height >> (L + 1);
   Doubles block = writtenDoubles(static_cast<std::size_t>(aw) * ah);
   for (int r = 0; r < ah; ++r) {
-    dequantiseRow(integers + static_cast<std::ptrdiff_t>(r) * width, factor, aw,
-                  block.get() + static_cast<std::ptrdiff_t>(r) * aw);
+    coefficients.at(0, r, [&](auto in) {
+      dequantiseRow(in, factor, aw, block.get() + static_cast<std::ptrdiff_t>(r) * aw);
+    });
   }
   return block;
 }
 
-Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
+Doubles inverseLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
                       const double* factors, int last) {
-  Doubles previous = approximationBlock(integers, width, height, L, factors[L + 1]);
+  Doubles previous = approximationBlock(coefficients, width, height, L, factors[L + 1]);
   for (int level = L; level >= last; --level) {
-    const Level v = levelOf(integers, width, height, level, factors[level], previous.get());
+    const Level v = levelOf(coefficients, width, height, level, factors[level], previous.get());
     Doubles out = writtenDoubles(static_cast<std::size_t>(v.w) * v.h);
     if (v.w > 0 && v.h > 0) {
       LevelProducer producer(k, v, out.get());
@@ -316,15 +324,14 @@ Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int widt
   return previous;
 }
 
-Level levelOf(const std::int16_t* integers, int width, int height, int level, double detailFactor,
+Level levelOf(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
               const double* coarse) {
   Level v;
   v.w = width >> level;
   v.h = height >> level;
   v.hw = v.w / 2;
   v.hh = v.h / 2;
-  v.integers = integers;
-  v.stride = width;
+  v.coefficients = coefficients;
   v.detailFactor = detailFactor;
   v.coarse = coarse;
   return v;

@@ -17,11 +17,29 @@ namespace hwl::detail {
 
 class LevelProducer;
 
+// A plane's coefficients, 16 bits each or 8 (when every magnitude fits), with their row stride (the
+// picture's width) and at least expandSpare readable entries behind them.
+struct Coefficients {
+  const std::int16_t* wide = nullptr;
+  const std::int8_t* narrow = nullptr;
+  int stride = 0;
+
+  // Calls f with a pointer to coefficient (x, y) of the type they are stored in.
+  template <class F>
+  void at(int x, int y, F f) const {
+    const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(y) * stride + x;
+    if (narrow) {
+      f(narrow + i);
+    } else {
+      f(wide + i);
+    }
+  }
+};
+
 // A level's region (w x h, halves hw = w / 2 and hh = h / 2) and its inputs.
 struct Level {
   int w = 0, h = 0, hw = 0, hh = 0;
-  const std::int16_t* integers = nullptr;  // the plane's coefficients
-  int stride = 0;                          // their row stride (the picture's width)
+  Coefficients coefficients;
   double detailFactor = 0;
   const double* coarse = nullptr;  // hw x hh values, row stride hw, readable 8 values past the end:
                                    // the coarser level's result, or the approximation block
@@ -29,7 +47,7 @@ struct Level {
 };
 
 // The level region of `level` in a plane of width x height coefficients.
-Level levelOf(const std::int16_t* integers, int width, int height, int level, double detailFactor,
+Level levelOf(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
               const double* coarse);
 
 class LevelRows {
@@ -132,11 +150,11 @@ class LevelProducer {
 
 // The approximation block of a plane with levels 0 .. L, dequantised: (width >> (L + 1)) x
 // (height >> (L + 1)) values, readable 16 values past the end.
-Doubles approximationBlock(const std::int16_t* integers, int width, int height, int L, double factor);
+Doubles approximationBlock(const Coefficients& coefficients, int width, int height, int L, double factor);
 
 // The exact results of levels L down to `last` of a plane: the region (width >> last) x
 // (height >> last), row stride width >> last. factors: detail levels 0 .. L, then the approximation.
-Doubles inverseLevels(const Constants& k, const std::int16_t* integers, int width, int height, int L,
+Doubles inverseLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
                       const double* factors, int last);
 
 }  // namespace hwl::detail

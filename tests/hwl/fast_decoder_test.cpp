@@ -45,6 +45,12 @@ void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& la
     for (std::size_t i = 0; i < total; ++i) {
       ASSERT_EQ(out[i], expected[i]) << label << ", method " << int(method) << ", coefficient " << i;
     }
+    if (s.k > 7) continue;  // 8-bit coefficients hold magnitudes up to 127
+    std::vector<std::int8_t> narrow(total + hwl::detail::expandSpare, 0x5A);
+    hwl::detail::expandCoefficients(plane, narrow.data(), total, method);
+    for (std::size_t i = 0; i < total; ++i) {
+      ASSERT_EQ(narrow[i], expected[i]) << label << ", method " << int(method) << ", 8-bit coefficient " << i;
+    }
   }
 }
 
