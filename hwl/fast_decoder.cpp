@@ -465,7 +465,9 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
     planes[p].bound = top * largest * std::ldexp(1.01, L + 1);
     margin += planes[p].bound * (p == 0 ? 1 : 2.1);
   }
-  // The binary64 passes and colour conversion stay within 2^-47 of these magnitudes.
+  // An approximate column-pass value lies within 4.03 * 2^-53 B of the exact one (B: the plane's
+  // bound), a row-pass sample from them within 8.71 * 2^-53 B, and the colour conversion keeps every
+  // channel within 36.5 * 2^-53 (B_Y + 2.1 B_U + 2.1 B_V): the margin is over 14 times that.
   margin = std::ldexp(1 + margin, -44);
   if (margin > 0x1p-12) return false;
 

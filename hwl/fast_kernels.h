@@ -119,7 +119,7 @@ inline void markEqualToNext(const double* a, int n, std::uint8_t* out) { compare
 // the nonzero values (bit per value as above). A factor of 0 makes every value 0.
 template <bool mark, class C>
 HWL_TARGET inline void dequantiseEight(const C* in, __m512d f, __mmask8 valid, bool zeroFactor, double* out,
-                                       std::uint8_t* nonzero) {
+                                       std::uint8_t* nonzero, int v) {
   __m256i i32;
   __mmask8 set;
   if constexpr (sizeof(C) == 2) {
@@ -132,7 +132,7 @@ HWL_TARGET inline void dequantiseEight(const C* in, __m512d f, __mmask8 valid, b
     set = static_cast<__mmask8>(_mm_test_epi8_mask(i8, i8));
   }
   _mm512_mask_storeu_pd(out, valid, _mm512_mul_pd(_mm512_cvtepi32_pd(i32), f));
-  if constexpr (mark) *nonzero = zeroFactor ? 0 : set;
+  if constexpr (mark) nonzero[v] = zeroFactor ? 0 : set;
 }
 
 template <bool mark, class C>
@@ -140,8 +140,8 @@ HWL_TARGET inline void dequantiseLine(const C* in, double factor, int count, dou
   const __m512d f = _mm512_set1_pd(factor);
   const bool zeroFactor = factor == 0;
   int x = 0;
-  for (; x + 8 <= count; x += 8) dequantiseEight<mark>(in + x, f, 0xFF, zeroFactor, out + x, nonzero + x / 8);
-  if (x < count) dequantiseEight<mark>(in + x, f, lanesBefore(count, x), zeroFactor, out + x, nonzero + x / 8);
+  for (; x + 8 <= count; x += 8) dequantiseEight<mark>(in + x, f, 0xFF, zeroFactor, out + x, nonzero, x / 8);
+  if (x < count) dequantiseEight<mark>(in + x, f, lanesBefore(count, x), zeroFactor, out + x, nonzero, x / 8);
 }
 
 template <class C>
