@@ -7,11 +7,12 @@ function(velmorrow_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# velmorrow_test(NAME SOURCES files... LIBS libs... LABELS labels...)
+# velmorrow_test(NAME SOURCES files... LIBS libs... LABELS labels... [TIMEOUT s] [SERIAL])
 # A GoogleTest executable whose cases CTest runs one by one, with the given labels
-# (unit, gltrace, render, e2e, slow). Tests run in the build directory.
+# (unit, gltrace, render, e2e, slow). Tests run in the build directory. SERIAL keeps CTest from running
+# anything beside them: for tests that measure real time against the wall clock.
 function(velmorrow_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
@@ -29,7 +30,7 @@ function(velmorrow_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
-    PROPERTIES LABELS "${first_label}" TIMEOUT ${T_TIMEOUT})
+    PROPERTIES LABELS "${first_label}" TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${T_SERIAL})
   # The discovered tests take one value per property, so several labels are set by a script that CTest
   # runs after the discovery has defined the tests (listed in <name>_TESTS).
   if(T_LABELS MATCHES ";")

@@ -36,6 +36,7 @@ std::map<std::int32_t, Frame> renderDemo(const RenderRequest& request) {
   capture::OffscreenContext offscreen(request.width, request.height);
   context = &offscreen;
   kept = &frames;
+  frame = {};  // the loading screen presents frames too; none of them is kept
   shell::screenWidth = request.width;
   shell::screenHeight = request.height;
   shell::dataDirectory = request.data.string();

@@ -1,0 +1,118 @@
+#pragma once
+// The demo state the tree and bird scenes read, set up for a test under the GL call recorder: the
+// camera, the five particle systems (all zero), every texture with a GL name of its own, the scene
+// marker cleared, the random generator at its start, and the OpenGL state a frame starts from
+// (blending on and additive). Recorded calls start empty.
+
+#include "engine/camera.h"
+#include "engine/particles.h"
+#include "scenes/demo_state.h"
+#include "tests/support/gl_recorder.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace scenetest {
+
+class DemoState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    glrec::reset();
+    scenes::resetRandom();
+    scenes::currentScene = 0;
+    scenes::demoClock = 0;
+    scenes::captions = {};
+    scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    for (auto [system, capacity] : systems()) *system = engine::initParticleSystem(capacity);
+    const auto slots = textureSlots();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      textures[i].glName = static_cast<std::uint32_t>(101 + i);
+      *slots[i] = &textures[i];
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glrec::clearCalls();
+  }
+
+  void TearDown() override {
+    for (auto [system, capacity] : systems()) {
+      engine::doneParticleSystem(*system);
+      *system = nullptr;
+    }
+    for (engine::Texture** slot : textureSlots()) *slot = nullptr;
+    engine::doneCamera(scenes::camera);
+    scenes::camera = nullptr;
+  }
+
+  // Runs a procedure at clock t with a clean call list.
+  template <typename Procedure>
+  void runAt(std::int32_t t, Procedure procedure) {
+    scenes::demoClock = t;
+    glrec::clearCalls();
+    procedure();
+  }
+
+ private:
+  static std::vector<std::pair<engine::ParticleSystem**, int>> systems() {
+    return {{&scenes::particles1, 200}, {&scenes::particles2, 200}, {&scenes::particles3, 200},
+            {&scenes::particles4, 600}, {&scenes::particles5, 2000}};
+  }
+  static std::vector<engine::Texture**> textureSlots() {
+    using namespace scenes;
+    return {&texText1,    &texText2,   &texText3,    &texFivebox1,   &texFivebox2,       &texFivebox3,
+            &texFlare,    &texFlareBig, &texGlare,   &texCircle1,    &texCloud,          &texButterfly,
+            &texButterflyShape, &texBackground1, &texBackground2, &texBackground3, &texBackground4,
+            &texBackground99};
+  }
+
+  std::array<engine::Texture, 18> textures{};
+};
+
+// The calls from index `from` up to (not including) the first call named `until` after it.
+inline std::vector<glrec::Call> callsBetween(std::size_t from, const std::string& until) {
+  const auto& calls = glrec::calls();
+  std::vector<glrec::Call> out;
+  for (std::size_t i = from; i < calls.size() && calls[i].name != until; ++i) out.push_back(calls[i]);
+  return out;
+}
+
+// The index of the first call equal to `call`, at or after `from`; calls().size() if there is none.
+inline std::size_t indexOf(const glrec::Call& call, std::size_t from = 0) {
+  const auto& calls = glrec::calls();
+  for (std::size_t i = from; i < calls.size(); ++i) {
+    if (calls[i] == call) return i;
+  }
+  return calls.size();
+}
+
+// Expected calls, with values rounded to single precision as glVertex3f and glColor4f receive them. The
+// helpers take floats and stay out of line on purpose: GCC 12 at -O2 turns two adjacent
+// double-to-float-to-double conversions into a plain copy (the SLP vectoriser drops the rounding), so
+// a braced list of static_cast<float> values built in place can come out unrounded.
+[[gnu::noinline]] inline glrec::Call vertex(float x, float y, float z) { return {"glVertex3f", {x, y, z}}; }
+[[gnu::noinline]] inline glrec::Call texCoord(float s, float t) { return {"glTexCoord2f", {s, t}}; }
+[[gnu::noinline]] inline glrec::Call colour(float r, float g, float b, float a) { return {"glColor4f", {r, g, b, a}}; }
+[[gnu::noinline]] inline std::vector<double> singles(std::initializer_list<float> values) {
+  return {values.begin(), values.end()};
+}
+
+// The state every procedure leaves between drawing steps.
+inline void expectFrameStateRestored() {
+  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
+  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(glrec::state().blendSource, static_cast<GLenum>(GL_SRC_ALPHA));
+  EXPECT_EQ(glrec::state().blendDestination, static_cast<GLenum>(GL_ONE));
+  EXPECT_EQ(glrec::state().polygonModeFront, static_cast<GLenum>(GL_FILL));
+  EXPECT_EQ(glrec::state().polygonModeBack, static_cast<GLenum>(GL_FILL));
+  EXPECT_EQ(glrec::state().matrixMode, static_cast<GLenum>(GL_MODELVIEW));
+  EXPECT_EQ(glrec::state().projectionDepth, 0);
+  EXPECT_EQ(glrec::state().modelviewDepth, 0);
+}
+
+}  // namespace scenetest

@@ -1,0 +1,77 @@
+#pragma once
+// Scene 7 as the timeline finds it: the camera, particles5 and the four textures it binds, its set-up
+// run at 121,950 ms, the random generator started afresh before it. Shared by scene 7's GL-trace and
+// unit tests.
+
+#include "engine/camera.h"
+#include "engine/particles.h"
+#include "engine/texture.h"
+#include "scenes/demo_state.h"
+#include "scenes/scene7.h"
+#include "scenes/scenes.h"
+#include "tests/support/gl_recorder.h"
+
+#include <gtest/gtest.h>
+
+namespace scene7test {
+
+constexpr GLuint text3Name = 3;
+constexpr GLuint skyName = 99;
+constexpr GLuint butterflyName = 51;
+constexpr GLuint butterflyShapeName = 52;
+
+class Scene7 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    glrec::reset();
+    scenes::resetRandom();
+    text3.glName = text3Name;
+    sky.glName = skyName;
+    butterfly.glName = butterflyName;
+    butterflyShape.glName = butterflyShapeName;
+    scenes::texText3 = &text3;
+    scenes::texBackground99 = &sky;
+    scenes::texButterfly = &butterfly;
+    scenes::texButterflyShape = &butterflyShape;
+    scenes::particles5 = engine::initParticleSystem(2000);
+    scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
+    scenes::captions = {};
+    scenes::currentScene = 0;
+    scenes::demoClock = 121950;
+    scenes::scene7Start();
+    glrec::clearCalls();
+  }
+
+  void TearDown() override {
+    engine::doneCamera(scenes::camera);
+    engine::doneParticleSystem(scenes::particles5);
+    scenes::camera = nullptr;
+    scenes::particles5 = nullptr;
+    scenes::texText3 = scenes::texBackground99 = scenes::texButterfly = scenes::texButterflyShape = nullptr;
+  }
+
+  // The post procedure at one clock.
+  static void post(std::int32_t clock) {
+    scenes::demoClock = clock;
+    scenes::scene7Post();
+  }
+
+  // The render procedure the timeline holds at this clock; returns its calls only.
+  static const std::vector<glrec::Call>& render(std::int32_t clock) {
+    scenes::demoClock = clock;
+    glrec::clearCalls();
+    if (clock < 150000) {
+      scenes::scene7Render();
+    } else {
+      scenes::scene7Render2();
+    }
+    return glrec::calls();
+  }
+
+  engine::Texture text3;
+  engine::Texture sky;
+  engine::Texture butterfly;
+  engine::Texture butterflyShape;
+};
+
+}  // namespace scene7test
