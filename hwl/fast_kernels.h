@@ -23,6 +23,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -58,16 +59,33 @@ class Doubles {
 };
 
 // Bits over the positions 0 .. n - 1 of a line, bit x in bit x % 64 of word x / 64 (so byte v holds
-// the eight lanes of the vector at 8 v), with a zero word before and after for shifted reads.
+// the eight lanes of the vector at 8 v), with a zero word before and after for shifted reads. Lines
+// of up to 1024 bits need no allocation.
 class BitLine {
  public:
+  BitLine() = default;
+  BitLine(const BitLine&) = delete;
+  BitLine& operator=(const BitLine&) = delete;
+
+  // n bits, all clear.
   void resize(int n) {
     words_ = (n + 63) / 64;
-    data_.assign(static_cast<std::size_t>(words_) + 3, 0);
+    const std::size_t size = static_cast<std::size_t>(words_) + 3;
+    if (size <= local_.size()) {
+      data_ = local_.data();
+    } else {
+      heap_.resize(size);
+      data_ = heap_.data();
+    }
+    std::fill_n(data_, size, 0);
+  }
+  void copy(const BitLine& other) {
+    resize(64 * other.words_);
+    std::copy_n(other.data_, static_cast<std::size_t>(words_) + 3, data_);
   }
   int words() const { return words_; }
-  std::uint64_t* word() { return data_.data() + 1; }
-  const std::uint64_t* word() const { return data_.data() + 1; }
+  std::uint64_t* word() { return data_ + 1; }
+  const std::uint64_t* word() const { return data_ + 1; }
   std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(word()); }
   const std::uint8_t* bytes() const { return reinterpret_cast<const std::uint8_t*>(word()); }
   // Bits of positions 64 i + d .. 64 i + d + 63 (d from -63 to 63; outside the line they are 0).
@@ -79,8 +97,10 @@ class BitLine {
   }
 
  private:
+  std::array<std::uint64_t, 16 + 3> local_{};
+  std::vector<std::uint64_t> heap_;
+  std::uint64_t* data_ = local_.data();
   int words_ = 0;
-  std::vector<std::uint64_t> data_;
 };
 
 // Bits first .. last (inclusive, clipped to the word) of word i of a line.

@@ -36,20 +36,26 @@ LevelRows::LevelRows(const Level& level, bool equalityMasks)
     : level_(level), equalityMasks_(equalityMasks) {
   topStride_ = (level.w - level.hw + 7) / 8 * 8 + 2 * rowPadding;
   bottomStride_ = (level.w + 7) / 8 * 8 + 2 * rowPadding;
+  // One zeroed block: the ring rows (when there are pairs) and a row of zeros.
+  const std::size_t rings = level.hh > 0 ? 8 * static_cast<std::size_t>(topStride_) + 4 * static_cast<std::size_t>(bottomStride_) : 0;
+  storage_ = Doubles(rings + static_cast<std::size_t>(bottomStride_));
+  double* next = storage_.get();
   if (level.hh > 0) {
     for (TopRow& row : top_) {
-      row.values = Doubles(static_cast<std::size_t>(topStride_));
+      row.values = next;
+      next += topStride_;
       row.nonzero[1].resize(bandWidth(1));
       for (int b = 0; b < 2; ++b) row.differsBelow[b].resize(bandWidth(b));
       if (equalityMasks_) row.equalsRight[0].resize(bandWidth(0));
     }
     for (BottomRow& row : bottom_) {
-      row.values = Doubles(static_cast<std::size_t>(bottomStride_));
+      row.values = next;
+      next += bottomStride_;
       for (int b = 0; b < 2; ++b) row.zero[b].resize(bandWidth(b));
       if (equalityMasks_) row.equalsRight[0].resize(bandWidth(0));
     }
   }
-  zeroRow_ = Doubles(static_cast<std::size_t>(bottomStride_));
+  zeroRow_ = next;
   for (int b = 0; b < 2; ++b) {
     noBits_[b].resize(bandWidth(b));
     allBits_[b].resize(bandWidth(b));
@@ -70,7 +76,7 @@ void LevelRows::makeTop(int r) {
   const double factor = level_.detailFactor;
   // Band 0 holds the coarser result, dense: its lanes never count as zero.
   level_.coefficients.at(hw, r, [&](auto in) {
-    dequantiseRow(in, factor, wide, row.values.get() + rowPadding, row.nonzero[1].bytes());
+    dequantiseRow(in, factor, wide, row.values + rowPadding, row.nonzero[1].bytes());
   });
   if (r > 0) {
     markDiffering(lo(0, r - 1), lo(0, r), hw, top_[(r - 1) & 7].differsBelow[0].bytes());
@@ -92,7 +98,7 @@ void LevelRows::makeBottom(int r) {
   for (int b = 0; b < 2; ++b) {
     BitLine& zero = row.zero[b];
     level_.coefficients.at(bandStart(b), y, [&](auto in) {
-      dequantiseRow(in, level_.detailFactor, bandWidth(b), row.values.get() + rowPadding + bandStart(b),
+      dequantiseRow(in, level_.detailFactor, bandWidth(b), row.values + rowPadding + bandStart(b),
                     zero.bytes());
     });
     for (int i = 0; i < zero.words(); ++i) zero.word()[i] = ~zero.word()[i] & bitRange(i, 0, bandWidth(b) - 1);
@@ -103,23 +109,23 @@ void LevelRows::makeBottom(int r) {
         markCoefficientsEqualToNext(in, level_.hw, row.equalsRight[0].bytes());
       });
     } else {
-      row.equalsRight[0] = allBits_[0];
+      row.equalsRight[0].copy(allBits_[0]);
     }
   }
 }
 
 const double* LevelRows::lo(int b, int r) const {
-  if (r < 0 || r >= level_.hh) return zeroRow_.get() + rowPadding;
+  if (r < 0 || r >= level_.hh) return zeroRow_ + rowPadding;
   if (b == 0) {
     if (level_.coarseRows) return level_.coarseRows->row(r);
     return level_.coarse + static_cast<std::ptrdiff_t>(r) * level_.hw;
   }
-  return top_[r & 7].values.get() + rowPadding;
+  return top_[r & 7].values + rowPadding;
 }
 
 const double* LevelRows::hi(int b, int r) const {
-  if (r < 0 || r >= level_.hh) return zeroRow_.get() + rowPadding;
-  return bottom_[r & 3].values.get() + rowPadding + bandStart(b);
+  if (r < 0 || r >= level_.hh) return zeroRow_ + rowPadding;
+  return bottom_[r & 3].values + rowPadding + bandStart(b);
 }
 
 const BitLine& LevelRows::nonzero(int b, int r) const {

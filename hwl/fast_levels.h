@@ -79,11 +79,11 @@ class LevelRows {
 
  private:
   struct TopRow {
-    Doubles values;  // band 1's part (band 0 reads the coarse values)
+    double* values = nullptr;  // band 1's part (band 0 reads the coarse values)
     std::array<BitLine, 2> nonzero, differsBelow, equalsRight;
   };
   struct BottomRow {
-    Doubles values;  // all w columns
+    double* values = nullptr;  // all w columns
     std::array<BitLine, 2> zero, equalsRight;
   };
   void makeTop(int r);
@@ -92,9 +92,10 @@ class LevelRows {
   Level level_;
   bool equalityMasks_;
   int topStride_, bottomStride_;
+  Doubles storage_;  // the rows below and a row of zeros
   std::array<TopRow, 8> top_;
   std::array<BottomRow, 4> bottom_;
-  Doubles zeroRow_;
+  double* zeroRow_ = nullptr;
   std::array<BitLine, 2> noBits_, allBits_;
   int topReady_ = 0, bottomReady_ = 0;
 };
