@@ -141,18 +141,24 @@ class FinestPlane {
     const int xb = x - rows_.bandStart(b);
     double lo[5], hi[3];
     for (int i = 0; i < 5; ++i) lo[i] = rows_.lo(b, j_ - 2 + i)[xb];
-    for (int i = 0; i < 3; ++i) hi[i] = rows_.hi(b, j_ - 1 + i)[xb];
+    for (int i = 0; i < 3; ++i) hi[i] = rows_.high(b, j_ - 1 + i, xb);
     return synthesiseFromWindow(lo, hi, level_.hh, j_, r);
   }
 
   // The column pass over band b (n columns) in binary64: every lane computes the plain and the
   // smoothed formulas and keeps the one its rules ask for. Band 1's samples are the row pass's high
   // values: it marks which are zero.
-  HWL_TARGET void approximateColumns(const Constants& k, int b, int n, double* first, double* second) {
+  void approximateColumns(const Constants& k, int b, int n, double* first, double* second) {
+    rows_.withHigh(b, j_, [&](auto hi) { approximateColumnsOver(k, b, n, hi, first, second); });
+  }
+
+  template <class C>
+  HWL_TARGET void approximateColumnsOver(const Constants& k, int b, int n, const C* hi, double* first,
+                                         double* second) {
+    const __m512d factor = _mm512_set1_pd(level_.detailFactor);
     const double* lo = rows_.lo(b, j_);
     const double* loM1 = rows_.lo(b, j_ - 1);
     const double* loP1 = rows_.lo(b, j_ + 1);
-    const double* hi = rows_.hi(b, j_);
     const std::uint8_t* smooth1 = s1_[b].bytes();
     const std::uint8_t* smooth2 = s2_[b].bytes();
     std::uint8_t* zero1 = rules_[0].zero.bytes();
@@ -160,7 +166,7 @@ class FinestPlane {
     for (int x = 0; x < n; x += 8) {
       const int v = x / 8;
       const __mmask8 valid = lanesBefore(n, x);
-      const __m512d l = _mm512_loadu_pd(lo + x), h = _mm512_loadu_pd(hi + x);
+      const __m512d l = _mm512_loadu_pd(lo + x), h = loadDequantised(hi + x, factor, valid);
       __m512d f = _mm512_mul_pd(_mm512_add_pd(l, h), k.c);
       __m512d s = _mm512_mul_pd(_mm512_sub_pd(l, h), k.c);
       f = _mm512_mask_mul_pd(f, _load_mask8(const_cast<__mmask8*>(smooth1 + v)), _mm512_fmadd_pd(l, k.four, _mm512_loadu_pd(loM1 + x)), k.cwHigh);

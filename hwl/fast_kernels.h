@@ -174,6 +174,37 @@ HWL_TARGET inline void dequantiseRow(const C* in, double factor, int count, doub
   }
 }
 
+// Eight coefficients from in, times f (lanes outside `valid` are 0).
+template <class C>
+HWL_INLINE __m512d loadDequantised(const C* in, __m512d f, __mmask8 valid) {
+  __m256i i32;
+  if constexpr (sizeof(C) == 2) {
+    i32 = _mm256_cvtepi16_epi32(_mm_maskz_loadu_epi16(valid, in));
+  } else {
+    i32 = _mm256_cvtepi8_epi32(_mm_maskz_loadu_epi8(valid, in));
+  }
+  return _mm512_mul_pd(_mm512_cvtepi32_pd(i32), f);
+}
+
+// Marks the coefficients of a row that dequantise to zero (every one for a factor of 0).
+template <class C>
+HWL_TARGET inline void markZeroCoefficients(const C* in, double factor, int n, std::uint8_t* out) {
+  for (int x = 0; x < n; x += 8) {
+    const __mmask8 valid = lanesBefore(n, x);
+    __mmask8 zero = valid;
+    if (factor != 0) {
+      if constexpr (sizeof(C) == 2) {
+        const __m128i v = _mm_maskz_loadu_epi16(valid, in + x);
+        zero = _mm_mask_testn_epi16_mask(valid, v, v);
+      } else {
+        const __m128i v = _mm_maskz_loadu_epi8(valid, in + x);
+        zero = static_cast<__mmask8>(_mm_mask_testn_epi8_mask(valid, v, v));
+      }
+    }
+    out[x / 8] = zero;
+  }
+}
+
 // Masks of coefficient rows that are dequantised with a nonzero factor (equal coefficients give equal
 // values and different ones different values): bit x: a[x] != b[x], or a[x] == a[x + 1].
 template <bool equal, class C>
@@ -259,17 +290,15 @@ HWL_INLINE __m512d sampleExact(const Constants& k, __m512d u, __m512d v, __m512d
 }
 
 // The pairs of eight lanes, exactly: their first and second samples and the lanes to recompute with
-// the extended formulas. lo, hi are the pairs' low and high values, loM1 and loP1 the neighbouring
-// pairs' low values; s1 and s2 the lanes whose first (second) sample is smoothed.
+// the extended formulas. l, h are the pairs' low and high values, loM1 and loP1 point at the
+// neighbouring pairs' low values; s1 and s2 are the lanes whose first (second) sample is smoothed.
 struct PairSamples {
   __m512d first, second;
   __mmask8 doubt1 = 0, doubt2 = 0;
 };
 
-HWL_INLINE PairSamples synthesisePairs(const Constants& k, const double* lo, const double* hi,
-                                       const double* loM1, const double* loP1, __mmask8 s1, __mmask8 s2) {
-  const __m512d l = _mm512_loadu_pd(lo);
-  const __m512d h = _mm512_loadu_pd(hi);
+HWL_INLINE PairSamples synthesisePairs(const Constants& k, __m512d l, __m512d h, const double* loM1,
+                                       const double* loP1, __mmask8 s1, __mmask8 s2) {
   PairSamples out;
   out.first = sampleExact(k, _mm512_mask_mul_pd(l, s1, l, k.four), _mm512_mask_loadu_pd(h, s1, loM1),
                           _mm512_mask_blend_pd(s1, k.c, k.cwHigh), _mm512_maskz_mov_pd(s1, k.cwLow),

@@ -49,8 +49,6 @@ LevelRows::LevelRows(const Level& level, bool equalityMasks)
       if (equalityMasks_) row.equalsRight[0].resize(bandWidth(0));
     }
     for (BottomRow& row : bottom_) {
-      row.values = next;
-      next += bottomStride_;
       for (int b = 0; b < 2; ++b) row.zero[b].resize(bandWidth(b));
       if (equalityMasks_) row.equalsRight[0].resize(bandWidth(0));
     }
@@ -96,12 +94,9 @@ void LevelRows::makeBottom(int r) {
   BottomRow& row = bottom_[r & 3];
   const int y = level_.hh + r;
   for (int b = 0; b < 2; ++b) {
-    BitLine& zero = row.zero[b];
     level_.coefficients.at(bandStart(b), y, [&](auto in) {
-      dequantiseRow(in, level_.detailFactor, bandWidth(b), row.values + rowPadding + bandStart(b),
-                    zero.bytes());
+      markZeroCoefficients(in, level_.detailFactor, bandWidth(b), row.zero[b].bytes());
     });
-    for (int i = 0; i < zero.words(); ++i) zero.word()[i] = ~zero.word()[i] & bitRange(i, 0, bandWidth(b) - 1);
   }
   if (equalityMasks_) {
     if (level_.detailFactor != 0) {
@@ -123,9 +118,11 @@ const double* LevelRows::lo(int b, int r) const {
   return top_[r & 7].values + rowPadding;
 }
 
-const double* LevelRows::hi(int b, int r) const {
-  if (r < 0 || r >= level_.hh) return zeroRow_ + rowPadding;
-  return bottom_[r & 3].values + rowPadding + bandStart(b);
+double LevelRows::high(int b, int r, int x) const {
+  if (r < 0 || r >= level_.hh) return 0;
+  double value = 0;
+  withHigh(b, r, [&](auto in) { value = dequantise(in[x], level_.detailFactor); });
+  return value;
 }
 
 const BitLine& LevelRows::nonzero(int b, int r) const {
@@ -171,13 +168,17 @@ void columnSmoothing(const LevelRows& rows, int b, int j, BitLine& s1, BitLine& 
   }
 }
 
-HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
-                           const BitLine& s2, double* first, double* second) {
+namespace {
+
+template <class C>
+HWL_TARGET void columnPassOver(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
+                               const BitLine& s2, const C* hi, double* first, double* second) {
   const int n = rows.bandWidth(b);
+  const double factor = rows.level().detailFactor;
+  const __m512d f = _mm512_set1_pd(factor);
   const double* lo = rows.lo(b, j);
   const double* loM1 = rows.lo(b, j - 1);
   const double* loP1 = rows.lo(b, j + 1);
-  const double* hi = rows.hi(b, j);
   const std::uint8_t* nz0 = rows.nonzero(b, j).bytes();
   const std::uint8_t* nzM1 = rows.nonzero(b, j - 1).bytes();
   const std::uint8_t* nzP1 = rows.nonzero(b, j + 1).bytes();
@@ -193,18 +194,26 @@ HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int
       _mm512_mask_storeu_pd(second + x, valid, k.zero);
       continue;
     }
-    const PairSamples p = synthesisePairs(k, lo + x, hi + x, loM1 + x, loP1 + x, smooth1[v], smooth2[v]);
+    const PairSamples p = synthesisePairs(k, _mm512_loadu_pd(lo + x), loadDequantised(hi + x, f, valid),
+                                          loM1 + x, loP1 + x, smooth1[v], smooth2[v]);
     _mm512_mask_storeu_pd(first + x, valid, p.first);
     _mm512_mask_storeu_pd(second + x, valid, p.second);
     for (unsigned m = p.doubt1 & valid; m != 0; m &= m - 1) {
       const int lane = std::countr_zero(m), c = x + lane;
-      first[c] = exactFirst(smooth1[v] >> lane & 1, lo[c], hi[c], loM1[c]);
+      first[c] = exactFirst(smooth1[v] >> lane & 1, lo[c], dequantise(hi[c], factor), loM1[c]);
     }
     for (unsigned m = p.doubt2 & valid; m != 0; m &= m - 1) {
       const int lane = std::countr_zero(m), c = x + lane;
-      second[c] = exactSecond(smooth2[v] >> lane & 1, lo[c], hi[c], loP1[c]);
+      second[c] = exactSecond(smooth2[v] >> lane & 1, lo[c], dequantise(hi[c], factor), loP1[c]);
     }
   }
+}
+
+}  // namespace
+
+void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
+                const BitLine& s2, double* first, double* second) {
+  rows.withHigh(b, j, [&](auto hi) { columnPassOver(k, rows, b, j, s1, s2, hi, first, second); });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -244,7 +253,8 @@ HWL_TARGET void rowExact(const Constants& k, const double* p, int w, RowRules& r
   const std::uint8_t* smooth2 = rules.s2.bytes();
   for (int j = 0; j < hw; j += 8) {
     const int v = j / 8;
-    const PairSamples s = synthesisePairs(k, p + j, p + hw + j, p + j - 1, p + j + 1, smooth1[v], smooth2[v]);
+    const PairSamples s = synthesisePairs(k, _mm512_loadu_pd(p + j), _mm512_loadu_pd(p + hw + j), p + j - 1,
+                                          p + j + 1, smooth1[v], smooth2[v]);
     storeInterleaved(out + 2 * j, s.first, s.second, std::min(8, hw - j));
     const __mmask8 valid = lanesBefore(hw, j);
     for (unsigned m = s.doubt1 & valid; m != 0; m &= m - 1) {

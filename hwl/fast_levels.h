@@ -62,15 +62,21 @@ class LevelRows {
   // Makes the top rows j - 2 .. j + 2 and the bottom rows j - 1 .. j + 1 ready (j ascending).
   void advanceTo(int j);
 
-  // Row r (0 <= r < hh) of the top half (lo) or the bottom half (hi) in band b, from the band's first
-  // column, readable 8 values past the band; other r give a row of zeros.
+  // Row r (0 <= r < hh) of the top half in band b, from the band's first column, readable 8 values
+  // past the band; other r give a row of zeros.
   const double* lo(int b, int r) const;
-  const double* hi(int b, int r) const;
+  // Row r (0 <= r < hh) of the bottom half in band b is read from the coefficients: f(pointer to its
+  // first coefficient in the band) and the detail factor; or one of its values (0 outside).
+  template <class F>
+  void withHigh(int b, int r, F f) const {
+    level_.coefficients.at(bandStart(b), level_.hh + r, f);
+  }
+  double high(int b, int r, int x) const;
   // Their masks, one bit per column of the band (bits past the band are 0).
   const BitLine& nonzero(int b, int r) const;         // lo(b, r)[x] != 0 (band 0: all set)
   const BitLine& differsBelow(int b, int r) const;    // lo(b, r)[x] != lo(b, r + 1)[x], r < hh - 1
-  const BitLine& zero(int b, int r) const;            // hi(b, r)[x] == 0
-  // With equality masks, band 0 only: lo(0, r)[x] == lo(0, r)[x + 1], hi(0, r)[x] == hi(0, r)[x + 1].
+  const BitLine& zero(int b, int r) const;            // high(b, r, x) == 0
+  // With equality masks, band 0 only: lo(0, r)[x] == lo(0, r)[x + 1], high(0, r, x) == high(0, r, x + 1).
   const BitLine& loEqualsRight(int b, int r) const;
   const BitLine& hiEqualsRight(int b, int r) const;
 
@@ -83,7 +89,6 @@ class LevelRows {
     std::array<BitLine, 2> nonzero, differsBelow, equalsRight;
   };
   struct BottomRow {
-    double* values = nullptr;  // all w columns
     std::array<BitLine, 2> zero, equalsRight;
   };
   void makeTop(int r);
@@ -92,7 +97,7 @@ class LevelRows {
   Level level_;
   bool equalityMasks_;
   int topStride_, bottomStride_;
-  Doubles storage_;  // the rows below and a row of zeros
+  Doubles storage_;  // the top rows below and a row of zeros
   std::array<TopRow, 8> top_;
   std::array<BottomRow, 4> bottom_;
   double* zeroRow_ = nullptr;
@@ -105,7 +110,7 @@ void columnSmoothing(const LevelRows& rows, int b, int j, BitLine& s1, BitLine& 
 
 // The exact column pass of pair j over band b: rows 2j and 2j + 1 of the level's column-pass result,
 // from the band's first column.
-HWL_TARGET void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
+void columnPass(const Constants& k, const LevelRows& rows, int b, int j, const BitLine& s1,
                 const BitLine& s2, double* first, double* second);
 
 // The smoothing rules of a row pass over a column-pass row p of w values (hw = w / 2 pairs).
