@@ -33,19 +33,8 @@ struct Cursor {
   bool extensionPending = false;
 };
 
-// Zeros at out[from .. from + count), leaving out what falls at or past total.
-template <class C>
-HWL_QUADS_TARGET inline void zeroFill(C* out, std::size_t from, std::size_t count, std::size_t total) {
-  if (from >= total) return;
-  const std::size_t n = std::min(count, total - from) * sizeof(C);
-  auto* at = reinterpret_cast<std::uint8_t*>(out + from);
-  std::size_t i = 0;
-  for (; i + 64 <= n; i += 64) _mm512_storeu_si512(at + i, _mm512_setzero_si512());
-  if (i < n) _mm512_mask_storeu_epi8(at + i, (__mmask64{1} << (n - i)) - 1, _mm512_setzero_si512());
-}
-
-// The format's expansion from a cursor to the end, one symbol at a time. valueAt(t) is value t.
-// Every coefficient from the cursor on is written (those no symbol reaches as zero).
+// The format's expansion from a cursor to the end, one symbol at a time, into a cleared plane.
+// valueAt(t) is value t.
 template <class C, class ValueAt>
 void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
                 ValueAt valueAt) {
@@ -53,15 +42,13 @@ void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
   const std::uint64_t valueCount = plane.availableValues();
   const unsigned k = static_cast<unsigned>(plane.valueBits);
   if (c.extensionPending && c.s < symbolCount) {
-    const std::size_t extra = std::size_t{symbolAt(plane, c.s)} << k;
-    zeroFill(out, c.o, extra, total);
-    c.o += extra;
+    c.o += std::size_t{symbolAt(plane, c.s)} << k;
     ++c.s;
   }
   while (c.o < total && c.s < symbolCount) {
     const unsigned symbol = symbolAt(plane, c.s);
     if (symbol == 0) {
-      out[c.o++] = 0;
+      ++c.o;
       ++c.s;
       continue;
     }
@@ -69,9 +56,7 @@ void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
     const unsigned v = valueAt(c.t++);
     if (symbol == 1) {
       if (c.s + 1 >= symbolCount) break;
-      const std::size_t run = 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
-      zeroFill(out, c.o, run, total);
-      c.o += run;
+      c.o += 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
       c.s += 2;
       continue;
     }
@@ -79,7 +64,6 @@ void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
     ++c.o;
     ++c.s;
   }
-  if (c.o < total) zeroFill(out, c.o, total - c.o, total);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -272,11 +256,7 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
   for (; chunk < chunkCount && c.o < total && c.t + 32 <= valueCount; ++chunk) {
     std::uint64_t word;
     std::memcpy(&word, symbols + 8 * chunk, 8);
-    if (carry) {
-      const std::size_t extra = static_cast<std::size_t>(word & 3) << k;
-      zeroFill(out, c.o, extra, total);
-      c.o += extra;
-    }
+    if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
     const ChunkMasks m = chunkMasks(word, carry);
     const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
     __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
@@ -294,7 +274,6 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
       const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
       storePiece(out, base, packed, from, slot + 1, total);
       const std::size_t extra = value + (extension << k);
-      zeroFill(out, base + slot + 1, extra, total);
       from = slot + 1;
       base += extra;
     }
@@ -320,10 +299,10 @@ void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, Exp
   if (method == ExpandMethod::best) {
     method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::quads;
   }
+  std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
   } else {
-    std::memset(out, 0, total * sizeof(C));
     expandQuads(plane, out, total);
   }
 }
