@@ -189,19 +189,20 @@ HWL_INLINE __m512d loadDequantised(const C* in, __m512d f, __mmask8 valid) {
 // Marks the coefficients of a row that dequantise to zero (every one for a factor of 0).
 template <class C>
 HWL_TARGET inline void markZeroCoefficients(const C* in, double factor, int n, std::uint8_t* out) {
-  for (int x = 0; x < n; x += 8) {
-    const __mmask8 valid = lanesBefore(n, x);
-    __mmask8 zero = valid;
-    if (factor != 0) {
-      if constexpr (sizeof(C) == 2) {
-        const __m128i v = _mm_maskz_loadu_epi16(valid, in + x);
-        zero = _mm_mask_testn_epi16_mask(valid, v, v);
-      } else {
-        const __m128i v = _mm_maskz_loadu_epi8(valid, in + x);
-        zero = static_cast<__mmask8>(_mm_mask_testn_epi8_mask(valid, v, v));
-      }
+  constexpr int lanes = 64 / sizeof(C);
+  for (int x = 0; x < n; x += lanes) {
+    const int left = std::min(n - x, lanes);
+    std::uint64_t zero;
+    if constexpr (sizeof(C) == 2) {
+      const __mmask32 valid = left == 32 ? ~__mmask32{0} : (__mmask32{1} << left) - 1;
+      const __m512i v = _mm512_maskz_loadu_epi16(valid, in + x);
+      zero = factor != 0 ? _mm512_mask_testn_epi16_mask(valid, v, v) : valid;
+    } else {
+      const __mmask64 valid = left == 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+      const __m512i v = _mm512_maskz_loadu_epi8(valid, in + x);
+      zero = factor != 0 ? _mm512_mask_testn_epi8_mask(valid, v, v) : valid;
     }
-    out[x / 8] = zero;
+    std::memcpy(out + x / 8, &zero, (left + 7) / 8);
   }
 }
 
