@@ -1,10 +1,11 @@
 #pragma once
 // One level of the inverse transform the vectorised way. A level's source rows are made as the
-// passes need them (the top half's left columns are the coarser level's result, every other value a
-// dequantised detail coefficient) and kept in small rings, each with bit masks the smoothing rules
-// read: which values are zero, which differ from the row below, which equal their right neighbour.
-// The column pass makes the two rows of a pair from them, exactly or approximately; the exact row
-// pass turns a column-pass row into a row of the level's result.
+// passes need them (the top half's left columns are the coarser level's result, the rest of the top
+// half dequantised detail coefficients) and kept in small rings; the bottom half's coefficients are
+// read where they are. Every row comes with bit masks the smoothing rules read: which values are
+// zero, which differ from the row below, which equal their right neighbour. The exact column pass
+// makes the two rows of a pair from them, the exact row pass a row of the level's result from a
+// column-pass row, and a LevelProducer makes a level's result two rows at a time on demand.
 //
 // The columns of a level fall into two bands that are handled apart, each with its own sources:
 // band 0 is columns [0, hw) (low-pass across columns), band 1 columns [hw, w).

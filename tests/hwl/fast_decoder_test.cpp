@@ -1,6 +1,10 @@
 // The vectorised decoder's own edges: its symbol expansion against the format's one-symbol-at-a-time
-// expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends.
+// expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends; and
+// whole pictures whose flat areas and ramps make neighbouring samples equal in many ways.
 
+#include "hwl/decode_paths.h"
+#include "hwl/encoder.h"
+#include "hwl/fast_decoder.h"
 #include "hwl/fast_expand.h"
 #include "hwl/hwl.h"
 #include "tests/hwl/file_builder.h"
@@ -117,6 +121,48 @@ TEST(HwlFastExpansion, ChunkEdgesAndEarlyEnds) {
     Streams s = randomStreams(random, 8, symbols, 0.3);
     s.symbols.back() = 1;
     expectExpansionsAgree(s, 50, 50, "symbols " + std::to_string(symbols));
+  }
+}
+
+// A picture of flat areas, ramps in one direction only, steps and a noisy patch: neighbouring samples
+// come out equal from different formulas, which the finest level must prove or decide exactly.
+hwl::HwlImage flatsAndRamps(int w, int h, int channels, std::mt19937& random) {
+  hwl::HwlImage image{w, h, channels, {}};
+  std::uniform_int_distribution<int> noise(-12, 12);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int c = 0; c < channels; ++c) {
+        int v = 40 + 60 * c;                               // flat
+        if (x > w / 3 && x < 2 * w / 3) v = 20 + y * 200 / h;  // vertical ramp, constant across
+        if (y > h / 2) v = 30 + (x * 180 / w) / (3 + c) * (3 + c);  // stepped horizontal ramp
+        if (x > 3 * w / 4 && y > 3 * h / 4) v += noise(random);
+        image.samples.push_back(static_cast<std::uint8_t>(std::clamp(v, 0, 255)));
+      }
+    }
+  }
+  return image;
+}
+
+TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
+  if (!hwl::detail::fastDecoderAvailable()) GTEST_SKIP() << "no vectorised path on this machine";
+  std::mt19937 random(9);
+  struct Case {
+    int w, h, channels, levels, bits;
+    double threshold;
+  };
+  for (const Case& c : std::vector<Case>{{203, 157, 3, 5, 7, 3}, {256, 96, 3, 5, 8, 0}, {64, 301, 1, 5, 6, 8},
+                                         {131, 67, 1, 2, 8, 1}, {90, 90, 3, 0, 5, 2}}) {
+    hwl::HwlEncodeOptions options;
+    options.levels = c.levels;
+    options.valueBits = {c.bits, std::max(1, c.bits - 1), std::max(1, c.bits - 1)};
+    options.threshold = c.threshold;
+    const std::vector<std::uint8_t> file = hwl::hwlEncode(flatsAndRamps(c.w, c.h, c.channels, random), options);
+    hwl::detail::MemorySource source(file, "picture");
+    const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
+    std::vector<std::uint8_t> fast(hwl::pixelBufferSize(contents.header)), stages(fast.size());
+    ASSERT_TRUE(hwl::detail::fastDecode(contents, fast.data()));
+    hwl::detail::decodePixels(contents, stages.data(), hwl::detail::DecodePath::stages);
+    EXPECT_TRUE(fast == stages) << c.w << "x" << c.h << " L " << c.levels << " k " << c.bits;
   }
 }
 
