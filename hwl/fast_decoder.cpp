@@ -126,7 +126,7 @@ class FinestPlane {
 
  private:
   static Level finestLevel(const Plane& plane, const HwlHeader& header) {
-    Level v = levelOf(plane.coefficients, header.width, header.height, 0, plane.factors[0],
+    Level v = levelRegion(plane.coefficients, header.width, header.height, 0, plane.factors[0],
                       plane.approximation.get());
     if (!plane.levels.empty()) v.coarseRows = plane.levels[0].get();
     return v;
@@ -224,10 +224,9 @@ class FinestPlane {
 // ---------------------------------------------------------------------------------------------------
 // Row pass, colour conversion and store.
 
-// Whether v's distance from its nearest integer exceeds `half` (0.5 minus the error bound).
+// v minus its nearest integer.
 HWL_INLINE __m512d distanceFromInteger(__m512d v) { return _mm512_reduce_pd(v, 0x08); }
 
-// Eight B, G, R, 0 words from Y, U, V, with the lanes near a rounding point.
 struct ColourConstants {
   __m512d redFromV, blueFromU, greenGain, lumaRed, lumaBlue;
   __m256i order;
@@ -249,6 +248,8 @@ HWL_INLINE __m256i nearestInts(__m512d v) {
   return _mm512_cvt_roundpd_epi32(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
 }
 
+// Eight B, G, R, 0 words from Y, U, V, and the lanes with a channel further than `half` (0.5 minus
+// the error bound) from its nearest integer, that is near a rounding point.
 HWL_INLINE __m256i colourWords(const ColourConstants& c, __m512d y, __m512d u, __m512d v, __m512d half,
                                __mmask8& doubt) {
   const __m512d red = _mm512_fmadd_pd(v, c.redFromV, y);
@@ -447,7 +448,7 @@ std::vector<double> fastInversePlane(const HwlContents& contents, int p) {
   Plane plane;
   preparePlane(contents, p, plane);
   const HwlHeader& h = contents.header;
-  const Doubles result = inverseLevels(makeConstants(), plane.coefficients, h.width, h.height, h.lastLevel,
+  const Doubles result = exactLevels(makeConstants(), plane.coefficients, h.width, h.height, h.lastLevel,
                                        plane.factors.data(), 0);
   const std::size_t total = std::size_t{h.width} * h.height;
   return std::vector<double>(result.get(), result.get() + total);
@@ -457,7 +458,7 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
   const HwlHeader& header = contents.header;
   const int L = header.lastLevel;
   std::array<Plane, 3> planes;
-  double margin = 0;
+  double sum = 0;  // B_Y + 2.1 B_U + 2.1 B_V, or B for a grey picture
   for (int p = 0; p < contents.planeCount; ++p) {
     double largest = 0;
     for (int g = 0; g <= L + 1; ++g) {
@@ -469,13 +470,15 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
     // Coefficients are below 2^k; each one-dimensional pass grows magnitudes by at most sqrt(2).
     const int top = (1 << contents.planes[p].valueBits) - 1;
     planes[p].bound = top * largest * std::ldexp(1.01, L + 1);
-    margin += planes[p].bound * (p == 0 ? 1 : 2.1);
+    sum += planes[p].bound * (p == 0 ? 1 : 2.1);
   }
+  // Red, green and blue stay below 2.4 sum in magnitude: far inside the 32-bit integers the bytes are
+  // converted through.
+  if (sum > 0x1p24) return false;
   // An approximate column-pass value lies within 4.03 * 2^-53 B of the exact one (B: the plane's
   // bound), a row-pass sample from them within 8.71 * 2^-53 B, and the colour conversion keeps every
-  // channel within 36.5 * 2^-53 (B_Y + 2.1 B_U + 2.1 B_V): the margin is over 14 times that.
-  margin = std::ldexp(1 + margin, -44);
-  if (margin > 0x1p-12) return false;
+  // channel within 36.5 * 2^-53 sum: the margin is over 14 times that.
+  const double margin = std::ldexp(1 + sum, -44);
 
   const Constants k = makeConstants();
   for (int p = 0; p < contents.planeCount; ++p) {
@@ -485,7 +488,7 @@ bool fastDecode(const HwlContents& contents, std::uint8_t* pixels) {
                                              plane.factors[L + 1]);
     plane.levels.resize(L);
     for (int level = L; level >= 1; --level) {
-      Level v = levelOf(plane.coefficients, header.width, header.height, level, plane.factors[level],
+      Level v = levelRegion(plane.coefficients, header.width, header.height, level, plane.factors[level],
                         plane.approximation.get());
       if (level < L) v.coarseRows = plane.levels[level].get();
       plane.levels[level - 1] = std::make_unique<LevelProducer>(k, v);

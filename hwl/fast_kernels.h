@@ -127,7 +127,6 @@ HWL_TARGET void compareLine(const double* a, const double* b, int n, std::uint8_
     out[x / 8] = _mm512_mask_cmp_pd_mask(lanesBefore(n, x), _mm512_loadu_pd(a + x), other, predicate);
   }
 }
-inline void markNonzero(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_NEQ_UQ>(a, nullptr, n, out); }
 inline void markZero(const double* a, int n, std::uint8_t* out) { compareLine<_CMP_EQ_OQ>(a, nullptr, n, out); }
 inline void markDiffering(const double* a, const double* b, int n, std::uint8_t* out) {
   compareLine<_CMP_NEQ_UQ>(a, b, n, out);

@@ -35,10 +35,9 @@ HWL_INLINE void storeInterleaved(double* out, __m512d first, __m512d second, int
 LevelRows::LevelRows(const Level& level, bool equalityMasks)
     : level_(level), equalityMasks_(equalityMasks) {
   topStride_ = (level.w - level.hw + 7) / 8 * 8 + 2 * rowPadding;
-  bottomStride_ = (level.w + 7) / 8 * 8 + 2 * rowPadding;
-  // One zeroed block: the ring rows (when there are pairs) and a row of zeros.
-  const std::size_t rings = level.hh > 0 ? 8 * static_cast<std::size_t>(topStride_) + 4 * static_cast<std::size_t>(bottomStride_) : 0;
-  storage_ = Doubles(rings + static_cast<std::size_t>(bottomStride_));
+  // One zeroed block: the top half's ring rows (when there are pairs) and a row of zeros.
+  const std::size_t rings = level.hh > 0 ? 8 * static_cast<std::size_t>(topStride_) : 0;
+  storage_ = Doubles(rings + (level.w + 7) / 8 * 8 + 2 * rowPadding);
   double* next = storage_.get();
   if (level.hh > 0) {
     for (TopRow& row : top_) {
@@ -325,11 +324,11 @@ Doubles approximationBlock(const Coefficients& coefficients, int width, int heig
   return block;
 }
 
-Doubles inverseLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
+Doubles exactLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
                       const double* factors, int last) {
   Doubles previous = approximationBlock(coefficients, width, height, L, factors[L + 1]);
   for (int level = L; level >= last; --level) {
-    const Level v = levelOf(coefficients, width, height, level, factors[level], previous.get());
+    const Level v = levelRegion(coefficients, width, height, level, factors[level], previous.get());
     Doubles out = writtenDoubles(static_cast<std::size_t>(v.w) * v.h);
     if (v.w > 0 && v.h > 0) {
       LevelProducer producer(k, v, out.get());
@@ -340,7 +339,7 @@ Doubles inverseLevels(const Constants& k, const Coefficients& coefficients, int 
   return previous;
 }
 
-Level levelOf(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
+Level levelRegion(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
               const double* coarse) {
   Level v;
   v.w = width >> level;

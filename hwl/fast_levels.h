@@ -48,7 +48,7 @@ struct Level {
 };
 
 // The level region of `level` in a plane of width x height coefficients.
-Level levelOf(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
+Level levelRegion(const Coefficients& coefficients, int width, int height, int level, double detailFactor,
               const double* coarse);
 
 class LevelRows {
@@ -97,7 +97,7 @@ class LevelRows {
 
   Level level_;
   bool equalityMasks_;
-  int topStride_, bottomStride_;
+  int topStride_;
   Doubles storage_;  // the top rows below and a row of zeros
   std::array<TopRow, 8> top_;
   std::array<BottomRow, 4> bottom_;
@@ -161,7 +161,7 @@ Doubles approximationBlock(const Coefficients& coefficients, int width, int heig
 
 // The exact results of levels L down to `last` of a plane: the region (width >> last) x
 // (height >> last), row stride width >> last. factors: detail levels 0 .. L, then the approximation.
-Doubles inverseLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
+Doubles exactLevels(const Constants& k, const Coefficients& coefficients, int width, int height, int L,
                       const double* factors, int last);
 
 }  // namespace hwl::detail

@@ -166,4 +166,26 @@ TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
   }
 }
 
+// Scale tables so small that the samples could leave the range the vectorised path converts to bytes:
+// it declines, and the picture decodes by stages (to saturated pixels).
+TEST(HwlFastDecode, HugeFactorsAreLeftToTheStages) {
+  std::mt19937 random(4);
+  FileSpec spec{48, 40, 24, 2, {}, "HWL"};
+  for (int p = 0; p < 3; ++p) {
+    PlaneStreams plane = testhwl::pictureLikePlane(48, 40, 2, 8, random);
+    for (double& entry : plane.table) entry *= 1e-7;
+    spec.planes.push_back(plane);
+  }
+  const std::vector<std::uint8_t> file = testhwl::buildFile(spec);
+  hwl::detail::MemorySource source(file, "huge");
+  const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
+  std::vector<std::uint8_t> pixels(hwl::pixelBufferSize(contents.header), 0xAB), stages(pixels.size());
+  EXPECT_FALSE(hwl::detail::fastDecode(contents, pixels.data()));
+  EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](std::uint8_t b) { return b == 0xAB; }));
+  hwl::detail::decodePixels(contents, pixels.data(), hwl::detail::DecodePath::automatic);
+  hwl::detail::decodePixels(contents, stages.data(), hwl::detail::DecodePath::stages);
+  EXPECT_TRUE(pixels == stages);
+  EXPECT_GT(std::count(stages.begin(), stages.end(), 255), 100);
+}
+
 }  // namespace
