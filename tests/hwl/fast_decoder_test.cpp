@@ -170,13 +170,13 @@ TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
 // it declines, and the picture decodes by stages (to saturated pixels).
 TEST(HwlFastDecode, HugeFactorsAreLeftToTheStages) {
   std::mt19937 random(4);
-  FileSpec spec{48, 40, 24, 2, {}, "HWL"};
+  FileSpec layout{48, 40, 24, 2, {}, "HWL"};
   for (int p = 0; p < 3; ++p) {
     PlaneStreams plane = testhwl::pictureLikePlane(48, 40, 2, 8, random);
     for (double& entry : plane.table) entry *= 1e-7;
-    spec.planes.push_back(plane);
+    layout.planes.push_back(plane);
   }
-  const std::vector<std::uint8_t> file = testhwl::buildFile(spec);
+  const std::vector<std::uint8_t> file = testhwl::buildFile(layout);
   hwl::detail::MemorySource source(file, "huge");
   const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
   std::vector<std::uint8_t> pixels(hwl::pixelBufferSize(contents.header), 0xAB), stages(pixels.size());
