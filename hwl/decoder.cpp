@@ -125,6 +125,24 @@ void decodeByStages(const HwlContents& contents, std::uint8_t* pixels) {
   hwlStoreBgr(red, green, blue, {pixels, bytes}, w, h);
 }
 
+// A picture into the caller's buffer: resized when allocate is set (keeping what it holds when the
+// size is right, since every byte is written), otherwise checked to be large enough.
+void decodeInto(ByteSource& source, std::vector<std::uint8_t>& pixels, HwlHeader& header, bool allocate) {
+  HwlContents contents;
+  contents.header = header = readHeader(source);
+  checkHeader(header, source.name());
+  const std::size_t bytes = pixelBufferSize(header);
+  if (allocate) {
+    if (header.bitsPerPixel == 8 || header.bitsPerPixel == 24) pixels.resize(bytes);
+  } else if (pixels.size() < bytes) {
+    throw HwlError(source.name(), "the pixel buffer holds " + std::to_string(pixels.size()) +
+                                      " bytes, the picture needs " + std::to_string(bytes));
+  }
+  if (decodedPlaneCount(header) == 0) return;
+  readBody(source, contents);
+  decodePixels(contents, pixels.data(), DecodePath::automatic);
+}
+
 HwlPicture decodeSource(ByteSource& source) {
   HwlPicture picture;
   HwlContents contents;
@@ -167,19 +185,13 @@ void readPlanes(ByteSource& source, const std::array<std::span<std::int32_t>, 3>
 void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName,
                bool allocate) {
   FileSource source(fileName);
-  HwlContents contents;
-  contents.header = header = readHeader(source);
-  checkHeader(header, fileName);
-  const std::size_t bytes = pixelBufferSize(header);
-  if (allocate) {
-    if (header.bitsPerPixel == 8 || header.bitsPerPixel == 24) pixels.assign(bytes, 0);
-  } else if (pixels.size() < bytes) {
-    throw HwlError(fileName, "the pixel buffer holds " + std::to_string(pixels.size()) +
-                                 " bytes, the picture needs " + std::to_string(bytes));
-  }
-  if (decodedPlaneCount(header) == 0) return;
-  readBody(source, contents);
-  decodePixels(contents, pixels.data(), DecodePath::automatic);
+  decodeInto(source, pixels, header, allocate);
+}
+
+void hwlDecodeBytes(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pixels,
+                    HwlHeader& header, bool allocate, const std::string& name) {
+  MemorySource source(file, name);
+  decodeInto(source, pixels, header, allocate);
 }
 
 HwlPicture hwlDecode(const std::string& fileName) {

@@ -1,9 +1,11 @@
 #pragma once
-// The vectorised decoder (AVX-512). It reproduces the extended-precision pipeline bit for bit: every
-// binary64 value that later feeds a comparison is computed exactly, from double-double evaluations
-// whose distance to a rounding boundary proves the extended result, and the rare values too close to
-// call are recomputed in extended precision. The last pass only needs the bytes, so it runs in plain
-// binary64 and sends pixels near a rounding boundary back to the exact formulas.
+// The vectorised decoder (AVX-512). It reproduces the extended-precision pipeline bit for bit. The
+// coarser levels are computed exactly, from double-double evaluations whose distance to a rounding
+// boundary proves the extended result (the rare values too close to call are recomputed in extended
+// precision), each level making its rows as the next finer one reads them. The finest level only
+// feeds the bytes: it runs in binary64, the equality comparisons of its smoothing rules are proved
+// or decided with exact values, and pixels near a rounding boundary are recomputed exactly. Planes
+// are expanded 32 symbols at a time where the processor has AVX-512 VBMI2, four otherwise.
 
 #include "hwl/reader.h"
 

@@ -354,6 +354,14 @@ TEST(HwlDecode, FileStreamAndMemoryAgree) {
   hwl::hwlDecode(pixels, header, path, true);
   EXPECT_EQ(pixels, fromMemory.pixels);
   EXPECT_EQ(header, fromMemory.header);
+  // From memory into a caller's buffer: resized, or reused as it is; one too small is refused.
+  std::vector<std::uint8_t> reused(3, 0xEE);
+  for (int round = 0; round < 2; ++round) {
+    hwl::hwlDecodeBytes(file, reused, header, round == 0);
+    EXPECT_EQ(reused, fromMemory.pixels);
+  }
+  std::vector<std::uint8_t> small(10);
+  EXPECT_THROW(hwl::hwlDecodeBytes(file, small, header, false, "small"), HwlError);
   EXPECT_EQ(header.width, 32);
   EXPECT_EQ(header.lastLevel, 2);
   hwl::HwlHeader read;

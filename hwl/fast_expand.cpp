@@ -1,0 +1,313 @@
+#include "hwl/fast_expand.h"
+
+// GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include <immintrin.h>
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <memory>
+
+namespace hwl::detail {
+
+namespace {
+
+#define HWL_QUADS_TARGET __attribute__((target("avx512f,avx512bw")))
+#define HWL_CHUNKS_TARGET \
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+
+unsigned symbolAt(const PackedPlane& plane, std::size_t s) {
+  return plane.symbols[s / 4] >> (2 * (s % 4)) & 3;
+}
+
+// Where an expansion stands: output index o, symbol index s, value index t, and whether symbol s is
+// the extension of a run whose other parts have been applied.
+struct Cursor {
+  std::size_t o = 0;
+  std::size_t s = 0;
+  std::uint64_t t = 0;
+  bool extensionPending = false;
+};
+
+// The format's expansion from a cursor to the end, one symbol at a time, into a cleared plane.
+// valueAt(t) is value t.
+template <class C, class ValueAt>
+void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
+                ValueAt valueAt) {
+  const std::size_t symbolCount = plane.symbolCount;
+  const std::uint64_t valueCount = plane.availableValues();
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  if (c.extensionPending && c.s < symbolCount) {
+    c.o += std::size_t{symbolAt(plane, c.s)} << k;
+    ++c.s;
+  }
+  while (c.o < total && c.s < symbolCount) {
+    const unsigned symbol = symbolAt(plane, c.s);
+    if (symbol == 0) {
+      ++c.o;
+      ++c.s;
+      continue;
+    }
+    if (c.t >= valueCount) break;
+    const unsigned v = valueAt(c.t++);
+    if (symbol == 1) {
+      if (c.s + 1 >= symbolCount) break;
+      c.o += 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
+      c.s += 2;
+      continue;
+    }
+    out[c.o] = static_cast<C>(symbol == 2 ? static_cast<int>(v) : -static_cast<int>(v));
+    ++c.o;
+    ++c.s;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Four symbols at a time up to the next run, through a table per value width; runs and the ends of
+// the streams one at a time.
+
+struct SymbolQuad {
+  std::uint8_t shift[4];   // bit offset of the symbol's value from the first value's
+  std::int16_t negate[4];  // -1 for symbol 3
+  std::int16_t keep[4];    // -1 for symbols 2 and 3 among the lead, 0 otherwise
+  std::uint8_t lead;       // symbols before the first run symbol
+  std::uint8_t values;     // values the lead takes
+};
+
+std::array<SymbolQuad, 256> symbolQuads(unsigned k) {
+  std::array<SymbolQuad, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) {
+    SymbolQuad& e = table[b];
+    bool running = true;
+    for (int i = 0; i < 4; ++i) {
+      const unsigned symbol = b >> (2 * i) & 3;
+      running = running && symbol != 1;
+      e.shift[i] = static_cast<std::uint8_t>(e.values * k);
+      if (!running) continue;
+      ++e.lead;
+      e.negate[i] = symbol == 3 ? -1 : 0;
+      e.keep[i] = symbol >= 2 ? -1 : 0;
+      e.values += symbol >= 2;
+    }
+  }
+  return table;
+}
+
+std::uint64_t bitsFrom(const std::uint8_t* bytes, std::uint64_t bit) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes + (bit >> 3), 8);  // the stream buffers are padded behind
+  return word >> (bit & 7);
+}
+
+template <class C>
+HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
+  const std::uint8_t* symbols = plane.symbols.data();
+  const std::uint8_t* values = plane.values.data();
+  const std::size_t symbolCount = plane.symbolCount;
+  const std::uint64_t valueCount = plane.availableValues();
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
+  const std::array<SymbolQuad, 256> table = symbolQuads(k);
+  std::size_t o = 0;
+  std::size_t s = 0;
+  std::uint64_t t = 0;
+  while (o < total && s < symbolCount) {
+    const std::uint64_t window = bitsFrom(symbols, 2 * std::uint64_t{s});
+    const SymbolQuad& e = table[window & 0xFF];
+    if (e.lead > 0 && s + e.lead <= symbolCount && o + e.lead <= total && t + e.values <= valueCount) {
+      const std::uint64_t word = bitsFrom(values, t * k);
+      for (int i = 0; i < 4; ++i) {
+        const auto v = static_cast<std::int16_t>((word >> e.shift[i]) & mask);
+        out[o + i] = static_cast<C>(((v ^ e.negate[i]) - e.negate[i]) & e.keep[i]);
+      }
+      o += e.lead;
+      s += e.lead;
+      t += e.values;
+      continue;
+    }
+    const auto symbol = static_cast<unsigned>(window & 3);
+    if (symbol == 0) {
+      ++o;
+      ++s;
+      continue;
+    }
+    if (t >= valueCount) break;
+    const auto v = static_cast<int>(bitsFrom(values, t * k) & mask);
+    ++t;
+    if (symbol == 1) {
+      if (s + 1 >= symbolCount) break;
+      const auto extension = static_cast<unsigned>(window >> 2 & 3);
+      o += static_cast<std::size_t>(v) + (std::size_t{extension} << k) + 1;
+      s += 2;
+      continue;
+    }
+    out[o] = static_cast<C>(symbol == 2 ? v : -v);
+    ++o;
+    ++s;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// 32 symbols (8 bytes) at a time. Bit masks over the chunk tell which symbols start runs and which are
+// run extensions; the values are spread to the symbols that take them, signed, and the coefficients
+// of all symbols but extensions packed together and stored in pieces split at the runs.
+
+bool processorHasChunkInstructions() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+         __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
+}
+
+// The plane's available values, one per byte, in a buffer of at least `count` rounded up to 64.
+HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& plane,
+                                                            std::uint64_t count) {
+  const std::size_t rounded = (count + 63) / 64 * 64 + 64;
+  auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(rounded);
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint8_t* in = plane.values.data();
+  const std::size_t inSize = plane.values.size();
+  if (k == 8) {
+    std::memcpy(bytes.get(), in, count);
+    return bytes;
+  }
+  // Values 8q .. 8q + 7 of a block of 64 sit in the k bytes from byte q k of the block's 8k bytes:
+  // gather those bytes into 64-bit lane q, then pick bit field i k of the lane for byte i.
+  alignas(64) std::uint8_t gather[64], fields[64];
+  for (unsigned q = 0; q < 8; ++q) {
+    for (unsigned i = 0; i < 8; ++i) {
+      gather[8 * q + i] = static_cast<std::uint8_t>(q * k + i);
+      fields[8 * q + i] = static_cast<std::uint8_t>(i * k);
+    }
+  }
+  const __m512i gatherIndex = _mm512_load_si512(gather);
+  const __m512i fieldIndex = _mm512_load_si512(fields);
+  const __m512i mask = _mm512_set1_epi8(static_cast<char>((1u << k) - 1));
+  for (std::uint64_t i = 0; i < count; i += 64) {
+    const std::size_t from = static_cast<std::size_t>(i / 8 * k);
+    const std::size_t left = inSize - from;  // count values lie inside the stream, so from < inSize
+    const __mmask64 valid = left >= 64 ? ~__mmask64{0} : (__mmask64{1} << left) - 1;
+    const __m512i block = _mm512_maskz_loadu_epi8(valid, in + from);
+    const __m512i lanes = _mm512_permutexvar_epi8(gatherIndex, block);
+    _mm512_storeu_si512(bytes.get() + i, _mm512_and_si512(_mm512_multishift_epi64_epi8(fieldIndex, lanes), mask));
+  }
+  return bytes;
+}
+
+// Stores the packed coefficients of slots [from, to) so that slot i lands at out[base + i], leaving
+// out whatever would fall at or past total.
+template <class C>
+HWL_CHUNKS_TARGET inline void storePiece(C* out, std::size_t base, __m512i packed, unsigned from,
+                                         unsigned to, std::size_t total) {
+  if (base >= total || from >= to) return;
+  std::uint32_t slots = static_cast<std::uint32_t>((std::uint64_t{1} << to) - (std::uint64_t{1} << from));
+  if (total - base < 32) slots &= (std::uint32_t{1} << (total - base)) - 1;
+  if constexpr (sizeof(C) == 2) {
+    _mm512_mask_storeu_epi16(out + base, slots, packed);
+  } else {
+    _mm512_mask_cvtepi16_storeu_epi8(out + base, slots, packed);
+  }
+}
+
+struct ChunkMasks {
+  std::uint32_t kept;       // symbols that give a coefficient (all but run extensions)
+  std::uint32_t consumers;  // symbols that take a value (2, 3 and run starts)
+  std::uint32_t nonzero;    // symbols 2 and 3
+  std::uint32_t negative;   // symbols 3
+  std::uint32_t starts;     // run starts
+};
+
+// carry: the chunk's first symbol extends the previous chunk's last run.
+HWL_CHUNKS_TARGET inline ChunkMasks chunkMasks(std::uint64_t word, std::uint32_t carry) {
+  const auto low = static_cast<std::uint32_t>(_pext_u64(word, 0x5555555555555555));
+  const auto high = static_cast<std::uint32_t>(_pext_u64(word, 0xAAAAAAAAAAAAAAAA));
+  // Symbol 1 starts a run unless it extends one; in a stretch of 1s they alternate, starting with a
+  // run. Blocks of 1s that begin at an even position are found by the carry of adding their starts.
+  const std::uint32_t ones = low & ~high & ~carry;
+  const std::uint32_t blockStarts = ones & ~(ones << 1);
+  const std::uint64_t evenStarts = blockStarts & 0x55555555u;
+  const std::uint32_t evenBlocks = ones & ~static_cast<std::uint32_t>(std::uint64_t{ones} + evenStarts);
+  ChunkMasks m;
+  m.starts = (evenBlocks & 0x55555555u) | (ones & ~evenBlocks & 0xAAAAAAAAu);
+  const std::uint32_t extensions = (m.starts << 1) | carry;
+  m.kept = ~extensions;
+  m.nonzero = high & ~extensions;
+  m.negative = m.nonzero & low;
+  m.consumers = m.nonzero | m.starts;
+  return m;
+}
+
+template <class C>
+HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_t total) {
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint64_t valueCount = plane.availableValues();
+  const std::unique_ptr<std::uint8_t[]> valueBuffer = valueBytes(plane, valueCount);
+  const std::uint8_t* values = valueBuffer.get();
+  const std::uint8_t* symbols = plane.symbols.data();
+  const std::size_t chunkCount = plane.symbolCount / 32;
+  const __m512i zero = _mm512_setzero_si512();
+  Cursor c;
+  std::size_t chunk = 0;
+  std::uint32_t carry = 0;
+  for (; chunk < chunkCount && c.o < total && c.t + 32 <= valueCount; ++chunk) {
+    std::uint64_t word;
+    std::memcpy(&word, symbols + 8 * chunk, 8);
+    if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
+    const ChunkMasks m = chunkMasks(word, carry);
+    const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
+    __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
+    coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
+    coefficients = _mm512_mask_sub_epi16(coefficients, m.negative, zero, coefficients);
+    const __m512i packed = _mm512_maskz_compress_epi16(m.kept, coefficients);
+    const auto count = static_cast<unsigned>(std::popcount(m.kept));
+    std::size_t base = c.o;
+    unsigned from = 0;
+    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
+      const auto i = static_cast<unsigned>(std::countr_zero(runs));
+      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
+      const auto slot = static_cast<unsigned>(std::popcount(m.kept & before));
+      const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
+      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
+      storePiece(out, base, packed, from, slot + 1, total);
+      const std::size_t extra = value + (extension << k);
+      from = slot + 1;
+      base += extra;
+    }
+    storePiece(out, base, packed, from, count, total);
+    c.o = base + count;
+    c.t += static_cast<unsigned>(std::popcount(m.consumers));
+    carry = m.starts >> 31;
+  }
+  c.s = 32 * chunk;
+  c.extensionPending = carry != 0;
+  expandRest(plane, out, total, c, [&](std::uint64_t t) { return unsigned{values[t]}; });
+}
+
+}  // namespace
+
+bool chunkExpansionAvailable() {
+  static const bool available = processorHasChunkInstructions();
+  return available;
+}
+
+template <class C>
+void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
+  if (method == ExpandMethod::best) {
+    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::quads;
+  }
+  std::memset(out, 0, total * sizeof(C));
+  if (method == ExpandMethod::chunks) {
+    expandChunks(plane, out, total);
+  } else {
+    expandQuads(plane, out, total);
+  }
+}
+
+template void expandCoefficients(const PackedPlane&, std::int16_t*, std::size_t, ExpandMethod);
+template void expandCoefficients(const PackedPlane&, std::int8_t*, std::size_t, ExpandMethod);
+
+}  // namespace hwl::detail
