@@ -60,7 +60,12 @@ struct Cursor {
   }
 };
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string quoted(std::string_view text) {
+  std::string result;
+  result.reserve(text.size() + 2);
+  result.append(1, '\'').append(text).append(1, '\'');
+  return result;
+}
 
 std::string_view withoutPlus(std::string_view token) {
   return token.size() > 1 && token[0] == '+' ? token.substr(1) : token;

@@ -15,6 +15,8 @@ void prepareDemoFolder(const TempDir& dir, double musicSeconds) {
   if (musicSeconds > 0) writeSilentMusic(dir.path(), musicSeconds);
 }
 
+void useBuiltData(const TempDir& dir) { std::filesystem::create_directory_symlink(binaryDir() / "data", dir / "data"); }
+
 ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
   return ProcessOptions{dir.path(), {{"DISPLAY", x.display()}, {"SDL_AUDIODRIVER", "dummy"}}, {"WAYLAND_DISPLAY"}};
 }

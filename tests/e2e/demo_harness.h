@@ -12,6 +12,9 @@ namespace e2e {
 // The demo's working folder with its data: flat pictures and `musicSeconds` of silent music (none if 0).
 void prepareDemoFolder(const testsupport::TempDir& dir, double musicSeconds = 5);
 
+// The demo's working folder with the data the build made (build/data: every picture and the music).
+void useBuiltData(const testsupport::TempDir& dir);
+
 // The environment for running the demo in `dir` on display `x` with SDL's dummy audio driver.
 testsupport::ProcessOptions demoOptions(const testsupport::TempDir& dir, const testsupport::Xvfb& x);
 

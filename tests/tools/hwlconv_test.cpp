@@ -16,7 +16,7 @@ using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 
 ProcessResult hwlconv(const std::vector<std::string>& arguments) {
-  std::vector<std::string> argv{(testsupport::binaryDir() / "tools/hwlconv/hwlconv").string()};
+  std::vector<std::string> argv{(testsupport::binaryDir() / "hwlconv").string()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return testsupport::run(argv, {}, std::chrono::seconds(60));
 }
