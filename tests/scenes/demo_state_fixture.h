@@ -1,21 +1,25 @@
 #pragma once
-// A test fixture that gives the scenes the objects the shell creates at start-up (the camera, the
-// particle systems, textures with known GL names) and an empty GL call recorder, and frees them again.
+// The demo state the scenes read, set up for a test under the GL call recorder as the shell leaves it:
+// the camera, the five particle systems (all zero), every texture with a GL name of its own (101 on),
+// the scene marker cleared, the random generator at its start, and the OpenGL state a frame starts
+// from (blending on and additive). Recorded calls start empty. Also the helpers the scene tests share.
 
 #include "engine/camera.h"
 #include "engine/particles.h"
-#include "engine/texture.h"
 #include "scenes/demo_state.h"
 #include "tests/support/gl_recorder.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <array>
+#include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 namespace scenetest {
 
-class DemoStateFixture : public ::testing::Test {
+class DemoState : public ::testing::Test {
  protected:
   void SetUp() override {
     glrec::reset();
@@ -24,32 +28,91 @@ class DemoStateFixture : public ::testing::Test {
     scenes::demoClock = 0;
     scenes::captions = {};
     scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
-    scenes::particles1 = engine::initParticleSystem(200);
-    scenes::particles2 = engine::initParticleSystem(200);
-    GLuint name = 101;
-    for (engine::Texture** texture : textureGlobals()) {
-      textures.push_back(std::make_unique<engine::Texture>());
-      textures.back()->glName = name++;
-      *texture = textures.back().get();
+    for (auto [system, capacity] : systems()) *system = engine::initParticleSystem(capacity);
+    const auto slots = textureSlots();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      textures[i].glName = static_cast<std::uint32_t>(101 + i);
+      *slots[i] = &textures[i];
     }
-    glrec::reset();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glrec::clearCalls();
   }
 
   void TearDown() override {
-    for (engine::Texture** texture : textureGlobals()) *texture = nullptr;
-    engine::doneParticleSystem(scenes::particles1);
-    engine::doneParticleSystem(scenes::particles2);
-    scenes::particles1 = scenes::particles2 = nullptr;
+    for (auto [system, capacity] : systems()) {
+      engine::doneParticleSystem(*system);
+      *system = nullptr;
+    }
+    for (engine::Texture** slot : textureSlots()) *slot = nullptr;
     engine::doneCamera(scenes::camera);
     scenes::camera = nullptr;
   }
 
-  static std::vector<engine::Texture**> textureGlobals() {
-    using namespace scenes;
-    return {&texText2, &texBackground4, &texFlare, &texFlareBig, &texGlare, &texFivebox1};
+  // Runs a procedure at clock t with a clean call list.
+  template <typename Procedure>
+  void runAt(std::int32_t t, Procedure procedure) {
+    scenes::demoClock = t;
+    glrec::clearCalls();
+    procedure();
   }
 
-  std::vector<std::unique_ptr<engine::Texture>> textures;
+ private:
+  static std::vector<std::pair<engine::ParticleSystem**, int>> systems() {
+    return {{&scenes::particles1, 200}, {&scenes::particles2, 200}, {&scenes::particles3, 200},
+            {&scenes::particles4, 600}, {&scenes::particles5, 2000}};
+  }
+  static std::vector<engine::Texture**> textureSlots() {
+    using namespace scenes;
+    return {&texText1,    &texText2,   &texText3,    &texFivebox1,   &texFivebox2,       &texFivebox3,
+            &texFlare,    &texFlareBig, &texGlare,   &texCircle1,    &texCloud,          &texButterfly,
+            &texButterflyShape, &texBackground1, &texBackground2, &texBackground3, &texBackground4,
+            &texBackground99};
+  }
+
+  std::array<engine::Texture, 18> textures{};
 };
+
+// The calls from index `from` up to (not including) the first call named `until` after it.
+inline std::vector<glrec::Call> callsBetween(std::size_t from, const std::string& until) {
+  const auto& calls = glrec::calls();
+  std::vector<glrec::Call> out;
+  for (std::size_t i = from; i < calls.size() && calls[i].name != until; ++i) out.push_back(calls[i]);
+  return out;
+}
+
+// The index of the first call equal to `call`, at or after `from`; calls().size() if there is none.
+inline std::size_t indexOf(const glrec::Call& call, std::size_t from = 0) {
+  const auto& calls = glrec::calls();
+  for (std::size_t i = from; i < calls.size(); ++i) {
+    if (calls[i] == call) return i;
+  }
+  return calls.size();
+}
+
+// Expected calls, with values rounded to single precision as glVertex3f and glColor4f receive them. The
+// helpers take floats and stay out of line, so the rounding happens whatever the optimiser does with a
+// braced list of converted values (GCC 12's straight-line vectoriser once dropped it; the build now
+// turns that vectoriser off).
+[[gnu::noinline]] inline glrec::Call vertex(float x, float y, float z) { return {"glVertex3f", {x, y, z}}; }
+[[gnu::noinline]] inline glrec::Call texCoord(float s, float t) { return {"glTexCoord2f", {s, t}}; }
+[[gnu::noinline]] inline glrec::Call colour(float r, float g, float b, float a) { return {"glColor4f", {r, g, b, a}}; }
+[[gnu::noinline]] inline std::vector<double> singles(std::initializer_list<float> values) {
+  return {values.begin(), values.end()};
+}
+
+// The state every procedure leaves between drawing steps.
+inline void expectFrameStateRestored() {
+  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
+  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(glrec::state().blendSource, static_cast<GLenum>(GL_SRC_ALPHA));
+  EXPECT_EQ(glrec::state().blendDestination, static_cast<GLenum>(GL_ONE));
+  EXPECT_EQ(glrec::state().polygonModeFront, static_cast<GLenum>(GL_FILL));
+  EXPECT_EQ(glrec::state().polygonModeBack, static_cast<GLenum>(GL_FILL));
+  EXPECT_EQ(glrec::state().matrixMode, static_cast<GLenum>(GL_MODELVIEW));
+  EXPECT_EQ(glrec::state().projectionDepth, 0);
+  EXPECT_EQ(glrec::state().modelviewDepth, 0);
+}
 
 }  // namespace scenetest

@@ -3,6 +3,7 @@
 // systems, the camera and a clean random generator, all in demo_state for one test and gone after it.
 
 #include "scenes/demo_state.h"
+#include "tests/scenes/demo_state_fixture.h"
 #include "tests/support/gl_recorder.h"
 
 #include <gtest/gtest.h>
@@ -17,38 +18,17 @@ constexpr GLuint background1Name = 12;
 constexpr GLuint flareBigName = 13;
 constexpr GLuint flareName = 14;
 
-class OpeningScenes : public ::testing::Test {
+class OpeningScenes : public scenetest::DemoState {
  protected:
   void SetUp() override {
-    text1.glName = text1Name;
-    background1.glName = background1Name;
-    flareBig.glName = flareBigName;
-    flare.glName = flareName;
-    scenes::texText1 = &text1;
-    scenes::texBackground1 = &background1;
-    scenes::texFlareBig = &flareBig;
-    scenes::texFlare = &flare;
-    scenes::camera = &camera;
-    scenes::particles1 = engine::initParticleSystem(200);
-    scenes::particles2 = engine::initParticleSystem(200);
-    scenes::currentScene = 0;
-    scenes::captions = {};
-    scenes::resetRandom();
-    glrec::reset();
-  }
-
-  void TearDown() override {
-    engine::doneParticleSystem(scenes::particles1);
-    engine::doneParticleSystem(scenes::particles2);
-    scenes::particles1 = scenes::particles2 = nullptr;
-    scenes::texText1 = scenes::texBackground1 = scenes::texFlareBig = scenes::texFlare = nullptr;
-    scenes::camera = nullptr;
+    DemoState::SetUp();
+    scenes::texText1->glName = text1Name;
+    scenes::texBackground1->glName = background1Name;
+    scenes::texFlareBig->glName = flareBigName;
+    scenes::texFlare->glName = flareName;
   }
 
   static void at(std::int32_t clock) { scenes::demoClock = clock; }
-
-  engine::Texture text1, background1, flareBig, flare;
-  engine::Camera camera{};
 };
 
 // The calls of every glBegin(mode) ... glEnd() block, without glBegin and glEnd.

@@ -1,6 +1,6 @@
 #include "scenes/scene4.h"
 #include "scenes/scenes.h"
-#include "tests/scenes/scene34_fixture.h"
+#include "tests/scenes/demo_state_fixture.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 #include "scenes/scenes.h"
-#include "tests/scenes/scene34_fixture.h"
+#include "tests/scenes/demo_state_fixture.h"
 
 #include <cmath>
 

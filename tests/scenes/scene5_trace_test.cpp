@@ -9,7 +9,7 @@ namespace {
 
 using glrec::Call;
 
-class Scene5Trace : public scenetest::DemoStateFixture {
+class Scene5Trace : public scenetest::DemoState {
  protected:
   // The set-up, the post procedure at `clock`, then one recorded render at `clock`.
   static void renderAt(std::int32_t clock) {

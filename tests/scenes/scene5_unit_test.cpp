@@ -9,10 +9,10 @@ namespace {
 
 using glrec::Call;
 
-class Scene5 : public scenetest::DemoStateFixture {
+class Scene5 : public scenetest::DemoState {
  protected:
   void SetUp() override {
-    DemoStateFixture::SetUp();
+    DemoState::SetUp();
     scenes::demoClock = 86180;
     scenes::scene5Start();
   }

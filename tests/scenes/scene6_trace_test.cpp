@@ -10,10 +10,10 @@ namespace {
 
 using glrec::Call;
 
-class Scene6Trace : public scenetest::DemoStateFixture {
+class Scene6Trace : public scenetest::DemoState {
  protected:
   void SetUp() override {
-    DemoStateFixture::SetUp();
+    DemoState::SetUp();
     scenes::prepareScenes();  // as at start-up, before any scene
     frame(101500);
     glrec::clearCalls();

@@ -5,10 +5,10 @@
 
 namespace {
 
-class Scene6 : public scenetest::DemoStateFixture {
+class Scene6 : public scenetest::DemoState {
  protected:
   void SetUp() override {
-    DemoStateFixture::SetUp();
+    DemoState::SetUp();
     scenes::demoClock = 101500;
     scenes::scene6Start();
   }

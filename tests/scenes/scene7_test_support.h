@@ -9,6 +9,7 @@
 #include "scenes/demo_state.h"
 #include "scenes/scene7.h"
 #include "scenes/scenes.h"
+#include "tests/scenes/demo_state_fixture.h"
 #include "tests/support/gl_recorder.h"
 
 #include <gtest/gtest.h>
@@ -20,34 +21,17 @@ constexpr GLuint skyName = 99;
 constexpr GLuint butterflyName = 51;
 constexpr GLuint butterflyShapeName = 52;
 
-class Scene7 : public ::testing::Test {
+class Scene7 : public scenetest::DemoState {
  protected:
   void SetUp() override {
-    glrec::reset();
-    scenes::resetRandom();
-    text3.glName = text3Name;
-    sky.glName = skyName;
-    butterfly.glName = butterflyName;
-    butterflyShape.glName = butterflyShapeName;
-    scenes::texText3 = &text3;
-    scenes::texBackground99 = &sky;
-    scenes::texButterfly = &butterfly;
-    scenes::texButterflyShape = &butterflyShape;
-    scenes::particles5 = engine::initParticleSystem(2000);
-    scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
-    scenes::captions = {};
-    scenes::currentScene = 0;
+    DemoState::SetUp();
+    scenes::texText3->glName = text3Name;
+    scenes::texBackground99->glName = skyName;
+    scenes::texButterfly->glName = butterflyName;
+    scenes::texButterflyShape->glName = butterflyShapeName;
     scenes::demoClock = 121950;
     scenes::scene7Start();
     glrec::clearCalls();
-  }
-
-  void TearDown() override {
-    engine::doneCamera(scenes::camera);
-    engine::doneParticleSystem(scenes::particles5);
-    scenes::camera = nullptr;
-    scenes::particles5 = nullptr;
-    scenes::texText3 = scenes::texBackground99 = scenes::texButterfly = scenes::texButterflyShape = nullptr;
   }
 
   // The post procedure at one clock.
@@ -67,11 +51,6 @@ class Scene7 : public ::testing::Test {
     }
     return glrec::calls();
   }
-
-  engine::Texture text3;
-  engine::Texture sky;
-  engine::Texture butterfly;
-  engine::Texture butterflyShape;
 };
 
 }  // namespace scene7test
