@@ -1,5 +1,6 @@
 #include "hwl/decode_paths.h"
 #include "hwl/fast_decoder.h"
+#include "hwl/plane_checks.h"
 #include "hwl/reader.h"
 #include "hwl/synthesis.h"
 
@@ -12,15 +13,6 @@ namespace hwl {
 using namespace detail;
 
 namespace {
-
-std::size_t area(int w, int h) { return static_cast<std::size_t>(w) * static_cast<std::size_t>(h); }
-
-void requireSize(std::size_t have, std::size_t need, const char* what) {
-  if (have < need) {
-    throw std::invalid_argument(std::string(what) + " holds " + std::to_string(have) +
-                                " elements, " + std::to_string(need) + " needed");
-  }
-}
 
 void requirePlane(std::span<const std::int32_t> plane, std::size_t need, const std::string& name,
                   int p) {

@@ -1,4 +1,5 @@
 #include "hwl/encoder.h"
+#include "hwl/plane_checks.h"
 
 #include "hwl/arithmetic.h"
 #include "hwl/decode_paths.h"
@@ -15,15 +16,6 @@ namespace hwl {
 using namespace detail;
 
 namespace {
-
-std::size_t area(int w, int h) { return static_cast<std::size_t>(w) * static_cast<std::size_t>(h); }
-
-void requireSize(std::size_t have, std::size_t need, const char* what) {
-  if (have < need) {
-    throw std::invalid_argument(std::string(what) + " holds " + std::to_string(have) +
-                                " elements, " + std::to_string(need) + " needed");
-  }
-}
 
 void checkRegion(std::size_t source, std::size_t destination, int w, int h, int W, int H, int L) {
   if (w < 0 || h < 0 || w > W || h > H || L < 0 || L > hwlMaxLastLevel) {
