@@ -1,8 +1,8 @@
 #include "hwl/encoder.h"
-#include "hwl/plane_checks.h"
 
 #include "hwl/arithmetic.h"
 #include "hwl/decode_paths.h"
+#include "hwl/plane_checks.h"
 
 #include <algorithm>
 #include <cerrno>
