@@ -1,7 +1,7 @@
 #pragma once
+// The demo as a program: the settings, the window, the start-up, the frame loop and the shutdown.
 
 #include <cstdint>
-// The demo as a program: the settings, the window, the start-up, the frame loop and the shutdown.
 
 namespace shell {
 
