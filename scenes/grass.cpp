@@ -1,6 +1,7 @@
 #include "scenes/grass.h"
 
 #include "scenes/demo_state.h"
+#include "scenes/toolkit.h"
 
 #include <GL/gl.h>
 
@@ -17,9 +18,6 @@ float sum(double a, double b) { return static_cast<float>(a + b); }
 
 void colour(const Rgba& c) { glColor4f(c.r, c.g, c.b, c.a); }
 
-void vertex(double x, double y, double z) {
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
 
 }  // namespace
 

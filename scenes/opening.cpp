@@ -140,21 +140,13 @@ constexpr Wisp wisp2 = {
 constexpr int wavePointCount = 20;
 constexpr int spokeCount = 11;  // 11 turns of 36 degrees: the first and the last spoke coincide
 
-void colour(double r, double g, double b, double alpha) {
-  glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(alpha));
-}
-
 void rotate(double degrees, float x, float y, float z) { glRotatef(static_cast<float>(degrees), x, y, z); }
 
 void texCoord(double s, double t) { glTexCoord2f(static_cast<float>(s), static_cast<float>(t)); }
 
-void vertex(double x, double y, double z) {
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
-
 void texCoord(const WavePair& texture, double t) { texCoord(texture.s.at(t), texture.t.at(t)); }
 
-void vertex(const WaveTriple& position, double t) { vertex(position.x.at(t), position.y.at(t), position.z.at(t)); }
+void waveVertex(const WaveTriple& position, double t) { vertex(position.x.at(t), position.y.at(t), position.z.at(t)); }
 
 void bindFlare() {
   glEnable(GL_TEXTURE_2D);
@@ -200,7 +192,7 @@ void drawWisp(const Wisp& wisp, double t, double alpha) {
   glBegin(GL_TRIANGLE_STRIP);
   for (const WispVertex& v : wisp) {
     texCoord(v.texture, t);
-    vertex(v.position, t);
+    waveVertex(v.position, t);
   }
   glEnd();
 }
@@ -233,7 +225,7 @@ void drawCrescentLayer3(double t) {
   glBegin(GL_TRIANGLE_STRIP);
   for (const CrescentRow& row : crescent) {
     texCoord(row.layer3Texture, t);
-    vertex(row.layer3Position, t);
+    waveVertex(row.layer3Position, t);
   }
   glEnd();
 }

@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::int32_t sceneCode = 10;
 
-double clock() { return static_cast<double>(demoClock); }
 
 // Each sprite coordinate is R(1600) / 100 - 8: a cube from -8 to 7.99 around the viewer.
 float spriteCoordinate() { return static_cast<float>(randomInt(1600) / 100.0 - 8); }
@@ -42,7 +41,7 @@ void scene1Start() {
   currentScene = sceneCode;
   engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
   engine::applyCamera(camera);
-  setWavePoints(clock());
+  setWavePoints(clockTime());
   placeSprites();
   captions[0].x = 1.68f;
   captions[0].y = -0.125f;
@@ -50,7 +49,7 @@ void scene1Start() {
 }
 
 void scene1Render() {
-  const double t = clock();
+  const double t = clockTime();
   glLoadIdentity();
   const double fade = t < 6000 ? t / 6000 : 1;
   drawGradient(0, 0, 0, 0.025 * fade, 0.175 * fade, 0.35 * fade, 1);
@@ -71,7 +70,7 @@ void scene1Render() {
 // The caption fades in over the first 2 s and out from 6 to 8 s; in between and afterwards it keeps the
 // value of the last frame that set it.
 void scene1Post() {
-  const double t = clock();
+  const double t = clockTime();
   Caption& caption = captions[0];
   if (t < 2000) caption.alpha = static_cast<float>(t / 2000);
   if (t > 6000 && t < 8000) caption.alpha = static_cast<float>(1 - (t - 6000) / 2000);

@@ -22,7 +22,6 @@ namespace {
 constexpr std::int32_t sceneCode = 20;
 constexpr FlameAlphas steadyFlame{0.2, 0.1, 0.8, 0.5, 0.6};
 
-double clock() { return static_cast<double>(demoClock); }
 
 // A caption window, start inclusive, end exclusive: the caption shows this row at x = xAt0 - t / 12000
 // with alpha sin((t - from) / 1500), rising to 1 after about 2356 ms and negative (unseen) after 4712.
@@ -79,7 +78,7 @@ void moveCaption(double t) {
 void scene2Start() {
   if (currentScene == sceneCode) return;
   currentScene = sceneCode;
-  const double t = clock();
+  const double t = clockTime();
   engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
   engine::applyCamera(camera);
   setWavePoints(t);
@@ -88,7 +87,7 @@ void scene2Start() {
 }
 
 void scene2Render() {
-  const double t = clock();
+  const double t = clockTime();
   glLoadIdentity();
   drawGradient(0, 0, 0, 0.025, 0.175, 0.35, 1);
   const Caption& caption = captions[1];
@@ -99,7 +98,7 @@ void scene2Render() {
 }
 
 void scene2Post() {
-  const double t = clock();
+  const double t = clockTime();
   setWavePoints(t);
   moveCaption(t);
   cloudAngles = anglesAt(angleSetAt(t), t);

@@ -30,16 +30,7 @@ constexpr int drawnStrands = 1200;
 constexpr double fallStart = 55910;
 constexpr double fadeStart = 66000;
 
-double clockTime() { return static_cast<double>(demoClock); }
 double sinOf(double period) { return std::sin(clockTime() / period); }
-
-void vertex(double x, double y, double z) {
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
-
-void colour(double r, double g, double b, double a) {
-  glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(a));
-}
 
 engine::Particle& branch(int k) { return particles3->particles[k]; }
 engine::Particle& leaf(int i) { return particles4->particles[i]; }

@@ -29,16 +29,6 @@ constexpr int spriteCount = 200;
 constexpr double sceneStart = 71139;
 constexpr double skySettled = 72139;
 
-double clockTime() { return static_cast<double>(demoClock); }
-
-void vertex(double x, double y, double z) {
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
-
-void texturedVertex(float s, float t, double x, double y, double z) {
-  glTexCoord2f(s, t);
-  vertex(x, y, z);
-}
 
 engine::Particle& strand(int i) { return particles5->particles[i]; }
 engine::Particle& sprite(int i) { return particles2->particles[i]; }

@@ -24,17 +24,11 @@ constexpr std::int32_t sceneCode = 50;
 constexpr int swarmSize = 100;
 constexpr int ribbonSegments = 10;
 
-double clockTime() { return static_cast<double>(demoClock); }
-
 // sin(t / period), the scene's slow oscillators.
 double wave(double period) { return std::sin(clockTime() / period); }
 
 void bind(const engine::Texture* texture) { glBindTexture(GL_TEXTURE_2D, texture->glName); }
 
-void vertex(double s, double t, double x, double y, double z) {
-  glTexCoord2f(static_cast<float>(s), static_cast<float>(t));
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
 
 // ---- the swarm ----
 
@@ -173,7 +167,7 @@ double evaluate(const Term& term, int segment) {
 void ribbonQuad(const RibbonQuad& quad, int segment) {
   glColor4f(quad.r, quad.g, quad.b, quad.a);
   for (const RibbonVertex& v : quad.vertices) {
-    vertex(evaluate(v.s, segment), evaluate(v.t, segment), evaluate(v.x, segment), evaluate(v.y, segment),
+    texturedVertex(evaluate(v.s, segment), evaluate(v.t, segment), evaluate(v.x, segment), evaluate(v.y, segment),
            evaluate(v.z, segment));
   }
 }
@@ -196,20 +190,20 @@ void panels() {
   glColor4f(1, 1, 1, 1);
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  vertex(0, 0.5, -0.5, -0.05, 0);
-  vertex(1, 0.5, 0.5, -0.05, 0);
-  vertex(1, 0, 0.5, 0.45, 0);
-  vertex(0, 0, -0.5, 0.45, 0);
+  texturedVertex(0, 0.5, -0.5, -0.05, 0);
+  texturedVertex(1, 0.5, 0.5, -0.05, 0);
+  texturedVertex(1, 0, 0.5, 0.45, 0);
+  texturedVertex(0, 0, -0.5, 0.45, 0);
   glEnd();
   glTranslatef(-0.6f, 1.0f, 0.0f);
   bind(texBackground4);
   glColor4f(1, 1, 1, 1);
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  vertex(0, 1, -0.65, -0.4, 0);
-  vertex(1, 1, 0.95, -0.4, 0);
-  vertex(1, 0.5, 0.95, 0.4, 0);
-  vertex(0, 0.5, -0.65, 0.4, 0);
+  texturedVertex(0, 1, -0.65, -0.4, 0);
+  texturedVertex(1, 1, 0.95, -0.4, 0);
+  texturedVertex(1, 0.5, 0.95, 0.4, 0);
+  texturedVertex(0, 0.5, -0.65, 0.4, 0);
   glEnd();
   glDisable(GL_TEXTURE_2D);
 }
@@ -225,10 +219,10 @@ void flareAndGlare() {
   bind(texFlareBig);
   glColor4f(1, 1, 1, 1);
   glBegin(GL_QUADS);
-  vertex(0, 1, -0.5, -0.5, 0);
-  vertex(1, 1, 0.5, -0.5, 0);
-  vertex(1, 0, 0.5, 0.5, 0);
-  vertex(0, 0, -0.5, 0.5, 0);
+  texturedVertex(0, 1, -0.5, -0.5, 0);
+  texturedVertex(1, 1, 0.5, -0.5, 0);
+  texturedVertex(1, 0, 0.5, 0.5, 0);
+  texturedVertex(0, 0, -0.5, 0.5, 0);
   glEnd();
   glRotatef(angle, 1, 0, 0);
   glRotatef(angle, 0, 1, 0);
@@ -237,9 +231,9 @@ void flareAndGlare() {
   glBegin(GL_TRIANGLES);
   for (int k = 1; k <= swarmSize; ++k) {
     const engine::Particle& p = particles2->particles[k];
-    vertex(0.5, 0, 0, 0, 0);
-    vertex(0, 0.9, p.x - 0.2, p.y + 0.2, p.z);
-    vertex(0.9, 1, p.x + 0.2, p.y - 0.2, p.z);
+    texturedVertex(0.5, 0, 0, 0, 0);
+    texturedVertex(0, 0.9, p.x - 0.2, p.y + 0.2, p.z);
+    texturedVertex(0.9, 1, p.x + 0.2, p.y - 0.2, p.z);
   }
   glEnd();
   glDisable(GL_TEXTURE_2D);
@@ -274,10 +268,10 @@ void closingPanel() {
   glColor4f(1, 1, 1, 1);
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  vertex(0, 1, -0.95, -0.54, 0);
-  vertex(1, 1, 1.05, -0.54, 0);
-  vertex(1, 0.5, 1.05, 0.46, 0);
-  vertex(0, 0.5, -0.95, 0.46, 0);
+  texturedVertex(0, 1, -0.95, -0.54, 0);
+  texturedVertex(1, 1, 1.05, -0.54, 0);
+  texturedVertex(1, 0.5, 1.05, 0.46, 0);
+  texturedVertex(0, 0.5, -0.95, 0.46, 0);
   glEnd();
   glDisable(GL_TEXTURE_2D);
 }

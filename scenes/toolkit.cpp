@@ -1,5 +1,7 @@
 #include "scenes/toolkit.h"
 
+#include "scenes/demo_state.h"
+
 #include <GL/gl.h>
 
 namespace scenes {
@@ -31,15 +33,6 @@ constexpr Face blockFaces[6] = {
     {-1, 0, 0, {{false, -1, -1, 0, 0}, {false, -1, 1, 1, 0}, {true, -1, 1, 1, 1}, {true, -1, -1, 0, 1}}},   // left
 };
 
-void vertex(double x, double y, double z) {
-  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-}
-
-void texturedVertex(float s, float t, double x, double y, double z) {
-  glTexCoord2f(s, t);
-  vertex(x, y, z);
-}
-
 void enterView(double left, double right, double bottom, double top, double nearPlane, double farPlane) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -55,11 +48,22 @@ void leaveView() {
   glMatrixMode(GL_MODELVIEW);
 }
 
-void colour(double r, double g, double b) {
-  glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), 1.0f);
+}  // namespace
+
+double clockTime() { return static_cast<double>(demoClock); }
+
+void vertex(double x, double y, double z) {
+  glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 
-}  // namespace
+void texturedVertex(double s, double t, double x, double y, double z) {
+  glTexCoord2f(static_cast<float>(s), static_cast<float>(t));
+  vertex(x, y, z);
+}
+
+void colour(double r, double g, double b, double alpha) {
+  glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(alpha));
+}
 
 void drawBlock(double x1, double y1, double z1, double s1, double x2, double y2, double z2, double s2) {
   const double bottom = y1 - s1;
@@ -103,13 +107,13 @@ void drawGradient(double r1, double g1, double b1, double r2, double g2, double 
   glDisable(GL_BLEND);
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  colour(r1, g1, b1);
+  colour(r1, g1, b1, 1);
   texturedVertex(0, 0, 0, 0, -99);
-  if (vertical == 0) colour(r2, g2, b2);
+  if (vertical == 0) colour(r2, g2, b2, 1);
   texturedVertex(1, 0, 640, 0, -99);
-  if (vertical != 0) colour(r2, g2, b2);
+  if (vertical != 0) colour(r2, g2, b2, 1);
   texturedVertex(1, 1, 640, 480, -99);
-  if (vertical == 0) colour(r1, g1, b1);
+  if (vertical == 0) colour(r1, g1, b1, 1);
   texturedVertex(0, 1, 0, 480, -99);
   glEnd();
   glEnable(GL_BLEND);

@@ -10,7 +10,8 @@
 //               the projection restored and the modelview matrix at the identity; texturing as it was.
 // drawQuad      a square of half-size h in the xy plane, texture t = 0 at its top edge.
 //
-// Coordinates and colours are doubles, handed to OpenGL as single-precision floats.
+// Coordinates and colours are doubles, handed to OpenGL as single-precision floats; the small emitters
+// below do that conversion for every scene.
 
 #include "engine/texture.h"
 
@@ -22,5 +23,11 @@ void drawBlock(double x1, double y1, double z1, double s1, double x2, double y2,
 void drawTextRow(const engine::Texture* texture, std::int32_t row, double x, double y, double alpha);
 void drawGradient(double r1, double g1, double b1, double r2, double g2, double b2, std::int32_t vertical);
 void drawQuad(double halfSize);
+
+// The demo clock as the floating-point t of the scenes' formulas.
+double clockTime();
+void vertex(double x, double y, double z);
+void texturedVertex(double s, double t, double x, double y, double z);  // glTexCoord2f, then glVertex3f
+void colour(double r, double g, double b, double alpha);
 
 }  // namespace scenes
