@@ -15,6 +15,10 @@
 
 namespace scenes {
 
+// Both scenes grow strandCount strands in particles5 and draw the first drawnStrands of them.
+constexpr int strandCount = 2000;
+constexpr int drawnStrands = 1200;
+
 struct Rgba {
   float r, g, b, a;
 };

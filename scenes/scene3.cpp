@@ -25,8 +25,6 @@ constexpr int branchCount = 41;
 // Leaves 10-549 are placed, twenty around each of branch points 14 to 40; leaves 0 to 540 get a rest
 // position, a phase and a colour, 1 to 540 sway and fall, 0 to 539 are drawn.
 constexpr int lastLeaf = 540;
-constexpr int strandCount = 2000;
-constexpr int drawnStrands = 1200;
 constexpr double fallStart = 55910;
 constexpr double fadeStart = 66000;
 

@@ -23,8 +23,6 @@ namespace scenes {
 namespace {
 
 constexpr std::int32_t sceneCode = 80;
-constexpr int strandCount = 2000;
-constexpr int drawnStrands = 1200;
 constexpr int spriteCount = 200;
 constexpr double sceneStart = 71139;
 constexpr double skySettled = 72139;
