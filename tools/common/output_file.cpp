@@ -78,7 +78,11 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
   std::filesystem::path folder = target_.parent_path();
   if (folder.empty()) folder = ".";
   const std::string extension = target_.extension().string();
-  std::string pattern = (folder / ("." + target_.stem().string() + ".XXXXXX" + extension)).string();
+  std::string leaf = ".";  // built step by step: GCC 12 warns falsely (-Wrestrict) on "." + string
+  leaf += target_.stem().string();
+  leaf += ".XXXXXX";
+  leaf += extension;
+  const std::string pattern = (folder / leaf).string();
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
