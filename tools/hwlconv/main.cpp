@@ -269,7 +269,9 @@ void convert(const Options& options) {
 
 int run(const Options& options) {
   try {
-    if (std::filesystem::is_directory(options.input)) throw ToolError(options.input + ": is a directory");
+    if (std::error_code error; std::filesystem::is_directory(options.input, error)) {
+      throw ToolError(options.input + ": is a directory");
+    }
     if (options.info) {
       hwl::HwlHeader header;
       hwl::hwlReadHeader(options.input, header);

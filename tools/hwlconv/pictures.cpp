@@ -62,7 +62,7 @@ class WatchedInput {
 };
 
 std::vector<std::uint8_t> readWholeFile(const std::string& path) {
-  if (std::filesystem::is_directory(path)) throw ToolError(path + ": is a directory");
+  if (std::error_code error; std::filesystem::is_directory(path, error)) throw ToolError(path + ": is a directory");
   std::ifstream file(path, std::ios::binary);
   if (!file) throw ToolError(path + ": cannot open: " + std::strerror(errno));
   std::vector<std::uint8_t> bytes;
