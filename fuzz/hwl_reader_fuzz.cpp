@@ -8,14 +8,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace hwl::detail;
-  if (size >= hwl::hwlHeaderSize) {
-    // Large pictures are legal (a few bytes of runs describe megapixels) but only slow the search.
-    const hwl::HwlHeader header = hwl::unpackHeader(std::span<const std::uint8_t, 36>(data, 36));
-    if (std::size_t{header.width} * header.height > (std::size_t{1} << 14)) return 0;
-  }
   try {
+    // Every header reaches the checks, the size limit among them, and every body is read: nothing
+    // here allocates more than the input holds.
     MemorySource source({data, size}, "fuzz");
     const HwlContents contents = readContents(source);
+    // Large pictures are legal (a few bytes of runs describe megapixels) but decoding them only slows
+    // the search.
+    if (std::uint64_t{contents.header.width} * contents.header.height > (std::uint64_t{1} << 14)) return 0;
     const std::size_t bytes = hwl::pixelBufferSize(contents.header);
     std::vector<std::uint8_t> automatic(bytes), stages(bytes);
     decodePixels(contents, automatic.data(), DecodePath::automatic);

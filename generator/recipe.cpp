@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -115,6 +116,7 @@ Recipe readRecipe(std::string_view content, const std::string& source) {
 }
 
 Recipe readRecipeFile(const std::string& fileName) {
+  if (std::error_code error; std::filesystem::is_directory(fileName, error)) throw RecipeError(fileName, "is a directory");
   std::ifstream file(fileName, std::ios::binary);
   if (!file) throw RecipeError(fileName, std::string("cannot be read: ") + std::strerror(errno));
   std::string content;
@@ -124,6 +126,7 @@ Recipe readRecipeFile(const std::string& fileName) {
     if (content.size() > maxRecipeFileBytes) throw RecipeError(fileName, "is far larger than any recipe (over 4 MB)");
   }
   if (file.bad()) throw RecipeError(fileName, "could not be read to its end");
+  if (content.empty()) throw RecipeError(fileName, "is empty");
   return readRecipe(content, fileName);
 }
 

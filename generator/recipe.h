@@ -29,12 +29,15 @@ namespace generator {
 std::string encodeRecipe(const Recipe& recipe);
 Recipe decodeRecipe(std::string_view bytes, const std::string& source);
 
-// Text form.
+// Text form. A UTF-8 byte-order mark at the start is skipped.
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 std::string recipeText(const Recipe& recipe);
 Recipe parseRecipeText(std::string_view text, const std::string& source);
 
 // Binary when it is 22,020 bytes long and holds a zero byte (every binary recipe does, in its
-// counts); anything else is read as text.
+// counts); anything else is read as text (empty text being a recipe that draws nothing). A file
+// that is empty is refused ("is empty"): it is far more often a failed download or write than a
+// recipe meant to draw nothing.
 bool isBinaryRecipe(std::string_view content);
 Recipe readRecipe(std::string_view content, const std::string& source);
 Recipe readRecipeFile(const std::string& fileName);

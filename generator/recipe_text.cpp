@@ -333,6 +333,9 @@ std::string recipeText(const Recipe& recipe) {
   return text;
 }
 
-Recipe parseRecipeText(std::string_view text, const std::string& source) { return TextReader(source).read(text); }
+Recipe parseRecipeText(std::string_view text, const std::string& source) {
+  if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());  // some editors write one
+  return TextReader(source).read(text);
+}
 
 }  // namespace generator

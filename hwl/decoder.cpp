@@ -118,20 +118,19 @@ void decodeByStages(const HwlContents& contents, std::uint8_t* pixels) {
 }
 
 // A picture into the caller's buffer: resized when allocate is set (keeping what it holds when the
-// size is right, since every byte is written), otherwise checked to be large enough.
+// size is right, since every byte is written), otherwise checked to be large enough. The header is
+// checked and the body read in full before the buffer is allocated.
 void decodeInto(ByteSource& source, std::vector<std::uint8_t>& pixels, HwlHeader& header, bool allocate) {
   HwlContents contents;
   contents.header = header = readHeader(source);
   checkHeader(header, source.name());
   const std::size_t bytes = pixelBufferSize(header);
-  if (allocate) {
-    if (header.bitsPerPixel == 8 || header.bitsPerPixel == 24) pixels.resize(bytes);
-  } else if (pixels.size() < bytes) {
+  if (!allocate && pixels.size() < bytes) {
     throw HwlError(source.name(), "the pixel buffer holds " + std::to_string(pixels.size()) +
                                       " bytes, the picture needs " + std::to_string(bytes));
   }
-  if (decodedPlaneCount(header) == 0) return;
-  readBody(source, contents);
+  if (decodedPlaneCount(header) > 0) readBody(source, contents);
+  if (allocate && (header.bitsPerPixel == 8 || header.bitsPerPixel == 24)) pixels.resize(bytes);
   decodePixels(contents, pixels.data(), DecodePath::automatic);
 }
 
@@ -140,9 +139,8 @@ HwlPicture decodeSource(ByteSource& source) {
   HwlContents contents;
   contents.header = picture.header = readHeader(source);
   checkHeader(contents.header, source.name());
+  if (decodedPlaneCount(contents.header) > 0) readBody(source, contents);
   picture.pixels.resize(pixelBufferSize(contents.header));
-  if (decodedPlaneCount(contents.header) == 0) return picture;
-  readBody(source, contents);
   decodePixels(contents, picture.pixels.data(), DecodePath::automatic);
   return picture;
 }

@@ -207,6 +207,11 @@ void checkImage(const HwlImage& image) {
                                    std::to_string(image.height) +
                                    " cannot be encoded (1 to 65535 each way)");
   }
+  if (area(image.width, image.height) > hwlMaxPixels) {
+    throw HwlError("<memory>", "a picture of " + std::to_string(image.width) + "x" +
+                                   std::to_string(image.height) + " is more than the " +
+                                   std::to_string(hwlMaxPixels) + " pixels a decoder takes");
+  }
   requireSize(image.samples.size(), area(image.width, image.height) * image.channels, "the image");
 }
 

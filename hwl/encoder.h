@@ -13,7 +13,8 @@
 // through that direction's transform unchanged, as the decoder expects.
 //
 // Failures: a value width outside 1 to 8, a lastLevel above 16, a size above 65,535 or below 0, a
-// bitsPerPixel other than 8 or 24 and every failed write throw HwlError (naming the file or stream).
+// bitsPerPixel other than 8 or 24 and every failed write throw HwlError (naming the file or stream);
+// so does an image of more than hwlMaxPixels pixels given to hwlEncode or hwlEncodeForPsnr.
 // Files are assembled in memory and written in one piece; a failed write leaves a partial file.
 
 #include "hwl/hwl.h"

@@ -67,14 +67,24 @@
 // (row) is not paired and passes through that direction's transform unchanged, so every size decodes
 // to defined pixels. Width and height divisible by 2^(L + 1) never meet the case.
 //
+// Limits: the format holds up to 65,535 x 65,535 pixels (a 36-byte header can promise 17 GB of
+// pixels), but the decoder takes pictures of at most hwlMaxPixels = 2^26 = 67,108,864 pixels: 8192 x
+// 8192 (the largest picture the generator makes), a 50-megapixel photograph or a 65,535 x 1,024 strip
+// fit; the demo's own pictures are at most 1024 x 1024. Decoding a 24-bit picture takes about 11 bytes
+// per pixel on the vectorised path and 84 by stages (0.7 and 5.6 GB at the limit; 8-bit: 4 and 25).
+// The limit is checked with the other header checks, before anything is allocated, and the whole body
+// (tables and streams) is read before the pixel buffer is allocated, so a file that is cut short costs
+// no more memory than its own size. The encoder refuses larger images (encoder.h), so every picture
+// it makes decodes.
+//
 // Failures: every problem is reported by throwing HwlError, naming the file and what was wrong: a file
-// that cannot be opened, a file that ends before a header, table or stream is complete, a lastLevel
-// above 16, a value width of 0 or above 8 on a plane that is decoded. A stream that runs out before its
-// plane is full leaves the rest of the plane zero, a zero run never passes the end of the plane and
-// nothing is read past either stream. A picture with bitsPerPixel other than 8 or 24, or with a width
-// or height of 0, is not an error: its header is returned and no pixels are produced (a height of 0 is
-// how the engine learns that a texture could not be loaded). Nothing is kept between calls; every work
-// buffer lives inside one call.
+// that cannot be opened, a file that ends before a header, table or stream is complete, a decoded
+// picture of more than hwlMaxPixels pixels, a lastLevel above 16, a value width of 0 or above 8 on a
+// plane that is decoded. A stream that runs out before its plane is full leaves the rest of the plane
+// zero, a zero run never passes the end of the plane and nothing is read past either stream. A picture
+// with bitsPerPixel other than 8 or 24, or with a width or height of 0, is not an error: its header is
+// returned and no pixels are produced (a height of 0 is how the engine learns that a texture could not
+// be loaded). Nothing is kept between calls; every work buffer lives inside one call.
 
 #include <array>
 #include <cstddef>
@@ -90,6 +100,7 @@ namespace hwl {
 constexpr std::size_t hwlHeaderSize = 36;
 constexpr int hwlMaxLastLevel = 16;
 constexpr int hwlTableSize = hwlMaxLastLevel + 2;  // entries of a table buffer
+constexpr std::uint64_t hwlMaxPixels = std::uint64_t{1} << 26;  // width * height of a decoded picture
 
 struct HwlHeader {
   std::array<char, 3> magic{};

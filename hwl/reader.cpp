@@ -109,6 +109,11 @@ HwlHeader readHeader(ByteSource& source) {
 void checkHeader(const HwlHeader& header, const std::string& name) {
   const int planes = decodedPlaneCount(header);
   if (planes == 0) return;
+  if (const std::uint64_t pixels = std::uint64_t{header.width} * header.height; pixels > hwlMaxPixels) {
+    throw HwlError(name, "the picture is " + std::to_string(header.width) + "x" +
+                             std::to_string(header.height) + ", " + std::to_string(pixels) +
+                             " pixels; the decoder takes at most " + std::to_string(hwlMaxPixels));
+  }
   if (header.lastLevel > hwlMaxLastLevel) {
     throw HwlError(name, "lastLevel " + std::to_string(header.lastLevel) + " is above " +
                              std::to_string(hwlMaxLastLevel));

@@ -104,7 +104,8 @@ struct HwlContents {
 };
 
 HwlHeader readHeader(ByteSource& source);
-// Throws for a header whose decoded planes the decoder cannot take (lastLevel, value widths).
+// Throws for a header whose decoded picture the decoder cannot take (hwlMaxPixels, lastLevel, value
+// widths).
 void checkHeader(const HwlHeader& header, const std::string& name);
 // What follows a checked header: for a picture that is decoded, the tables and the packed streams.
 void readBody(ByteSource& source, HwlContents& contents);

@@ -28,6 +28,15 @@ ProcessResult texgenWith(const std::vector<std::string>& arguments, const TempDi
   return run(argv, ProcessOptions{dir.path(), {}, {}});
 }
 
+// texgen started by sh with `prelude` before it, which may redirect its output ("exec >/dev/full;
+// exec") or set limits: files over a --fsize limit fail to grow with EFBIG, as on a full disk, once
+// SIGXFSZ is ignored ("trap '' XFSZ; exec prlimit --fsize=BYTES --").
+ProcessResult texgenAfter(const std::string& prelude, const std::vector<std::string>& arguments, const TempDir& dir) {
+  std::vector<std::string> argv = {"sh", "-c", prelude + " \"$@\"", "sh", texgen()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return run(argv, ProcessOptions{dir.path(), {}, {}});
+}
+
 bool oneLine(const std::string& text) { return !text.empty() && text.find('\n') == text.size() - 1; }
 
 TEST(Texgen, RendersTextRecipesToPngAndRaw) {
@@ -72,6 +81,9 @@ TEST(Texgen, CompilesAndExportsRecipesBothWays) {
   writeFile(dir / "again.txt", fromBinary.out);
   ASSERT_EQ(texgenWith({"compile", "again.txt", "again.recipe"}, dir).exitCode, 0);
   EXPECT_EQ(readFile(dir / "again.recipe"), readFile(dir / "blend.recipe"));
+  writeFile(dir / "marked.txt", "\xEF\xBB\xBF" + std::string(recipeText));  // a byte-order mark
+  ASSERT_EQ(texgenWith({"compile", "marked.txt", "marked.recipe"}, dir).exitCode, 0);
+  EXPECT_EQ(readFile(dir / "marked.recipe"), readFile(dir / "blend.recipe"));
   result = texgenWith({"render", "blend.recipe", "b.png", "--size", "16x16", "--layer", "0"}, dir);
   EXPECT_EQ(result.exitCode, 0) << result.err;
   result = texgenWith({"operations"}, dir);
@@ -83,6 +95,8 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
   writeFile(dir / "blend.txt", recipeText);
   writeFile(dir / "broken.txt", "layer 0\nsubPlasma(0, 0, 5, 256, true)\n");
   writeFile(dir / "short.recipe", std::string(100, '\0'));
+  writeFile(dir / "empty.txt", "");
+  std::filesystem::create_directory(dir / "folder.txt");
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"render", "missing.txt", "out.png"}, "texgen: missing.txt: cannot be read: No such file or directory\n"},
       {{"render", "broken.txt", "out.png"}, "texgen: broken.txt:2: subPlasma: step is 0, must be at least 1\n"},
@@ -95,8 +109,13 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
       {{"render", "blend.txt", "out.jpg"}, "texgen: the output must end in .png or .raw: out.jpg\n"},
       {{"render", "blend.txt", "out.png", "--layer", "5"},
        "texgen: recipe: layer 5 does not exist (layers are 0 to 4)\n"},
-      {{"render", "blend.txt", "no/such/dir/out.png"}, "texgen: cannot write no/such/dir/out.png\n"},
-      {{"compile", "blend.txt", "no/such/dir/out.recipe"}, "texgen: cannot write no/such/dir/out.recipe\n"},
+      {{"render", "blend.txt", "no/such/dir/out.png"},
+       "texgen: cannot write no/such/dir/out.png: No such file or directory\n"},
+      {{"compile", "blend.txt", "no/such/dir/out.recipe"},
+       "texgen: cannot write no/such/dir/out.recipe: No such file or directory\n"},
+      {{"render", "empty.txt", "out.png"}, "texgen: empty.txt: is empty\n"},
+      {{"export", "empty.txt"}, "texgen: empty.txt: is empty\n"},
+      {{"render", "folder.txt", "out.png"}, "texgen: folder.txt: is a directory\n"},
   };
   for (const auto& [arguments, message] : cases) {
     const ProcessResult result = texgenWith(arguments, dir);
@@ -114,6 +133,39 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
   const ProcessResult help = texgenWith({"--help"}, dir);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("render"), std::string::npos);
+}
+
+// A write that fails leaves the file that was there as it was, and no temporary beside it; a write
+// to standard output that fails is a failure too.
+TEST(Texgen, FailedWritesKeepTheOldFileAndSayWhy) {
+  TempDir dir;
+  writeFile(dir / "blend.txt", recipeText);
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"render", "blend.txt", "out.png", "--size", "64x64"},
+           {"render", "blend.txt", "out.raw", "--size", "64x64"},
+           {"compile", "blend.txt", "out.recipe"}}) {
+    const std::string& target = arguments[2];
+    writeFile(dir / target, "the good file");
+    const ProcessResult full = texgenAfter("trap '' XFSZ; exec prlimit --fsize=100 --", arguments, dir);
+    EXPECT_EQ(full.exitCode, 1) << target;
+    EXPECT_EQ(full.err, "texgen: cannot write " + target + ": File too large\n");
+    EXPECT_EQ(readFile(dir / target), "the good file");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files.push_back(entry.path().filename());
+    EXPECT_EQ(files.size(), 2u) << target;  // the recipe and the good file: no temporary
+    std::filesystem::remove(dir / target);
+    std::filesystem::create_symlink("/dev/full", dir / target);  // a device that is always full
+    const ProcessResult device = texgenWith(arguments, dir);
+    EXPECT_EQ(device.exitCode, 1) << target;
+    EXPECT_EQ(device.err, "texgen: cannot write /dev/full: No space left on device\n");
+    std::filesystem::remove(dir / target);
+  }
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"export", "blend.txt"}, {"operations"}}) {
+    const ProcessResult result = texgenAfter("exec >/dev/full; exec", arguments, dir);
+    EXPECT_EQ(result.exitCode, 1) << arguments[0];
+    EXPECT_EQ(result.err, "texgen: cannot write to standard output: No space left on device\n");
+  }
 }
 
 }  // namespace

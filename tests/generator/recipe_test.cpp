@@ -166,6 +166,15 @@ TEST(LoadRecipe, AMissingOrShortFileIsAnErrorNamingIt) {
     EXPECT_EQ(e.problem(), "holds binary data but is 5000 bytes; a binary recipe is exactly 22020 bytes");
   }
   std::filesystem::remove(file);
+  // An empty file is a failed download or write far more often than a recipe that draws nothing.
+  const auto empty = tempFile("empty.recipe", "");
+  try {
+    loadRecipe(image, empty.string(), 8, 8, true);
+    FAIL() << "an empty file was read";
+  } catch (const RecipeError& e) {
+    EXPECT_EQ(e.what(), empty.string() + ": is empty");
+  }
+  std::filesystem::remove(empty);
 }
 
 TEST(Replay, RecipesGiveThePixelsOfTheirOperationsAppliedOneByOne) {

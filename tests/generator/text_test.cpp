@@ -103,6 +103,12 @@ TEST(TextRecipes, ContentTellsBinaryFromText) {
   EXPECT_EQ(readRecipe(handWritten, "t"), r);
   EXPECT_FALSE(isBinaryRecipe(std::string(22020, 'x')));
   EXPECT_EQ(readRecipe("", "empty"), Recipe{});
+  // A byte-order mark, as some editors write, is not part of the text; a mark inside it is.
+  const std::string mark(byteOrderMark);
+  EXPECT_EQ(readRecipe(mark + handWritten, "t"), r);
+  EXPECT_EQ(problemOf(mark + "layer 0\nsubplasma(0,1,2,3,true)"),
+            "r.txt:2: unknown operation 'subplasma' (did you mean 'subPlasma'?)");
+  EXPECT_NE(problemOf("layer 0\n" + mark + "invertLayer(0,0)"), "accepted");
 }
 
 // A valid slot value for each parameter kind, with the awkward values mixed in.

@@ -6,20 +6,23 @@
 //   texgen export RECIPE                                 a recipe's text form on standard output
 //   texgen operations                                    every operation and its parameters
 //
-// RECIPE may be binary or text either way. Bad input gives one line on standard error and exit code 1.
+// RECIPE may be binary or text either way. Files are written whole or not at all, and standard output
+// is checked (tools/common). Bad input, a failed write or a command-line mistake gives one line on
+// standard error starting with "texgen:" and exit code 1.
 
 #include <stb_image_write.h>
 
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <new>
 #include <string>
 
 #include "generator/operation_table.h"
 #include "generator/recipe.h"
+#include "tools/common/command_line.h"
+#include "tools/common/output_file.h"
 
 namespace {
 
@@ -50,11 +53,16 @@ bool endsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  if (!file) throw Failure{"cannot write " + path};
+// The picture as a PNG file's bytes.
+std::string pngBytes(const std::vector<std::uint8_t>& rgb, const Size& size, const std::string& path) {
+  std::string bytes;
+  const auto append = [](void* context, void* data, int count) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(count));
+  };
+  if (!stbi_write_png_to_func(append, &bytes, size.width, size.height, 3, rgb.data(), size.width * 3)) {
+    throw Failure{"not enough memory to make " + path};
+  }
+  return bytes;
 }
 
 void render(const std::string& recipePath, const std::string& out, const std::string& sizeText, int layer) {
@@ -64,9 +72,7 @@ void render(const std::string& recipePath, const std::string& out, const std::st
   const generator::Recipe recipe = generator::readRecipeFile(recipePath);
   const std::vector<std::uint8_t> rgb = generator::renderRecipe(recipe, size.width, size.height, layer);
   if (png) {
-    if (!stbi_write_png(out.c_str(), size.width, size.height, 3, rgb.data(), size.width * 3)) {
-      throw Failure{"cannot write " + out};
-    }
+    common::writeFileAtomically(out, pngBytes(rgb, size, out));
     return;
   }
   std::string raw(rgb.size() / 3 * 4, '\0');
@@ -75,7 +81,7 @@ void render(const std::string& recipePath, const std::string& out, const std::st
     raw[4 * i + 1] = static_cast<char>(rgb[3 * i + 1]);
     raw[4 * i + 2] = static_cast<char>(rgb[3 * i]);
   }
-  writeFile(out, raw);
+  common::writeFileAtomically(out, raw);
 }
 
 // A parameter's limits beyond its kind ("step >= 1", "count 0..16"), or "".
@@ -127,19 +133,15 @@ int run(int argc, char** argv) {
 
   CLI::App* operationsCommand = app.add_subcommand("operations", "List every operation with its parameters");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::cerr << "texgen: " << e.what() << " (see texgen --help)\n";
-    return 1;
-  }
+  if (const auto status = common::parseCommandLine(app, argc, argv, "texgen")) return *status;
 
   if (renderCommand->parsed()) render(recipe, out, size, layer);
-  if (compileCommand->parsed()) writeFile(out, generator::encodeRecipe(generator::readRecipeFile(recipe)));
+  if (compileCommand->parsed()) {
+    common::writeFileAtomically(out, generator::encodeRecipe(generator::readRecipeFile(recipe)));
+  }
   if (exportCommand->parsed()) std::cout << generator::recipeText(generator::readRecipeFile(recipe));
   if (operationsCommand->parsed()) listOperations();
+  common::finishStandardOutput();
   return 0;
 }
 
@@ -149,13 +151,10 @@ int main(int argc, char** argv) {
   try {
     return run(argc, argv);
   } catch (const Failure& f) {
-    std::cerr << "texgen: " << f.message << "\n";
-  } catch (const generator::RecipeError& e) {
-    std::cerr << "texgen: " << e.what() << "\n";
+    return common::reportFailure("texgen", f.message);
   } catch (const std::bad_alloc&) {
-    std::cerr << "texgen: out of memory\n";
-  } catch (const std::exception& e) {
-    std::cerr << "texgen: " << e.what() << "\n";
+    return common::reportFailure("texgen", "out of memory");
+  } catch (const std::exception& e) {  // RecipeError, OutputError: "WHERE: WHAT"
+    return common::reportFailure("texgen", e.what());
   }
-  return 1;
 }
