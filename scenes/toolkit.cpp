@@ -65,6 +65,10 @@ void colour(double r, double g, double b, double alpha) {
   glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(alpha));
 }
 
+void vertex(const Point& p) { vertex(p.x, p.y, p.z); }
+
+void colour(const Rgba& c) { colour(c.r, c.g, c.b, c.a); }
+
 void drawBlock(double x1, double y1, double z1, double s1, double x2, double y2, double z2, double s2) {
   const double bottom = y1 - s1;
   const double top = y2 + s2;

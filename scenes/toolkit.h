@@ -24,10 +24,20 @@ void drawTextRow(const engine::Texture* texture, std::int32_t row, double x, dou
 void drawGradient(double r1, double g1, double b1, double r2, double g2, double b2, std::int32_t vertical);
 void drawQuad(double halfSize);
 
+// A point and a colour with alpha, as the scenes' tables hold them.
+struct Point {
+  double x, y, z;
+};
+struct Rgba {
+  double r, g, b, a;
+};
+
 // The demo clock as the floating-point t of the scenes' formulas.
 double clockTime();
 void vertex(double x, double y, double z);
 void texturedVertex(double s, double t, double x, double y, double z);  // glTexCoord2f, then glVertex3f
 void colour(double r, double g, double b, double alpha);
+void vertex(const Point& p);
+void colour(const Rgba& c);
 
 }  // namespace scenes
