@@ -16,7 +16,7 @@
 // bitsPerPixel other than 8 or 24 and every failed write throw HwlError (naming the file or stream).
 // Files are assembled in memory and written in one piece; a failed write leaves a partial file.
 
-#include "hwl/hwl.h"
+#include "hwl/stages.h"
 
 #include <functional>
 #include <ostream>
