@@ -22,6 +22,16 @@
 
 namespace scenetest {
 
+constexpr GLuint firstTextureName = 101;
+
+// The GL name DemoState gives a texture global: firstTextureName on, in the loading order.
+constexpr GLuint textureName(engine::Texture* const* global) {
+  for (std::size_t i = 0; i < scenes::textureCount; ++i) {
+    if (scenes::textureTable[i].global == global) return static_cast<GLuint>(firstTextureName + i);
+  }
+  return 0;
+}
+
 class DemoState : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -33,7 +43,7 @@ class DemoState : public ::testing::Test {
     scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
     for (auto [system, capacity] : systems()) *system = engine::initParticleSystem(capacity);
     for (std::size_t i = 0; i < scenes::textureCount; ++i) {
-      textures[i].glName = static_cast<std::uint32_t>(101 + i);
+      textures[i].glName = static_cast<std::uint32_t>(firstTextureName + i);
       *scenes::textureTable[i].global = &textures[i];
     }
     glEnable(GL_BLEND);
