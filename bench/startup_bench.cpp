@@ -106,10 +106,9 @@ void makeDataSet(const fs::path& hwlDir, const fs::path& pngOut, bool writeHwl) 
 
 // Context, start-up and the first frame, as the capture tool does it; the shutdown is not timed.
 void startToFirstFrame(benchmark::State& state) {
-  shell::dataDirectory = dataDir.string();
   for (auto _ : state) {
     capture::OffscreenContext context(800, 600);
-    shell::startDemo();
+    shell::startDemo({.dataDirectory = dataDir.string()});
     shell::runFrame([] { return std::int32_t{0}; });
     glFinish();
     state.PauseTiming();

@@ -27,8 +27,12 @@ struct WindowState {
 extern WindowState windowState;
 extern bool windowActive;  // true from creation until destruction or Escape
 
+// The result is always true: every failure ends the process (see above), so a caller never sees false.
+// It stays a bool because the main sequence's interface says so.
 bool initWindow(const char* caption, int width, int height, int bits, bool fullscreen);
 void doneWindow();
+// Refuses the screen saver's and the monitor's power-off requests (Message::sysCommand); on SDL such a
+// request never arrives (platform/window.h says why), on Windows it does.
 std::int64_t windowProc(platform::Window* window, platform::Message message, std::int64_t wParam, std::int64_t lParam);
 
 // Releases the context and destroys the window, whatever of them exists (doneWindow, and fatalError's

@@ -27,10 +27,6 @@ void checkerBoardLayer(Generator& g, int layer, int cellWidth, int cellHeight, i
 void blobsLayer(Generator& g, int layer, int seed, int count, bool colour);
 void mandelBrot(Generator& g, int layer, double x0, double width, double y0, double height, double bailout);
 void cellMachine(Generator& g, int layer, int seed, int rule);
-// mandelBrot iterates eight pixels at once in vector lanes, four lanes wide where the processor has
-// AVX2 and two wide otherwise; the pixels are the same either way. Set from the processor at start;
-// tests clear it to check the narrow lanes too.
-extern bool mandelBrotWideLanes;
 
 // --- combiners (codes 10 to 17), per channel ---
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "generator/mandelbrot_lanes.h"
 #include "generator/operations.h"
 
 namespace generator {
@@ -318,14 +319,17 @@ void escapeCountsQuads(const double* re, double im, double bailout, int* counts)
 bool hasAvx2() { return false; }
 #endif
 
+const bool processorHasAvx2 = hasAvx2();
+
 }  // namespace
 
-bool mandelBrotWideLanes = hasAvx2();
+LaneWidth widestLanes() { return processorHasAvx2 ? LaneWidth::four : LaneWidth::two; }
 
 // The window x0 .. x0 + width, y0 .. y0 + height of the complex plane: c_re grows by width / W per
 // pixel, c_im by height / H per row (running sums). For n = 0 to 254, z = z^2 + c (z starting at c)
 // until |z|^2 > bailout; v is the n at which it did, or 255. Pixel (v, 255 - v, 255 - v).
-void mandelBrot(Generator& g, int layer, double x0, double width, double y0, double height, double bailout) {
+void mandelBrotInLanes(Generator& g, int layer, double x0, double width, double y0, double height, double bailout,
+                       LaneWidth laneWidth) {
   const double stepRe = width / g.width;
   const double stepIm = height / g.height;
   const int groups = (g.width + lanes - 1) / lanes;
@@ -335,7 +339,8 @@ void mandelBrot(Generator& g, int layer, double x0, double width, double y0, dou
     value = cRe;
     cRe += stepRe;
   }
-  const auto escapeCounts = mandelBrotWideLanes ? escapeCountsQuads : escapeCountsPairs;
+  const bool wide = laneWidth == LaneWidth::four && processorHasAvx2;
+  const auto escapeCounts = wide ? escapeCountsQuads : escapeCountsPairs;
   std::uint8_t* out = g.layer(layer);
   double cIm = y0;
   for (int y = 0; y < g.height; ++y) {
@@ -350,6 +355,10 @@ void mandelBrot(Generator& g, int layer, double x0, double width, double y0, dou
     }
     cIm += stepIm;
   }
+}
+
+void mandelBrot(Generator& g, int layer, double x0, double width, double y0, double height, double bailout) {
+  mandelBrotInLanes(g, layer, x0, width, y0, height, bailout, widestLanes());
 }
 
 // A one-dimensional cellular automaton: row 0 is white where rand() >> 10 is 0; below, a pixel is

@@ -1,5 +1,6 @@
 #include "hwl/decode_paths.h"
 #include "hwl/fast_decoder.h"
+#include "hwl/plane_groups.h"
 #include "hwl/plane_checks.h"
 #include "hwl/reader.h"
 #include "hwl/synthesis.h"
@@ -21,25 +22,6 @@ void requirePlane(std::span<const std::int32_t> plane, std::size_t need, const s
                              std::to_string(plane.size()) + " coefficients, the file has " +
                              std::to_string(need));
   }
-}
-
-// Every element of the plane visited once, by group: detail levels 0 to L, then the approximation.
-template <class Visit>
-void forEachGroup(int width, int height, int lastLevel, Visit visit) {
-  const auto w = static_cast<unsigned>(width);
-  const auto h = static_cast<unsigned>(height);
-  for (int level = 0; level <= lastLevel; ++level) {
-    const unsigned rows = h >> level;
-    const unsigned innerRows = h >> (level + 1);
-    const unsigned innerColumns = w >> (level + 1);
-    const unsigned columns = w >> level;
-    for (unsigned y = 0; y < rows; ++y) {
-      visit(level, y, y < innerRows ? innerColumns : 0u, columns);
-    }
-  }
-  const unsigned rows = h >> (lastLevel + 1);
-  const unsigned columns = w >> (lastLevel + 1);
-  for (unsigned y = 0; y < rows; ++y) visit(lastLevel + 1, y, 0u, columns);
 }
 
 // The column pass of one level: source (w x h region) to scratch; an unpaired last row passes through.

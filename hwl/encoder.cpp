@@ -3,6 +3,7 @@
 #include "hwl/arithmetic.h"
 #include "hwl/decode_paths.h"
 #include "hwl/plane_checks.h"
+#include "hwl/plane_groups.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,19 +55,6 @@ void forwardLevel(const double* source, double* scratch, double* destination, in
     const std::ptrdiff_t last = static_cast<std::ptrdiff_t>(h - 1) * W;
     std::copy_n(scratch + last, w, destination + last);
   }
-}
-
-// Every element of the plane visited once, by group: detail levels 0 to L, then the approximation.
-template <class Visit>
-void forEachGroup(int width, int height, int L, Visit visit) {
-  const auto w = static_cast<unsigned>(width);
-  const auto h = static_cast<unsigned>(height);
-  for (int level = 0; level <= L; ++level) {
-    for (unsigned y = 0; y < (h >> level); ++y) {
-      visit(level, y, y < (h >> (level + 1)) ? w >> (level + 1) : 0u, w >> level);
-    }
-  }
-  for (unsigned y = 0; y < (h >> (L + 1)); ++y) visit(L + 1, y, 0u, w >> (L + 1));
 }
 
 void checkEncoding(const std::string& name, int width, int height, int bitsPerPixel, int L,
@@ -257,17 +245,15 @@ std::size_t hwlThreshold(std::span<double> plane, double threshold, int width, i
   requireSize(plane.size(), area(width, height), "the plane");
   std::size_t zeroed = 0;
   const auto w = static_cast<unsigned>(width);
-  const auto h = static_cast<unsigned>(height);
-  for (unsigned y = 0; y < h; ++y) {
-    const unsigned from = y < (h >> (L + 1)) ? w >> (L + 1) : 0u;
-    for (unsigned x = from; x < w; ++x) {
+  forEachDetailGroup(width, height, L, [&](int, unsigned y, unsigned from, unsigned to) {
+    for (unsigned x = from; x < to; ++x) {
       double& v = plane[static_cast<std::size_t>(y) * w + x];
       if (v != 0 && std::fabs(v) <= threshold) {
         v = 0;
         ++zeroed;
       }
     }
-  }
+  });
   return zeroed;
 }
 
@@ -440,12 +426,11 @@ HwlSearchResult hwlEncodeForPsnr(const HwlImage& image, double targetDb, int lev
 
   // The largest detail magnitude: thresholds above it change nothing.
   double largest = 0;
+  const auto w = static_cast<unsigned>(image.width);
   for (const std::vector<double>& plane : transformed) {
-    const auto w = static_cast<unsigned>(image.width);
-    for (unsigned y = 0; y < static_cast<unsigned>(image.height); ++y) {
-      const unsigned from = y < (static_cast<unsigned>(image.height) >> (L + 1)) ? w >> (L + 1) : 0u;
-      for (unsigned x = from; x < w; ++x) largest = std::max(largest, std::fabs(plane[y * w + x]));
-    }
+    forEachDetailGroup(image.width, image.height, L, [&](int, unsigned y, unsigned from, unsigned to) {
+      for (unsigned x = from; x < to; ++x) largest = std::max(largest, std::fabs(plane[y * w + x]));
+    });
   }
 
   HwlSearchResult best;

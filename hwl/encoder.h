@@ -17,7 +17,7 @@
 // so does an image of more than hwlMaxPixels pixels given to hwlEncode or hwlEncodeForPsnr.
 // Files are assembled in memory and written in one piece; a failed write leaves a partial file.
 
-#include "hwl/hwl.h"
+#include "hwl/stages.h"
 
 #include <functional>
 #include <ostream>

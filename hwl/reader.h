@@ -3,7 +3,7 @@
 // source that ends early throws HwlError naming what was being read. Streams are kept packed as in
 // the file (with zero padding behind them, so a bit reader may look 8 bytes ahead).
 
-#include "hwl/hwl.h"
+#include "hwl/stages.h"
 
 #include <cstdio>
 #include <memory>

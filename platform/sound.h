@@ -55,27 +55,53 @@ namespace platform {
 
 enum class SoundOutput : int { silent = 0, audible = 1 };
 
+// Every failure code with its number and the text the demo reports it with (engine/music.cpp), one row
+// each: X(name, number, text). The numbers run from 0 without gaps.
+#define VELMORROW_SOUND_ERRORS(X)                                                                                \
+  X(none, 0, "No errors")                                                                                         \
+  X(busy, 1, "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first")                              \
+  X(uninitialised, 2, "This command failed because FSOUND_Init was not called")                                   \
+  X(init, 3, "Error initializing output device")                                                                  \
+  X(allocated, 4, "The output device is already in use and cannot be reused")                                     \
+  X(play, 5, "Playing the sound failed")                                                                          \
+  X(outputFormat, 6, "Soundcard does not support the features needed for this soundsystem (16bit stereo output)") \
+  X(cooperativeLevel, 7, "Error setting cooperative level for hardware")                                          \
+  X(createBuffer, 8, "Error creating hardware sound buffer")                                                      \
+  X(fileNotFound, 9, "File not found")                                                                            \
+  X(fileFormat, 10, "Unknown file format")                                                                        \
+  X(fileBad, 11, "Error loading file")                                                                            \
+  X(memory, 12, "Not enough memory or resources")                                                                 \
+  X(version, 13, "The version number of this file format is not supported")                                       \
+  X(invalidParam, 14, "An invalid parameter was passed to this function")                                         \
+  X(noEax, 15, "Tried to use an EAX command on a non EAX enabled channel or output")                              \
+  X(channelAlloc, 16, "Failed to allocate a new channel")                                                         \
+  X(recording, 17, "Recording is not supported on this machine")                                                  \
+  X(mediaPlayer, 18, "Required Mediaplayer codec is not installed")
+
 enum class SoundError : int {
-  none = 0,
-  busy = 1,
-  uninitialised = 2,
-  init = 3,
-  allocated = 4,
-  play = 5,
-  outputFormat = 6,
-  cooperativeLevel = 7,
-  createBuffer = 8,
-  fileNotFound = 9,
-  fileFormat = 10,
-  fileBad = 11,
-  memory = 12,
-  version = 13,
-  invalidParam = 14,
-  noEax = 15,
-  channelAlloc = 16,
-  recording = 17,
-  mediaPlayer = 18,
+#define VELMORROW_SOUND_ERROR_CODE(name, number, text) name = number,
+  VELMORROW_SOUND_ERRORS(VELMORROW_SOUND_ERROR_CODE)
+#undef VELMORROW_SOUND_ERROR_CODE
 };
+
+// The text of each code, indexed by its number.
+inline constexpr const char* soundErrorTexts[] = {
+#define VELMORROW_SOUND_ERROR_TEXT(name, number, text) text,
+    VELMORROW_SOUND_ERRORS(VELMORROW_SOUND_ERROR_TEXT)
+#undef VELMORROW_SOUND_ERROR_TEXT
+};
+
+// The rows are in number order, so a code's number is its text's index.
+constexpr bool soundErrorsInNumberOrder() {
+  int expected = 0;
+#define VELMORROW_SOUND_ERROR_CHECK(name, number, text) \
+  if (number != expected++) return false;
+  VELMORROW_SOUND_ERRORS(VELMORROW_SOUND_ERROR_CHECK)
+#undef VELMORROW_SOUND_ERROR_CHECK
+  return true;
+}
+static_assert(soundErrorsInNumberOrder());
+
 
 // Stream mode bits.
 constexpr unsigned streamLoopOff = 0x1;

@@ -9,6 +9,11 @@
 // window system does; quit messages posted by the procedure wait in a queue of our own and are taken
 // before SDL's events.
 //
+// Screen saver: SDL never produces Message::sysCommand. It needs no such message, because SDL keeps the
+// screen saver and the monitor's power saving off by itself while its video is initialised (unless
+// SDL_VIDEO_ALLOW_SCREENSAVER says otherwise), which is what the window procedure's refusal achieves on
+// Windows.
+//
 // Display modes: fullscreen asks for the exact mode (width, height, bits per pixel) and nothing else;
 // the desktop mode comes back when the window leaves fullscreen or the process ends.
 //

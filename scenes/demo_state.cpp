@@ -14,24 +14,9 @@ engine::ParticleSystem* particles3 = nullptr;
 engine::ParticleSystem* particles4 = nullptr;
 engine::ParticleSystem* particles5 = nullptr;
 
-engine::Texture* texText1 = nullptr;
-engine::Texture* texText2 = nullptr;
-engine::Texture* texText3 = nullptr;
-engine::Texture* texFivebox1 = nullptr;
-engine::Texture* texFivebox2 = nullptr;
-engine::Texture* texFivebox3 = nullptr;
-engine::Texture* texFlare = nullptr;
-engine::Texture* texFlareBig = nullptr;
-engine::Texture* texGlare = nullptr;
-engine::Texture* texCircle1 = nullptr;
-engine::Texture* texCloud = nullptr;
-engine::Texture* texButterfly = nullptr;
-engine::Texture* texButterflyShape = nullptr;
-engine::Texture* texBackground1 = nullptr;
-engine::Texture* texBackground2 = nullptr;
-engine::Texture* texBackground3 = nullptr;
-engine::Texture* texBackground4 = nullptr;
-engine::Texture* texBackground99 = nullptr;
+#define VELMORROW_DEFINE_TEXTURE(global, ...) engine::Texture* global = nullptr;
+VELMORROW_TEXTURES(VELMORROW_DEFINE_TEXTURE)
+#undef VELMORROW_DEFINE_TEXTURE
 
 std::array<Caption, 10> captions{};
 

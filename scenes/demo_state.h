@@ -6,8 +6,10 @@
 #include "engine/camera.h"
 #include "engine/particles.h"
 #include "engine/texture.h"
+#include "scenes/texture_list.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace scenes {
@@ -26,25 +28,49 @@ extern engine::ParticleSystem* particles3;  // capacity 200
 extern engine::ParticleSystem* particles4;  // capacity 600
 extern engine::ParticleSystem* particles5;  // capacity 2000
 
-// The pictures, loaded by the shell at start-up. Scenes bind them by their glName.
-extern engine::Texture* texText1;  // lettering, alpha from the first mask
-extern engine::Texture* texText2;
-extern engine::Texture* texText3;
-extern engine::Texture* texFivebox1;
-extern engine::Texture* texFivebox2;
-extern engine::Texture* texFivebox3;
-extern engine::Texture* texFlare;
-extern engine::Texture* texFlareBig;
-extern engine::Texture* texGlare;
-extern engine::Texture* texCircle1;
-extern engine::Texture* texCloud;
-extern engine::Texture* texButterfly;
-extern engine::Texture* texButterflyShape;
-extern engine::Texture* texBackground1;
-extern engine::Texture* texBackground2;
-extern engine::Texture* texBackground3;
-extern engine::Texture* texBackground4;
-extern engine::Texture* texBackground99;
+// The pictures (texture_list.h), loaded by the shell at start-up. Scenes bind them by their glName.
+#define VELMORROW_DECLARE_TEXTURE(global, ...) extern engine::Texture* global;
+VELMORROW_TEXTURES(VELMORROW_DECLARE_TEXTURE)
+#undef VELMORROW_DECLARE_TEXTURE
+
+// Where a picture's alpha channel comes from.
+enum class AlphaSource { none, mask, own };
+
+// One row of texture_list.h, for the shell's loading and freeing and for tests.
+struct TextureRow {
+  const char* name;  // the global's name, such as "texFlareBig"
+  engine::Texture** global;
+  const char* file;
+  int components;
+  bool mipmaps;
+  AlphaSource alpha;
+  const char* maskFile;  // with AlphaSource::mask, else null
+  double progressAfter;  // 0: no progress step after this row
+  int shutdownPlace;     // 0 is freed first
+};
+
+#define VELMORROW_COUNT_TEXTURE(...) +1
+constexpr std::size_t textureCount = 0 VELMORROW_TEXTURES(VELMORROW_COUNT_TEXTURE);
+#undef VELMORROW_COUNT_TEXTURE
+
+// Every row, in loading order.
+#define VELMORROW_TEXTURE_ROW(global, file, components, mipmaps, alpha, maskFile, progressAfter, shutdownPlace) \
+  TextureRow{#global, &global, file, components, mipmaps, AlphaSource::alpha, maskFile, progressAfter, shutdownPlace},
+inline constexpr std::array<TextureRow, textureCount> textureTable{VELMORROW_TEXTURES(VELMORROW_TEXTURE_ROW)};
+#undef VELMORROW_TEXTURE_ROW
+
+// Each place of the shutdown order is taken by exactly one row.
+constexpr bool shutdownOrderIsComplete() {
+  std::array<bool, textureCount> taken{};
+  for (const TextureRow& row : textureTable) {
+    if (row.shutdownPlace < 0 || row.shutdownPlace >= static_cast<int>(textureCount) || taken[row.shutdownPlace]) {
+      return false;
+    }
+    taken[row.shutdownPlace] = true;
+  }
+  return true;
+}
+static_assert(shutdownOrderIsComplete());
 
 // One caption: the arguments of one drawTextRow call, animated by the scenes' post procedures.
 struct Caption {

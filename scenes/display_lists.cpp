@@ -3,6 +3,7 @@
 #include "engine/camera.h"
 #include "scenes/demo_state.h"
 #include "scenes/scenes.h"
+#include "scenes/toolkit.h"
 
 #include <GL/gl.h>
 
@@ -16,10 +17,6 @@ std::uint32_t blossomList = 0;
 std::uint32_t grassList = 0;
 
 namespace {
-
-struct Point {
-  float x, y, z;
-};
 
 struct TexCoord {
   float s, t;

@@ -16,9 +16,6 @@ double sideways() { return randomInt(100) / 1000.0 - 0.05; }
 
 float sum(double a, double b) { return static_cast<float>(a + b); }
 
-void colour(const Rgba& c) { glColor4f(c.r, c.g, c.b, c.a); }
-
-
 }  // namespace
 
 void growStrand(engine::Particle& strand) {

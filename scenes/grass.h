@@ -12,16 +12,13 @@
 // phase, taken from its foot position. It sets only the current colour; blending is the caller's.
 
 #include "engine/particles.h"
+#include "scenes/toolkit.h"
 
 namespace scenes {
 
 // Both scenes grow strandCount strands in particles5 and draw the first drawnStrands of them.
 constexpr int strandCount = 2000;
 constexpr int drawnStrands = 1200;
-
-struct Rgba {
-  float r, g, b, a;
-};
 
 struct StrandColours {
   Rgba foot;

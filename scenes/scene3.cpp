@@ -9,6 +9,7 @@
 
 #include "scenes/demo_state.h"
 #include "scenes/grass.h"
+#include "scenes/scene3.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
 
@@ -161,21 +162,6 @@ void drawSky(double t) {
   drawGradient(0.2 + d / 6250, 0.5 + d / 10000, d / 5000, d / 3000, d / 3000, d / 3000, 0);
 }
 
-// One vertex of the band below the disc's centre; its texture coordinates swing with the clock, a
-// period of 0 standing for a fixed coordinate of 0.
-struct BandVertex {
-  double x, y;
-  double sPeriod, tPeriod;
-};
-
-constexpr BandVertex bandStrip[17] = {
-    {-0.21, -0.15, 0, 500},     {-0.14, -0.21, 1200, 800}, {-0.11, -0.038, 1100, 0}, {-0.06, -0.25, 0, 0},
-    {-0.06, -0.038, 0, 800},    {0, -0.264, 600, 500},     {0, -0.038, 700, 0},      {0.06, -0.262, 0, 0},
-    {0.06, -0.038, 0, 900},     {0.12, -0.248, 1000, 600}, {0.12, -0.038, 700, 0},   {0.18, -0.22, 0, 0},
-    {0.18, -0.038, 0, 800},     {0.24, -0.176, 700, 800},  {0.24, -0.036, 600, 0},   {0.295, -0.105, 0, 0},
-    {0.34, -0.036, 0, 800},
-};
-
 double swing(double period) { return period == 0 ? 0 : sinOf(period); }
 
 // The band as a triangle strip whose last vertex is black; with texture coordinates for the flare pass.
@@ -226,10 +212,6 @@ struct BranchTier {
 };
 
 constexpr BranchTier branchTiers[] = {{1, 3, 0.1, 0.07}, {4, 13, 0.07, 0.04}, {14, 41, 0.04, 0.01}};
-
-struct Point {
-  double x, y, z;
-};
 
 // Where branch k starts: the top of the trunk for the first three, else its parent's point.
 Point stemOf(int k) {

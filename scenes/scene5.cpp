@@ -188,23 +188,11 @@ void panels() {
   glEnable(GL_TEXTURE_2D);
   bind(texBackground4);
   glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  texturedVertex(0, 0.5, -0.5, -0.05, 0);
-  texturedVertex(1, 0.5, 0.5, -0.05, 0);
-  texturedVertex(1, 0, 0.5, 0.45, 0);
-  texturedVertex(0, 0, -0.5, 0.45, 0);
-  glEnd();
+  drawPanel(-0.5, -0.05, 0.5, 0.45, 0.5, 0);
   glTranslatef(-0.6f, 1.0f, 0.0f);
   bind(texBackground4);
   glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  texturedVertex(0, 1, -0.65, -0.4, 0);
-  texturedVertex(1, 1, 0.95, -0.4, 0);
-  texturedVertex(1, 0.5, 0.95, 0.4, 0);
-  texturedVertex(0, 0.5, -0.65, 0.4, 0);
-  glEnd();
+  drawPanel(-0.65, -0.4, 0.95, 0.4, 1, 0.5);
   glDisable(GL_TEXTURE_2D);
 }
 
@@ -266,13 +254,7 @@ void closingPanel() {
   glEnable(GL_TEXTURE_2D);
   bind(texBackground4);
   glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  texturedVertex(0, 1, -0.95, -0.54, 0);
-  texturedVertex(1, 1, 1.05, -0.54, 0);
-  texturedVertex(1, 0.5, 1.05, 0.46, 0);
-  texturedVertex(0, 0.5, -0.95, 0.46, 0);
-  glEnd();
+  drawPanel(-0.95, -0.54, 1.05, 0.46, 1, 0.5);
   glDisable(GL_TEXTURE_2D);
 }
 

@@ -23,20 +23,6 @@ constexpr double closingStart = 150000;  // the closing picture's first millisec
 constexpr double darkeningStart = 154000;
 constexpr double flightEnd = 131000;
 
-struct Rgba {
-  double r, g, b, a;
-};
-
-struct Point {
-  double x, y, z;
-};
-
-void colour(const Rgba& c) {
-  glColor4f(static_cast<float>(c.r), static_cast<float>(c.g), static_cast<float>(c.b), static_cast<float>(c.a));
-}
-
-void vertex(const Point& p) { glVertex3f(static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)); }
-
 void translate(double x, double y, double z) {
   glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }

@@ -65,6 +65,10 @@ void colour(double r, double g, double b, double alpha) {
   glColor4f(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(alpha));
 }
 
+void vertex(const Point& p) { vertex(p.x, p.y, p.z); }
+
+void colour(const Rgba& c) { colour(c.r, c.g, c.b, c.a); }
+
 void drawBlock(double x1, double y1, double z1, double s1, double x2, double y2, double z2, double s2) {
   const double bottom = y1 - s1;
   const double top = y2 + s2;
@@ -120,14 +124,15 @@ void drawGradient(double r1, double g1, double b1, double r2, double g2, double 
   leaveView();
 }
 
-void drawQuad(double halfSize) {
-  const double h = halfSize;
+void drawQuad(double halfSize) { drawPanel(-halfSize, -halfSize, halfSize, halfSize, 1, 0); }
+
+void drawPanel(double x1, double y1, double x2, double y2, double t1, double t2) {
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  texturedVertex(0, 1, -h, -h, 0);
-  texturedVertex(1, 1, h, -h, 0);
-  texturedVertex(1, 0, h, h, 0);
-  texturedVertex(0, 0, -h, h, 0);
+  texturedVertex(0, t1, x1, y1, 0);
+  texturedVertex(1, t1, x2, y1, 0);
+  texturedVertex(1, t2, x2, y2, 0);
+  texturedVertex(0, t2, x1, y2, 0);
   glEnd();
 }
 

@@ -7,64 +7,37 @@
 
 #include <GL/gl.h>
 
+#include <array>
+
 namespace shell {
 
-void (*presentFrame)() = [] {};
-std::string dataDirectory = "data";
+namespace {
 
-std::string dataFile(const std::string& name) { return dataDirectory + "/" + name; }
+// The host's description with its defaults filled in; kept from startDemo (or useDescription) on.
+DemoDescription host{[] {}, "data"};
+
+}  // namespace
+
+void useDescription(const DemoDescription& description) {
+  host.presentFrame = description.presentFrame ? description.presentFrame : [] {};
+  host.dataDirectory = description.dataDirectory.empty() ? "data" : description.dataDirectory;
+}
+
+void presentFrame() { host.presentFrame(); }
+
+std::string dataFile(const std::string& name) { return host.dataDirectory + "/" + name; }
 
 namespace {
 
 using engine::Texture;
 using namespace scenes;
 
-enum class Alpha { none, mask, own };
-
-// One step of the texture loading, in loading order.
-struct TextureLoad {
-  Texture** global;
-  const char* file;
-  Alpha alpha;
-  const char* maskFile;  // with Alpha::mask
-  int components;
-  bool mipmaps;
-  double progressAfter;  // 0: no progress step after this one
-};
-
-const TextureLoad textureLoads[] = {
-    {&texText1, "text0.hwl", Alpha::mask, "text1.hwl", 4, false, 0.3},
-    {&texText2, "text0.hwl", Alpha::mask, "text2.hwl", 4, false, 0.4},
-    {&texText3, "text0.hwl", Alpha::mask, "text3.hwl", 4, false, 0.5},
-    {&texFivebox1, "fivebox1.hwl", Alpha::none, nullptr, 3, true, 0},
-    {&texFivebox2, "fivebox2.hwl", Alpha::none, nullptr, 3, true, 0},
-    {&texFivebox3, "fivebox3.hwl", Alpha::none, nullptr, 3, true, 0.6},
-    {&texFlare, "flare.hwl", Alpha::none, nullptr, 3, true, 0},
-    {&texFlareBig, "flare_big.hwl", Alpha::none, nullptr, 3, true, 0},
-    {&texGlare, "glare.hwl", Alpha::none, nullptr, 3, true, 0.7},
-    {&texCircle1, "circle1.hwl", Alpha::none, nullptr, 3, false, 0},
-    {&texCloud, "cloud.hwl", Alpha::none, nullptr, 3, true, 0},
-    {&texButterfly, "butterfly.hwl", Alpha::mask, "butterfly_alpha.hwl", 4, false, 0},
-    {&texButterflyShape, "butterfly_shape.hwl", Alpha::own, nullptr, 4, false, 0.8},
-    {&texBackground1, "background1.hwl", Alpha::none, nullptr, 3, false, 0},
-    {&texBackground2, "background2.hwl", Alpha::none, nullptr, 3, false, 0},
-    {&texBackground3, "background3.hwl", Alpha::none, nullptr, 3, false, 0},
-    {&texBackground4, "background4.hwl", Alpha::none, nullptr, 3, false, 0},
-    {&texBackground99, "background99.hwl", Alpha::none, nullptr, 3, false, 0.9},
-};
-
-// The shutdown order.
-Texture** const texturesToFree[] = {
-    &texCloud,    &texButterfly, &texButterflyShape, &texText1,       &texText2,       &texText3,
-    &texFivebox1, &texFivebox2,  &texFivebox3,       &texCircle1,     &texFlare,       &texFlareBig,
-    &texGlare,    &texBackground1, &texBackground2,  &texBackground3, &texBackground4, &texBackground99,
-};
-
 // A picture whose alpha comes from a mask (or from its own first channel): loaded opaque, the alpha
 // copied in, uploaded again; the mask is freed at once.
-Texture* loadWithAlpha(const TextureLoad& load) {
-  Texture* texture = engine::initTexture(nullptr, dataFile(load.file), 4, false);
-  Texture* mask = load.alpha == Alpha::mask ? engine::initTexture(nullptr, dataFile(load.maskFile), 4, false) : texture;
+Texture* loadWithAlpha(const TextureRow& row) {
+  Texture* texture = engine::initTexture(nullptr, dataFile(row.file), 4, false);
+  Texture* mask =
+      row.alpha == AlphaSource::mask ? engine::initTexture(nullptr, dataFile(row.maskFile), 4, false) : texture;
   engine::setImageAlpha(texture->image, 255);
   engine::copyImageAlpha(texture->image, mask->image);
   engine::uploadTexture(texture);
@@ -73,16 +46,18 @@ Texture* loadWithAlpha(const TextureLoad& load) {
 }
 
 void loadTextures() {
-  for (const TextureLoad& load : textureLoads) {
-    *load.global = load.alpha == Alpha::none
-                       ? engine::initTexture(nullptr, dataFile(load.file), load.components, load.mipmaps)
-                       : loadWithAlpha(load);
-    if (load.progressAfter > 0) showProgress(load.progressAfter);
+  for (const TextureRow& row : textureTable) {
+    *row.global = row.alpha == AlphaSource::none
+                      ? engine::initTexture(nullptr, dataFile(row.file), row.components, row.mipmaps)
+                      : loadWithAlpha(row);
+    if (row.progressAfter > 0) showProgress(row.progressAfter);
   }
 }
 
 void freeTextures() {
-  for (Texture** texture : texturesToFree) {
+  std::array<Texture**, textureCount> shutdownOrder{};
+  for (const TextureRow& row : textureTable) shutdownOrder[static_cast<std::size_t>(row.shutdownPlace)] = row.global;
+  for (Texture** texture : shutdownOrder) {
     engine::doneTexture(*texture);
     *texture = nullptr;
   }
@@ -105,7 +80,8 @@ void destroyParticleSystems() {
 
 }  // namespace
 
-void startDemo() {
+void startDemo(const DemoDescription& description) {
+  useDescription(description);
   initLoadingScreen();
   camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
   createParticleSystems();

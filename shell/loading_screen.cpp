@@ -1,5 +1,6 @@
 #include "shell/loading_screen.h"
 
+#include "scenes/toolkit.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
 
@@ -12,22 +13,11 @@ engine::Texture* texLoading = nullptr;
 
 namespace {
 
-void texturedVertex(float s, float t, float x, float y, float z) {
-  glTexCoord2f(s, t);
-  glVertex3f(x, y, z);
-}
-
 void drawPicture() {
   glColor4f(1, 1, 1, 1);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texLoading->glName);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  texturedVertex(0, 1, -1.6f, -1.2f, 0);
-  texturedVertex(1, 1, 1.6f, -1.2f, 0);
-  texturedVertex(1, 0, 1.6f, 1.2f, 0);
-  texturedVertex(0, 0, -1.6f, 1.2f, 0);
-  glEnd();
+  scenes::drawPanel(-1.6, -1.2, 1.6, 1.2, 1, 0);
   glDisable(GL_TEXTURE_2D);
 }
 

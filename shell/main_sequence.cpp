@@ -36,8 +36,7 @@ int runMainSequence() {
   storeDefaultSettings();
   runConfigDialog();
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);
-  presentFrame = presentToWindow;
-  startDemo();
+  startDemo({.presentFrame = presentToWindow});
   engine::initMusic(dataFile("music.mp3").c_str(), musicOn);
   runFrameLoop();
   engine::doneMusic();

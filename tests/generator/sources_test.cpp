@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
+#include "generator/mandelbrot_lanes.h"
 #include "generator/operations.h"
 #include "tests/generator/layers.h"
 
@@ -218,17 +220,21 @@ void expectOnePixelAtATime(const Generator& g, double x0, double w, double y0, d
 }
 
 TEST(MandelBrot, MatchesIteratingOnePixelAtATimeInEitherLaneWidth) {
-  const bool wide = mandelBrotWideLanes;
-  for (bool lanes : {true, false}) {
-    mandelBrotWideLanes = lanes;
+  for (LaneWidth lanes : {LaneWidth::four, LaneWidth::two}) {
+    SCOPED_TRACE(lanes == LaneWidth::four ? "four lanes" : "two lanes");
     Generator g = makeGenerator(64, 32);
-    mandelBrot(g, 2, -2.25, 3.0, -1.5, 3.0, 16.0);
+    mandelBrotInLanes(g, 2, -2.25, 3.0, -1.5, 3.0, 16.0, lanes);
     expectOnePixelAtATime(g, -2.25, 3.0, -1.5, 3.0);
     Generator small = makeGenerator(2, 2);  // fewer pixels than lanes
-    mandelBrot(small, 2, -0.75, 0.5, 0.1, 0.2, 16.0);
+    mandelBrotInLanes(small, 2, -0.75, 0.5, 0.1, 0.2, 16.0, lanes);
     expectOnePixelAtATime(small, -0.75, 0.5, 0.1, 0.2);
   }
-  mandelBrotWideLanes = wide;
+  // The public operation takes the widest lanes, with the same pixels.
+  Generator viaOperation = makeGenerator(64, 32);
+  Generator viaTwoLanes = makeGenerator(64, 32);
+  mandelBrot(viaOperation, 2, -2.25, 3.0, -1.5, 3.0, 16.0);
+  mandelBrotInLanes(viaTwoLanes, 2, -2.25, 3.0, -1.5, 3.0, 16.0, LaneWidth::two);
+  EXPECT_EQ(std::memcmp(viaOperation.layer(2), viaTwoLanes.layer(2), 64 * 32 * 3), 0);
 }
 
 TEST(CellMachine, RulesReadTheThreeCellsAbove) {

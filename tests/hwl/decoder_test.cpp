@@ -3,6 +3,7 @@
 #include "hwl/encoder.h"
 #include "hwl/fast_decoder.h"
 #include "hwl/hwl.h"
+#include "hwl/stages.h"
 #include "tests/hwl/file_builder.h"
 #include "tests/hwl/oracle.h"
 #include "tests/support/process.h"

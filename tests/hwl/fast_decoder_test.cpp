@@ -7,6 +7,7 @@
 #include "hwl/fast_decoder.h"
 #include "hwl/fast_expand.h"
 #include "hwl/hwl.h"
+#include "hwl/stages.h"
 #include "tests/hwl/file_builder.h"
 
 #include <gtest/gtest.h>

@@ -129,6 +129,45 @@ TEST(Score, NamesTheFileAndLineOfWhatIsWrong) {
   EXPECT_EQ(errorOf(head), "bad.score:2: the score has no section");
 }
 
+TEST(Score, EachInstrumentKindTakesItsOwnSettings) {
+  const auto instrument = [](const std::string& kind, const std::string& setting) {
+    return "instrument a " + kind + "\n  " + setting + "\nend\n";
+  };
+  // The same key means different things for a synth and a drum: its own count and range each.
+  EXPECT_EQ(errorOf(instrument("synth", "filter 2000")), "bad.score:2: `filter` takes 3 values, found 1");
+  EXPECT_EQ(errorOf(instrument("hat", "filter lowpass 2000 0.4")), "bad.score:2: `filter` takes 1 value, found 3");
+  EXPECT_EQ(errorOf(instrument("snare", "drive 0.05")), "bad.score:2: `0.05` is out of range (0.1 to 20)");
+  EXPECT_EQ(errorOf(instrument("synth", "drive 0.05")), "bad.score:3: the score has no section");  // accepted
+  // Drum settings that belong to one drum only.
+  EXPECT_EQ(errorOf(instrument("snare", "punch 200 30")),
+            "bad.score:2: unknown setting `punch` for drum instrument `a`");
+  EXPECT_EQ(errorOf(instrument("kick", "tone 90")), "bad.score:2: unknown setting `tone` for drum instrument `a`");
+  EXPECT_EQ(errorOf(instrument("kick", "filter 900")),
+            "bad.score:2: unknown setting `filter` for drum instrument `a`");
+  EXPECT_EQ(errorOf(instrument("synth", "pitch 50")),
+            "bad.score:2: unknown setting `pitch` for synth instrument `a`");
+  // Words, notes and whole numbers.
+  EXPECT_EQ(errorOf(instrument("synth", "filter notch 2000 0.4")),
+            "bad.score:2: unknown filter `notch` (lowpass, highpass or bandpass)");
+  EXPECT_EQ(errorOf(instrument("synth", "note H4")), "bad.score:2: `H4` is not a note (such as C4, F#3 or Bb2)");
+  EXPECT_EQ(errorOf(instrument("synth", "unison 2.5 10 0.5")), "bad.score:2: `2.5` must be a whole number");
+  EXPECT_EQ(errorOf(instrument("organ", "gain 0")),
+            "bad.score:1: unknown instrument kind `organ` (synth, kick, snare or hat)");
+}
+
+TEST(Score, EveryDrumKindStartsFromItsOwnSettings) {
+  const Score score = parseScore(
+      "instrument k kick\nend\ninstrument s snare\nend\ninstrument h hat\n  pitch 500\nend\n"
+      "section one from 0ms to 1000ms\nend\n",
+      "kinds.score");
+  ASSERT_EQ(score.instruments.size(), 3u);
+  EXPECT_EQ(score.instruments[0].drum.pitchHz, DrumSettings{}.pitchHz);
+  EXPECT_EQ(score.instruments[1].drum.filterHz, 1800.0);
+  EXPECT_EQ(score.instruments[2].drum.filterHz, 9000.0);
+  EXPECT_EQ(score.instruments[2].drum.pitchHz, 500.0);  // a setting changes only its own value
+  EXPECT_EQ(score.instruments[2].drum.decayMs, 60.0);
+}
+
 TEST(Score, AHashInsideAWordIsASharpNotAComment) {
   const Score score = parseScore("instrument a synth\n  note C#4 # middle C sharp\nend\nsection s from 0ms to 10ms\nend\n",
                                  "sharp.score");

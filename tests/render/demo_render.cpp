@@ -39,17 +39,14 @@ std::map<std::int32_t, Frame> renderDemo(const RenderRequest& request) {
   frame = {};  // the loading screen presents frames too; none of them is kept
   shell::screenWidth = request.width;
   shell::screenHeight = request.height;
-  shell::dataDirectory = request.data.string();
-  shell::presentFrame = keepFrame;
   scenes::resetRandom();
-  shell::startDemo();
+  shell::startDemo({.presentFrame = keepFrame, .dataDirectory = request.data.string()});
   for (const capture::PlannedFrame& planned : capture::planFrames(plan)) {
     frame = planned;
     shell::runFrame([] { return frame.clock; });
   }
   shell::stopDemo();
-  shell::presentFrame = [] {};
-  shell::dataDirectory = "data";
+  shell::useDescription({});
   context = nullptr;
   kept = nullptr;
   return frames;

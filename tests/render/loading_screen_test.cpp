@@ -29,10 +29,10 @@ class LoadingScreen : public ::testing::Test {
  protected:
   void SetUp() override {
     writeLoadingPicture(dir.path());
-    shell::dataDirectory = dir.path().string();
+    shell::useDescription({.dataDirectory = dir.path().string()});
     shell::storeDefaultSettings();
   }
-  void TearDown() override { shell::dataDirectory = "data"; }
+  void TearDown() override { shell::useDescription({}); }
 
   // The loading screen as the start-up shows it: its own state, then the camera, then a progress frame.
   std::vector<std::uint8_t> frameAt(double fraction) {

@@ -1,8 +1,9 @@
 #pragma once
 // The demo state the scenes read, set up for a test under the GL call recorder as the shell leaves it:
-// the camera, the five particle systems (all zero), every texture with a GL name of its own (101 on),
-// the scene marker cleared, the random generator at its start, and the OpenGL state a frame starts
-// from (blending on and additive). Recorded calls start empty. Also the helpers the scene tests share.
+// the camera, the five particle systems (all zero), every texture with a GL name of its own (101 on, in
+// the loading order of texture_list.h), the scene marker cleared, the random generator at its start,
+// and the OpenGL state a frame starts from (blending on and additive). Recorded calls start empty. Also
+// the helpers the scene tests share.
 
 #include "engine/camera.h"
 #include "engine/particles.h"
@@ -12,12 +13,24 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace scenetest {
+
+constexpr GLuint firstTextureName = 101;
+
+// The GL name DemoState gives a texture global: firstTextureName on, in the loading order.
+constexpr GLuint textureName(engine::Texture* const* global) {
+  for (std::size_t i = 0; i < scenes::textureCount; ++i) {
+    if (scenes::textureTable[i].global == global) return static_cast<GLuint>(firstTextureName + i);
+  }
+  return 0;
+}
 
 class DemoState : public ::testing::Test {
  protected:
@@ -29,10 +42,9 @@ class DemoState : public ::testing::Test {
     scenes::captions = {};
     scenes::camera = engine::initCamera(0, 0, 0, 0, 0, -1, 0, 1, 0);
     for (auto [system, capacity] : systems()) *system = engine::initParticleSystem(capacity);
-    const auto slots = textureSlots();
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-      textures[i].glName = static_cast<std::uint32_t>(101 + i);
-      *slots[i] = &textures[i];
+    for (std::size_t i = 0; i < scenes::textureCount; ++i) {
+      textures[i].glName = static_cast<std::uint32_t>(firstTextureName + i);
+      *scenes::textureTable[i].global = &textures[i];
     }
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -44,7 +56,7 @@ class DemoState : public ::testing::Test {
       engine::doneParticleSystem(*system);
       *system = nullptr;
     }
-    for (engine::Texture** slot : textureSlots()) *slot = nullptr;
+    for (const scenes::TextureRow& row : scenes::textureTable) *row.global = nullptr;
     engine::doneCamera(scenes::camera);
     scenes::camera = nullptr;
   }
@@ -62,15 +74,8 @@ class DemoState : public ::testing::Test {
     return {{&scenes::particles1, 200}, {&scenes::particles2, 200}, {&scenes::particles3, 200},
             {&scenes::particles4, 600}, {&scenes::particles5, 2000}};
   }
-  static std::vector<engine::Texture**> textureSlots() {
-    using namespace scenes;
-    return {&texText1,    &texText2,   &texText3,    &texFivebox1,   &texFivebox2,       &texFivebox3,
-            &texFlare,    &texFlareBig, &texGlare,   &texCircle1,    &texCloud,          &texButterfly,
-            &texButterflyShape, &texBackground1, &texBackground2, &texBackground3, &texBackground4,
-            &texBackground99};
-  }
 
-  std::array<engine::Texture, 18> textures{};
+  std::array<engine::Texture, scenes::textureCount> textures{};
 };
 
 // The calls from index `from` up to (not including) the first call named `until` after it.
@@ -81,13 +86,28 @@ inline std::vector<glrec::Call> callsBetween(std::size_t from, const std::string
   return out;
 }
 
-// The index of the first call equal to `call`, at or after `from`; calls().size() if there is none.
-inline std::size_t indexOf(const glrec::Call& call, std::size_t from = 0) {
-  const auto& calls = glrec::calls();
+// The index of the first call equal to `call`, at or after `from`, in `calls` (the recorded calls unless
+// given); calls.size() if there is none.
+inline std::size_t indexOf(const glrec::Call& call, std::size_t from = 0,
+                           const std::vector<glrec::Call>& calls = glrec::calls()) {
   for (std::size_t i = from; i < calls.size(); ++i) {
     if (calls[i] == call) return i;
   }
   return calls.size();
+}
+
+// calls[from, to), both clamped to the end.
+inline std::vector<glrec::Call> slice(const std::vector<glrec::Call>& calls, std::size_t from, std::size_t to) {
+  return {calls.begin() + std::min(from, calls.size()), calls.begin() + std::min(to, calls.size())};
+}
+
+// The calls of a list that have this name, in order (glrec::callsNamed for a part of the recording).
+inline std::vector<glrec::Call> callsNamed(const std::vector<glrec::Call>& calls, const std::string& name) {
+  std::vector<glrec::Call> found;
+  for (const glrec::Call& call : calls) {
+    if (call.name == name) found.push_back(call);
+  }
+  return found;
 }
 
 // Expected calls, with values rounded to single precision as glVertex3f and glColor4f receive them. The
@@ -97,6 +117,7 @@ inline std::size_t indexOf(const glrec::Call& call, std::size_t from = 0) {
 [[gnu::noinline]] inline glrec::Call vertex(float x, float y, float z) { return {"glVertex3f", {x, y, z}}; }
 [[gnu::noinline]] inline glrec::Call texCoord(float s, float t) { return {"glTexCoord2f", {s, t}}; }
 [[gnu::noinline]] inline glrec::Call colour(float r, float g, float b, float a) { return {"glColor4f", {r, g, b, a}}; }
+[[gnu::noinline]] inline double single(float value) { return value; }
 [[gnu::noinline]] inline std::vector<double> singles(std::initializer_list<float> values) {
   return {values.begin(), values.end()};
 }

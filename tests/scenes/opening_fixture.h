@@ -13,21 +13,13 @@
 
 namespace openingtest {
 
-constexpr GLuint text1Name = 11;
-constexpr GLuint background1Name = 12;
-constexpr GLuint flareBigName = 13;
-constexpr GLuint flareName = 14;
+constexpr GLuint text1Name = scenetest::textureName(&scenes::texText1);
+constexpr GLuint background1Name = scenetest::textureName(&scenes::texBackground1);
+constexpr GLuint flareBigName = scenetest::textureName(&scenes::texFlareBig);
+constexpr GLuint flareName = scenetest::textureName(&scenes::texFlare);
 
 class OpeningScenes : public scenetest::DemoState {
  protected:
-  void SetUp() override {
-    DemoState::SetUp();
-    scenes::texText1->glName = text1Name;
-    scenes::texBackground1->glName = background1Name;
-    scenes::texFlareBig->glName = flareBigName;
-    scenes::texFlare->glName = flareName;
-  }
-
   static void at(std::int32_t clock) { scenes::demoClock = clock; }
 };
 

@@ -1,3 +1,4 @@
+#include "scenes/scene3.h"
 #include "scenes/scenes.h"
 #include "tests/scenes/demo_state_fixture.h"
 
@@ -19,18 +20,7 @@ class Scene3Frame : public scenetest::DemoState {
   }
 };
 
-struct BandPoint {
-  double x, y;
-  double sPeriod, tPeriod;  // 0: the coordinate is 0
-};
-
-constexpr BandPoint band[17] = {
-    {-0.21, -0.15, 0, 500},  {-0.14, -0.21, 1200, 800}, {-0.11, -0.038, 1100, 0}, {-0.06, -0.25, 0, 0},
-    {-0.06, -0.038, 0, 800}, {0, -0.264, 600, 500},     {0, -0.038, 700, 0},      {0.06, -0.262, 0, 0},
-    {0.06, -0.038, 0, 900},  {0.12, -0.248, 1000, 600}, {0.12, -0.038, 700, 0},   {0.18, -0.22, 0, 0},
-    {0.18, -0.038, 0, 800},  {0.24, -0.176, 700, 800},  {0.24, -0.036, 600, 0},   {0.295, -0.105, 0, 0},
-    {0.34, -0.036, 0, 800},
-};
+using scenes::bandStrip;
 
 std::vector<Call> expectedBand(double t, bool textured) {
   std::vector<Call> calls{{"glBegin", {GL_TRIANGLE_STRIP}}};
@@ -39,9 +29,9 @@ std::vector<Call> expectedBand(double t, bool textured) {
     if (k == 16) calls.push_back(colour(0, 0, 0, 1));
     if (textured) {
       const auto swing = [t](double period) { return period == 0 ? 0.0f : static_cast<float>(std::sin(t / period)); };
-      calls.push_back(scenetest::texCoord(swing(band[k].sPeriod), swing(band[k].tPeriod)));
+      calls.push_back(scenetest::texCoord(swing(bandStrip[k].sPeriod), swing(bandStrip[k].tPeriod)));
     }
-    calls.push_back(vertex(band[k].x, band[k].y, 0));
+    calls.push_back(vertex(bandStrip[k].x, bandStrip[k].y, 0));
   }
   calls.push_back({"glEnd", {}});
   return calls;

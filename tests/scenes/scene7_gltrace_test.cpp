@@ -13,20 +13,18 @@ namespace {
 using glrec::Call;
 using scene7test::Scene7;
 
-// A value as OpenGL receives it: rounded to single precision. Through a volatile, because GCC 12 at -O2
-// drops the rounding when it vectorises two such round trips side by side.
-double f(double x) {
-  volatile float rounded = static_cast<float>(x);
-  return rounded;
-}
+using scenetest::callsNamed;
+using scenetest::colour;
+using scenetest::indexOf;
+using scenetest::single;
+using scenetest::slice;
+using scenetest::vertex;
 
-Call colour(double r, double g, double b, double a) { return Call{"glColor4f", {f(r), f(g), f(b), f(a)}}; }
-Call vertex(double x, double y, double z) { return Call{"glVertex3f", {f(x), f(y), f(z)}}; }
-Call translate(double x, double y, double z) { return Call{"glTranslatef", {f(x), f(y), f(z)}}; }
+Call translate(double x, double y, double z) { return Call{"glTranslatef", {single(x), single(y), single(z)}}; }
 Call begin(GLenum mode) { return Call{"glBegin", {double(mode)}}; }
 Call blend(GLenum destination) { return Call{"glBlendFunc", {GL_SRC_ALPHA, double(destination)}}; }
 Call polygonMode(GLenum mode) { return Call{"glPolygonMode", {GL_FRONT_AND_BACK, double(mode)}}; }
-Call rotateZ(double degrees) { return Call{"glRotatef", {f(degrees), 0, 0, 1}}; }
+Call rotateZ(double degrees) { return Call{"glRotatef", {single(degrees), 0, 0, 1}}; }
 
 const Call identity{"glLoadIdentity", {}};
 const Call end{"glEnd", {}};
@@ -35,23 +33,9 @@ const Call end{"glEnd", {}};
 const Call flowerFrame = translate(-1, -1, -3);
 const Call headFrame = translate(-1.0 + 0.2, -1.0 + 1.515, -3);
 
+// The first `wanted` in `calls` at or after `from`; calls.size() if there is none.
 std::size_t find(const std::vector<Call>& calls, const Call& wanted, std::size_t from = 0) {
-  for (std::size_t i = from; i < calls.size(); ++i) {
-    if (calls[i] == wanted) return i;
-  }
-  return calls.size();
-}
-
-std::vector<Call> slice(const std::vector<Call>& calls, std::size_t from, std::size_t to) {
-  return {calls.begin() + std::min(from, calls.size()), calls.begin() + std::min(to, calls.size())};
-}
-
-std::vector<Call> named(const std::vector<Call>& calls, const std::string& name) {
-  std::vector<Call> found;
-  for (const Call& call : calls) {
-    if (call.name == name) found.push_back(call);
-  }
-  return found;
+  return indexOf(wanted, from, calls);
 }
 
 // The calls of one head pass: from the translation to the head up to the next glLoadIdentity.
@@ -90,22 +74,8 @@ void expectInOrder(const std::vector<Call>& calls, const std::vector<Call>& want
   }
 }
 
-void expectSharedStateRestored() {
-  const glrec::State& state = glrec::state();
-  EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
-  EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
-  EXPECT_EQ(state.blendSource, static_cast<GLenum>(GL_SRC_ALPHA));
-  EXPECT_EQ(state.blendDestination, static_cast<GLenum>(GL_ONE));
-  EXPECT_EQ(state.polygonModeFront, static_cast<GLenum>(GL_FILL));
-  EXPECT_EQ(state.polygonModeBack, static_cast<GLenum>(GL_FILL));
-  EXPECT_EQ(state.matrixMode, static_cast<GLenum>(GL_MODELVIEW));
-  EXPECT_EQ(state.projectionDepth, 0);
-  EXPECT_EQ(state.modelviewDepth, 0);
-}
-
 // The bottom colour of the sky gradient (its second colour).
-std::vector<double> skyBottom(const std::vector<Call>& calls) { return named(calls, "glColor4f").at(1).args; }
+std::vector<double> skyBottom(const std::vector<Call>& calls) { return callsNamed(calls, "glColor4f").at(1).args; }
 
 TEST_F(Scene7, SetUpRunsOnceAndPlantsGrassInFourPatchesWithSevenDrawsABlade) {
   // The first blade from the first seven draws, in their order: base x and its side, base z and its
@@ -181,10 +151,10 @@ TEST_F(Scene7, StalksTopSquareIsCentredWhereTheHeadSitsInBothPasses) {
     at = head;
   }
   const auto filled = headPass(calls, 0);
-  EXPECT_EQ(named(filled, "gluSphere"), (std::vector<Call>{{"gluSphere", {1, 0.05, 10, 10}}}));
-  EXPECT_EQ(named(filled, "gluQuadricTexture"), (std::vector<Call>{{"gluQuadricTexture", {1, GL_FALSE}}}));
-  EXPECT_EQ(named(filled, "gluDeleteQuadric").size(), 1u);
-  EXPECT_TRUE(named(headPass(calls, 1), "gluSphere").empty());
+  EXPECT_EQ(callsNamed(filled, "gluSphere"), (std::vector<Call>{{"gluSphere", {1, 0.05, 10, 10}}}));
+  EXPECT_EQ(callsNamed(filled, "gluQuadricTexture"), (std::vector<Call>{{"gluQuadricTexture", {1, GL_FALSE}}}));
+  EXPECT_EQ(callsNamed(filled, "gluDeleteQuadric").size(), 1u);
+  EXPECT_TRUE(callsNamed(headPass(calls, 1), "gluSphere").empty());
 }
 
 TEST_F(Scene7, PetalRingsTakeTheirColoursInBothPassesAndTurnTwiceAround) {
@@ -199,10 +169,10 @@ TEST_F(Scene7, PetalRingsTakeTheirColoursInBothPassesAndTurnTwiceAround) {
       std::vector<Call> expected{colour(0.2, 0.05, 0.05, headAlpha)};
       const auto petals = petalColours(pass == 0 ? filledPetals(petalAlpha) : wirePetals(petalAlpha));
       expected.insert(expected.end(), petals.begin(), petals.end());
-      EXPECT_EQ(named(head, "glColor4f"), expected) << "pass " << pass;
-      EXPECT_EQ(named(head, "glRotatef"), std::vector<Call>(20, rotateZ(36))) << "pass " << pass;
-      EXPECT_EQ(named(head, "glBegin"), std::vector<Call>(20, begin(GL_QUADS))) << "pass " << pass;
-      EXPECT_EQ(named(head, "glVertex3f").size(), 10u * 8 + 10u * 4) << "pass " << pass;
+      EXPECT_EQ(callsNamed(head, "glColor4f"), expected) << "pass " << pass;
+      EXPECT_EQ(callsNamed(head, "glRotatef"), std::vector<Call>(20, rotateZ(36))) << "pass " << pass;
+      EXPECT_EQ(callsNamed(head, "glBegin"), std::vector<Call>(20, begin(GL_QUADS))) << "pass " << pass;
+      EXPECT_EQ(callsNamed(head, "glVertex3f").size(), 10u * 8 + 10u * 4) << "pass " << pass;
     }
   }
 }
@@ -226,8 +196,8 @@ TEST_F(Scene7, FullPictureDrawsSkyCaptionsPictureGroundFlowerAndButterflyInPaint
                         {"glNormal3f", {0, 0, 1}},
                         {"glDisable", {GL_TEXTURE_2D}},
                         {"gluLookAt",
-                         {f(-1 - std::sin(t / 4000) / 3), f(-1 + 1 + std::sin((t - 4000) / 8000)), f(-3 + 0.6),
-                          f(-1 + u / 40000), f(-1 + u / 6000), -3, 0, 1, 0}},
+                         {single(-1 - std::sin(t / 4000) / 3), single(-1 + 1 + std::sin((t - 4000) / 8000)),
+                          single(-3 + 0.6), single(-1 + u / 40000), single(-1 + u / 6000), -3, 0, 1, 0}},
                         identity,
                         flowerFrame,
                         polygonMode(GL_LINE),
@@ -237,9 +207,9 @@ TEST_F(Scene7, FullPictureDrawsSkyCaptionsPictureGroundFlowerAndButterflyInPaint
                         {"glBindTexture", {GL_TEXTURE_2D, scene7test::butterflyShapeName}}});
 
   // Title (rows 1 and 2, the second line shifted) and nine credits (rows 3 to 11), each at its alpha.
-  const auto rows = named(calls, "glTexCoord2f");  // the gradient's four, then four a row
-  const auto moves = named(calls, "glTranslatef");
-  const auto colours = named(calls, "glColor4f");
+  const auto rows = callsNamed(calls, "glTexCoord2f");  // the gradient's four, then four a row
+  const auto moves = callsNamed(calls, "glTranslatef");
+  const auto colours = callsNamed(calls, "glColor4f");
   for (int row = 1; row <= 11; ++row) {
     const std::size_t k = row <= 2 ? 0 : row - 2;
     EXPECT_EQ(rows[4 + 4 * (row - 1)], (Call{"glTexCoord2f", {1, row * 0.0625}})) << row;
@@ -267,11 +237,11 @@ TEST_F(Scene7, FullPictureDrawsSkyCaptionsPictureGroundFlowerAndButterflyInPaint
   // Leaf halves: dark at the stalk, light at the tip; the tips and the stalk carry the light colour on.
   const auto leaves = slice(calls, ground + 10, find(calls, headFrame));
   const Call dark = colour(0.1, 0.7, 0.1, 0.8), light = colour(0.3, 0.9, 0.3, 0.8);
-  EXPECT_EQ(named(leaves, "glColor4f"), (std::vector<Call>{dark, light, dark, light, dark, light, dark, light}));
+  EXPECT_EQ(callsNamed(leaves, "glColor4f"), (std::vector<Call>{dark, light, dark, light, dark, light, dark, light}));
 
   // The wire leaf halves start at the stalk's foot.
   const std::size_t wire = find(calls, polygonMode(GL_LINE));
-  const auto wireVertices = named(slice(calls, wire, find(calls, end, wire)), "glVertex3f");
+  const auto wireVertices = callsNamed(slice(calls, wire, find(calls, end, wire)), "glVertex3f");
   ASSERT_EQ(wireVertices.size(), 16u);
   for (int half = 0; half < 4; ++half) EXPECT_EQ(wireVertices[4 * half], vertex(0, 0, 0)) << half;
 
@@ -288,7 +258,7 @@ TEST_F(Scene7, FullPictureDrawsSkyCaptionsPictureGroundFlowerAndButterflyInPaint
   EXPECT_EQ(calls[calls.size() - 2], (Call{"glDisable", {GL_TEXTURE_2D}}));
   EXPECT_EQ(calls.back(), blend(GL_ONE));
   EXPECT_EQ(glrec::count("glPolygonMode"), 2u);
-  expectSharedStateRestored();
+  scenetest::expectFrameStateRestored();
 }
 
 TEST_F(Scene7, ButterflyWingsStandAtPlusAndMinusFifteenTimesThePhase) {
@@ -299,9 +269,9 @@ TEST_F(Scene7, ButterflyWingsStandAtPlusAndMinusFifteenTimesThePhase) {
   ASSERT_LT(at, calls.size());
   const auto butterfly = slice(calls, at, calls.size());
   const double w = 0.8f;
-  const auto turn = [](double degrees) { return Call{"glRotatef", {f(degrees), 0, 1, 0}}; };
-  EXPECT_EQ(named(butterfly, "glRotatef"), (std::vector<Call>{turn(15 * w), turn(-30 * w), turn(30 * w), turn(-30 * w)}));
-  EXPECT_EQ(named(butterfly, "glColor4f"), (std::vector<Call>{colour(1, 1, 1, 0.5), colour(0, 0, 0, 1)}));
+  const auto turn = [](double degrees) { return Call{"glRotatef", {single(degrees), 0, 1, 0}}; };
+  EXPECT_EQ(callsNamed(butterfly, "glRotatef"), (std::vector<Call>{turn(15 * w), turn(-30 * w), turn(30 * w), turn(-30 * w)}));
+  EXPECT_EQ(callsNamed(butterfly, "glColor4f"), (std::vector<Call>{colour(1, 1, 1, 0.5), colour(0, 0, 0, 1)}));
   expectInOrder(butterfly, {{"glEnable", {GL_TEXTURE_2D}},
                             {"glBindTexture", {GL_TEXTURE_2D, scene7test::butterflyName}},
                             turn(15 * w),
@@ -330,7 +300,7 @@ TEST_F(Scene7, ClosingPictureAt152000FadesAllButTheButterfly) {
   expected.insert(expected.end(), 100, colour(0, 0.4, 0, 0.5 - v / 8000));  // wire grass
   expected.push_back(colour(1, 1, 1, 0.5));                                 // butterfly, unfaded
   expected.push_back(colour(0, 0, 0, 1));
-  EXPECT_EQ(named(calls, "glColor4f"), expected);
+  EXPECT_EQ(callsNamed(calls, "glColor4f"), expected);
 
   // The blend switch follows the translation to the flower's foot directly; the stalk's own colour
   // comes next, before the first block.
@@ -344,7 +314,7 @@ TEST_F(Scene7, ClosingPictureAt152000FadesAllButTheButterfly) {
   EXPECT_EQ(glrec::count("glOrtho"), 1u);  // the gradient only
   EXPECT_EQ(std::count(calls.begin(), calls.end(), begin(GL_TRIANGLES)), 1 + 100);  // grass only
   EXPECT_EQ(calls.back(), blend(GL_ONE));
-  expectSharedStateRestored();
+  scenetest::expectFrameStateRestored();
 }
 
 TEST_F(Scene7, SkyDarkensToBlackFrom154000AndTheFadesStayBelowZero) {
@@ -355,7 +325,7 @@ TEST_F(Scene7, SkyDarkensToBlackFrom154000AndTheFadesStayBelowZero) {
     const auto sky = skyBottom(render(clock));
     for (int c = 0; c < 3; ++c) EXPECT_LT(sky[c], 0.5 / 255) << clock << " channel " << c;
     // Every faded alpha stays at or below zero: only the butterfly's colours keep a positive alpha.
-    const auto colours = named(glrec::calls(), "glColor4f");
+    const auto colours = callsNamed(glrec::calls(), "glColor4f");
     for (std::size_t i = 2; i + 2 < colours.size(); ++i) EXPECT_LE(colours[i].args[3], 0) << clock << " " << i;
   }
 }

@@ -16,19 +16,15 @@
 
 namespace scene7test {
 
-constexpr GLuint text3Name = 3;
-constexpr GLuint skyName = 99;
-constexpr GLuint butterflyName = 51;
-constexpr GLuint butterflyShapeName = 52;
+constexpr GLuint text3Name = scenetest::textureName(&scenes::texText3);
+constexpr GLuint skyName = scenetest::textureName(&scenes::texBackground99);
+constexpr GLuint butterflyName = scenetest::textureName(&scenes::texButterfly);
+constexpr GLuint butterflyShapeName = scenetest::textureName(&scenes::texButterflyShape);
 
 class Scene7 : public scenetest::DemoState {
  protected:
   void SetUp() override {
     DemoState::SetUp();
-    scenes::texText3->glName = text3Name;
-    scenes::texBackground99->glName = skyName;
-    scenes::texButterfly->glName = butterflyName;
-    scenes::texButterflyShape->glName = butterflyShapeName;
     scenes::demoClock = 121950;
     scenes::scene7Start();
     glrec::clearCalls();

@@ -1,5 +1,6 @@
 #include "scenes/toolkit.h"
 
+#include "tests/scenes/demo_state_fixture.h"
 #include "tests/support/gl_recorder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 namespace {
 
 using glrec::Call;
+using scenetest::texCoord;
 
 std::vector<Call> vertices() { return glrec::callsNamed("glVertex3f"); }
 
@@ -122,6 +124,24 @@ TEST(DrawGradient, HorizontalGoesLeftToRight) {
   EXPECT_EQ(colours[0].args[0], 0);  // left edge
   EXPECT_EQ(colours[1].args[0], 1);  // right edge, both corners
   EXPECT_EQ(colours[2].args[0], 0);  // back to the left edge
+}
+
+TEST(DrawPanel, RunsCounterClockwiseFromTheFirstCornerWithTheTextureRowsGiven) {
+  glrec::reset();
+  scenes::drawPanel(-0.65, -0.4, 0.95, 0.4, 1, 0.5);
+  const std::vector<glrec::Call> expected{
+      {"glBegin", {GL_QUADS}},     {"glNormal3f", {0, 0, 1}},
+      texCoord(0, 1),              scenetest::vertex(-0.65f, -0.4f, 0),
+      texCoord(1, 1),              scenetest::vertex(0.95f, -0.4f, 0),
+      texCoord(1, 0.5f),           scenetest::vertex(0.95f, 0.4f, 0),
+      texCoord(0, 0.5f),           scenetest::vertex(-0.65f, 0.4f, 0),
+      {"glEnd", {}}};
+  EXPECT_EQ(glrec::calls(), expected);
+  glrec::reset();
+  scenes::drawQuad(0.25);  // the square case: t = 0 at its top edge
+  EXPECT_EQ(glrec::calls()[2], texCoord(0, 1));
+  EXPECT_EQ(glrec::calls()[3], scenetest::vertex(-0.25f, -0.25f, 0));
+  EXPECT_EQ(glrec::calls()[9], scenetest::vertex(-0.25f, 0.25f, 0));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class Frame : public ::testing::Test {
 };
 
 TEST_F(Frame, ClearsThenRunsStartRenderPresentPostAtOneClock) {
-  shell::presentFrame = [] { note("present"); };
+  shell::useDescription({.presentFrame = [] { note("present"); }});
   shell::runFrame([] {
     note("clock");
     return std::int32_t{7};
@@ -48,7 +48,7 @@ TEST_F(Frame, ClearsThenRunsStartRenderPresentPostAtOneClock) {
 }
 
 TEST_F(Frame, ClockBeyondTheTracksUsesTheLastEntryButKeepsItsValue) {
-  shell::presentFrame = [] {};
+  shell::useDescription({});
   shell::runFrame([] { return std::int32_t{170000}; });
   EXPECT_EQ(steps, (std::vector<std::string>{"start@170000+cleared", "render@170000", "post@170000"}));
   steps.clear();

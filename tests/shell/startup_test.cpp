@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 using glrec::Call;
@@ -28,19 +30,19 @@ class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
     testsupport::writeFlatDataSet(dir.path());
-    shell::dataDirectory = dir.path().string();
-    shell::presentFrame = [] {
-      noteBar();
-      glrec::reset();
-    };
+    host = {.presentFrame =
+                [] {
+                  noteBar();
+                  glrec::reset();
+                },
+            .dataDirectory = dir.path().string()};
+    shell::useDescription(host);
     barEnds.clear();
     deletedNames = 0;
   }
-  void TearDown() override {
-    shell::dataDirectory = "data";
-    shell::presentFrame = [] {};
-  }
+  void TearDown() override { shell::useDescription({}); }
   testsupport::TempDir dir;
+  shell::DemoDescription host;
 };
 
 TEST_F(Startup, LoadingScreenLeavesAdditiveBlendingOnAndDepthTestingOff) {
@@ -64,7 +66,7 @@ TEST_F(Startup, LoadingScreenLeavesAdditiveBlendingOnAndDepthTestingOff) {
 TEST_F(Startup, HalfwayTheBarEndsAtThePicturesCentre) {
   shell::initLoadingScreen();
   glrec::reset();
-  shell::presentFrame = [] {};
+  shell::useDescription({.dataDirectory = host.dataDirectory});
   shell::showProgress(0.5);
   const std::vector<Call> bar(glrec::calls().end() - 6, glrec::calls().end());
   const std::vector<Call> expected{{"glVertex3f", {-1.6f, -0.5f, 0.1f}}, {"glVertex3f", {0, -0.5f, 0.1f}},
@@ -79,7 +81,7 @@ TEST_F(Startup, HalfwayTheBarEndsAtThePicturesCentre) {
 
 TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMasks) {
   glrec::reset();
-  shell::startDemo();
+  shell::startDemo(host);
   std::vector<float> expected;
   for (double fraction : {0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}) {
     expected.push_back(static_cast<float>(1.6L * (2.0L * fraction - 1.0L)));
@@ -100,13 +102,10 @@ TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMask
   // Every alpha picture is opaque first, then takes its mask: for flat masks the alpha ends at 0.
   EXPECT_EQ(scenes::texButterfly->image.pixels[3], 0);
 
-  using namespace scenes;
-  std::vector<Call> expectedFrees;
-  for (engine::Texture* texture :
-       {texCloud, texButterfly, texButterflyShape, texText1, texText2, texText3, texFivebox1, texFivebox2,
-        texFivebox3, texCircle1, texFlare, texFlareBig, texGlare, texBackground1, texBackground2, texBackground3,
-        texBackground4, texBackground99}) {
-    expectedFrees.push_back({"glDeleteTextures", {1, double(texture->glName)}});
+  std::vector<Call> expectedFrees(scenes::textureCount);
+  for (const scenes::TextureRow& row : scenes::textureTable) {
+    const double name = (*row.global)->glName;
+    expectedFrees[static_cast<std::size_t>(row.shutdownPlace)] = {"glDeleteTextures", {1, name}};
   }
   glrec::clearCalls();
   shell::stopDemo();
@@ -114,6 +113,19 @@ TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMask
   EXPECT_EQ(glrec::calls().back().name, "glLoadIdentity");  // the camera's default view comes last
   EXPECT_EQ(scenes::particles1, nullptr);
   EXPECT_EQ(scenes::texCloud, nullptr);
+}
+
+TEST(TextureTable, AlphaComesWithFourComponentsNoMipmapsAndAMaskFileOnlyForMaskRows) {
+  std::set<engine::Texture**> globals;
+  for (const scenes::TextureRow& row : scenes::textureTable) {
+    SCOPED_TRACE(row.name);
+    EXPECT_TRUE(globals.insert(row.global).second);
+    EXPECT_EQ(row.maskFile != nullptr, row.alpha == scenes::AlphaSource::mask);
+    if (row.alpha != scenes::AlphaSource::none) {
+      EXPECT_EQ(row.components, 4);
+      EXPECT_FALSE(row.mipmaps);
+    }
+  }
 }
 
 // A picture whose every sample is `value` (grey), or a colour ramp.
@@ -132,7 +144,7 @@ TEST_F(Startup, TextTexturesShareTheirColourAndTakeAlphaFromTheirOwnMasks) {
   writePicture(dir / "text2.hwl", 1, 120);
   writePicture(dir / "text3.hwl", 1, 240);
   writePicture(dir / "butterfly_shape.hwl", 3, -1);
-  shell::startDemo();
+  shell::startDemo(host);
   using scenes::texText1, scenes::texText2, scenes::texText3;
   const auto& p1 = texText1->image.pixels;
   const auto& p2 = texText2->image.pixels;

@@ -101,7 +101,6 @@ int runCapture(const Options& options) {
       !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
   shell::screenWidth = options.width;
   shell::screenHeight = options.height;
-  shell::dataDirectory = options.data;
   capture::OffscreenContext context(options.width, options.height);
   std::unique_ptr<capture::VideoWriter> video;
   if (!options.video.empty()) {
@@ -115,8 +114,8 @@ int runCapture(const Options& options) {
     fs::create_directories(options.out);
     current.pngFolder = fs::path(options.out);
   }
-  shell::presentFrame = presentCapturedFrame;
-  shell::startDemo();  // the loading frames are presented too, but not timed or written
+  // The loading frames are presented too, but not timed or written.
+  shell::startDemo({.presentFrame = presentCapturedFrame, .dataDirectory = options.data});
   if (options.stats) current.stats = &stats;
   runFrames(frames);
   shell::stopDemo();

@@ -1,6 +1,7 @@
 #include "tools/music/score.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <fstream>
@@ -56,30 +57,202 @@ std::optional<double> toNote(std::string_view word) {
   return note + 12 * (std::stoi(match[3].str()) + 1);
 }
 
-std::optional<Wave> toWave(const std::string& word) {
-  if (word == "sine") return Wave::sine;
-  if (word == "saw") return Wave::saw;
-  if (word == "square") return Wave::square;
-  if (word == "triangle") return Wave::triangle;
-  if (word == "noise") return Wave::noise;
+// The words a setting accepts for a choice, with what each stands for.
+template <typename Value>
+struct Word {
+  const char* word;
+  Value value;
+};
+
+constexpr Word<Wave> waves[] = {{"sine", Wave::sine},
+                                 {"saw", Wave::saw},
+                                 {"square", Wave::square},
+                                 {"triangle", Wave::triangle},
+                                 {"noise", Wave::noise}};
+constexpr Word<FilterType> filterTypes[] = {
+    {"lowpass", FilterType::lowpass}, {"highpass", FilterType::highpass}, {"bandpass", FilterType::bandpass}};
+constexpr Word<Param> params[] = {{"gain", Param::gain}, {"cutoff", Param::cutoff}, {"resonance", Param::resonance},
+                                  {"pan", Param::pan},   {"reverb", Param::reverb}, {"delay", Param::delay}};
+
+// An instrument kind and the drum settings it starts from.
+struct KindRow {
+  InstrumentKind kind;
+  DrumSettings drum;
+};
+constexpr Word<KindRow> instrumentKinds[] = {
+    {"synth", {InstrumentKind::synth, {}}},
+    {"kick", {InstrumentKind::kick, {}}},
+    {"snare", {InstrumentKind::snare, {180.0, 180.0, 0.0, 180.0, 90.0, 0.6, 1800.0, 1.5}}},
+    {"hat", {InstrumentKind::hat, {420.0, 0.0, 0.0, 60.0, 0.0, 0.3, 9000.0, 1.0}}},
+};
+
+template <typename Value, std::size_t count>
+std::optional<Value> lookUp(const Word<Value> (&table)[count], const std::string& word) {
+  for (const Word<Value>& row : table) {
+    if (word == row.word) return row.value;
+  }
   return std::nullopt;
 }
 
-std::optional<FilterType> toFilterType(const std::string& word) {
-  if (word == "lowpass") return FilterType::lowpass;
-  if (word == "highpass") return FilterType::highpass;
-  if (word == "bandpass") return FilterType::bandpass;
-  return std::nullopt;
+// The table's words for a message: "a, b or c", or with `last` ", " simply "a, b, c".
+template <typename Value, std::size_t count>
+std::string wordsOf(const Word<Value> (&table)[count], const char* last = " or ") {
+  std::string list;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) list += i + 1 == count ? last : ", ";
+    list += table[i].word;
+  }
+  return list;
 }
 
-std::optional<Param> toParam(const std::string& word) {
-  if (word == "gain") return Param::gain;
-  if (word == "cutoff") return Param::cutoff;
-  if (word == "resonance") return Param::resonance;
-  if (word == "pan") return Param::pan;
-  if (word == "reverb") return Param::reverb;
-  if (word == "delay") return Param::delay;
-  return std::nullopt;
+// ---- settings: one row per keyword, with the values it takes and where they go ----
+
+// How one value of a setting is read: a number in a range, a whole number in a range, or a word.
+enum class Read { none, number, whole, wave, filter, note };
+
+struct Field {
+  Read read = Read::none;
+  double low = 0.0;
+  double high = 0.0;
+};
+
+constexpr Field number(double low, double high) { return {Read::number, low, high}; }
+constexpr Field whole(int low, int high) { return {Read::whole, static_cast<double>(low), static_cast<double>(high)}; }
+constexpr Field waveWord{Read::wave};
+constexpr Field filterWord{Read::filter};
+constexpr Field noteName{Read::note};
+
+// One value as read (numbers and notes in `number`).
+struct Value {
+  double number = 0.0;
+  Wave wave = Wave::sine;
+  FilterType filter = FilterType::lowpass;
+};
+using Values = std::array<Value, 4>;
+
+// Which instruments a setting belongs to (unused at the top level).
+constexpr unsigned synthOnly = 1u << static_cast<int>(InstrumentKind::synth);
+constexpr unsigned kickOnly = 1u << static_cast<int>(InstrumentKind::kick);
+constexpr unsigned snareOnly = 1u << static_cast<int>(InstrumentKind::snare);
+constexpr unsigned hatOnly = 1u << static_cast<int>(InstrumentKind::hat);
+constexpr unsigned drums = kickOnly | snareOnly | hatOnly;
+constexpr unsigned everyKind = synthOnly | drums;
+
+template <typename Target>
+struct Setting {
+  const char* key;
+  unsigned kinds;
+  std::array<Field, 4> fields;  // the values in order; the rest Read::none
+  void (*store)(Target& target, const Values& values);
+
+  std::size_t count() const {
+    std::size_t n = 0;
+    while (n < fields.size() && fields[n].read != Read::none) ++n;
+    return n;
+  }
+};
+
+const Setting<Score> scoreSettings[] = {
+    {"tempo", 0, {number(100.0, 5000.0)}, [](Score& s, const Values& v) { s.beatMs = v[0].number; }},
+    {"meter", 0, {whole(1, 16), whole(1, 16)},
+     [](Score& s, const Values& v) {
+       s.beatsPerBar = static_cast<int>(v[0].number);
+       s.stepsPerBeat = static_cast<int>(v[1].number);
+     }},
+    // At most 20 minutes.
+    {"length", 0, {number(1.0, 1'200'000.0)}, [](Score& s, const Values& v) { s.lengthMs = v[0].number; }},
+    {"seed", 0, {number(0.0, 4294967295.0)},
+     [](Score& s, const Values& v) { s.seed = static_cast<std::uint32_t>(v[0].number); }},
+    {"master", 0, {number(-90.0, 24.0)}, [](Score& s, const Values& v) { s.masterDb = v[0].number; }},
+    {"limiter", 0, {number(-24.0, 0.0)}, [](Score& s, const Values& v) { s.ceilingDb = v[0].number; }},
+    {"reverb", 0, {number(0.1, 30.0), number(100.0, 20000.0), number(0.0, 500.0)},
+     [](Score& s, const Values& v) { s.reverb = {v[0].number, v[1].number, v[2].number}; }},
+    {"delay", 0, {number(0.0625, 16.0), number(0.0, 0.95), number(100.0, 20000.0)},
+     [](Score& s, const Values& v) { s.delay = {v[0].number, v[1].number, v[2].number}; }},
+};
+
+const Setting<Instrument> instrumentSettings[] = {
+    // The mix, for every instrument.
+    {"gain", everyKind, {number(-90.0, 24.0)}, [](Instrument& i, const Values& v) { i.gainDb = v[0].number; }},
+    {"pan", everyKind, {number(-1.0, 1.0)}, [](Instrument& i, const Values& v) { i.pan = v[0].number; }},
+    {"reverb", everyKind, {number(0.0, 2.0)}, [](Instrument& i, const Values& v) { i.reverb = v[0].number; }},
+    {"delay", everyKind, {number(0.0, 2.0)}, [](Instrument& i, const Values& v) { i.delay = v[0].number; }},
+    {"duck", everyKind, {number(0.0, 1.0)}, [](Instrument& i, const Values& v) { i.duck = v[0].number; }},
+    {"voices", everyKind, {whole(1, 64)},
+     [](Instrument& i, const Values& v) { i.voices = static_cast<int>(v[0].number); }},
+    // The synth voice.
+    {"wave", synthOnly, {waveWord}, [](Instrument& i, const Values& v) { i.wave = v[0].wave; }},
+    {"osc2", synthOnly, {waveWord, number(-48.0, 48.0), number(0.0, 2.0)},
+     [](Instrument& i, const Values& v) {
+       i.wave2 = v[0].wave;
+       i.osc2Semitones = v[1].number;
+       i.osc2Level = v[2].number;
+     }},
+    {"unison", synthOnly, {whole(1, 7), number(0.0, 100.0), number(0.0, 1.0)},
+     [](Instrument& i, const Values& v) {
+       i.unison = static_cast<int>(v[0].number);
+       i.detuneCents = v[1].number;
+       i.width = v[2].number;
+     }},
+    {"envelope", synthOnly, {number(0.0, 60000.0), number(0.0, 60000.0), number(0.0, 1.0), number(0.0, 60000.0)},
+     [](Instrument& i, const Values& v) {
+       i.attackMs = v[0].number;
+       i.decayMs = v[1].number;
+       i.sustain = v[2].number;
+       i.releaseMs = v[3].number;
+     }},
+    {"filter", synthOnly, {filterWord, number(10.0, 20000.0), number(0.0, 0.99)},
+     [](Instrument& i, const Values& v) {
+       i.filterType = v[0].filter;
+       i.cutoffHz = v[1].number;
+       i.resonance = v[2].number;
+     }},
+    {"filterenv", synthOnly, {number(-10.0, 10.0), number(1.0, 60000.0)},
+     [](Instrument& i, const Values& v) {
+       i.filterEnvOctaves = v[0].number;
+       i.filterEnvMs = v[1].number;
+     }},
+    {"keytrack", synthOnly, {number(0.0, 1.0)}, [](Instrument& i, const Values& v) { i.keyTrack = v[0].number; }},
+    {"fm", synthOnly, {number(0.0, 32.0), number(0.0, 50.0), number(0.0, 60000.0)},
+     [](Instrument& i, const Values& v) {
+       i.fmRatio = v[0].number;
+       i.fmIndex = v[1].number;
+       i.fmDecayMs = v[2].number;
+     }},
+    {"vibrato", synthOnly, {number(0.0, 40.0), number(0.0, 12.0)},
+     [](Instrument& i, const Values& v) {
+       i.vibratoHz = v[0].number;
+       i.vibratoSemitones = v[1].number;
+     }},
+    {"pitchenv", synthOnly, {number(-48.0, 48.0), number(1.0, 60000.0)},
+     [](Instrument& i, const Values& v) {
+       i.pitchEnvSemitones = v[0].number;
+       i.pitchEnvMs = v[1].number;
+     }},
+    {"drive", synthOnly, {number(0.0, 20.0)}, [](Instrument& i, const Values& v) { i.drive = v[0].number; }},
+    {"note", synthOnly, {noteName}, [](Instrument& i, const Values& v) { i.note = v[0].number; }},
+    // The drum voices.
+    {"pitch", drums, {number(10.0, 8000.0)}, [](Instrument& i, const Values& v) { i.drum.pitchHz = v[0].number; }},
+    {"punch", kickOnly, {number(10.0, 8000.0), number(1.0, 2000.0)},
+     [](Instrument& i, const Values& v) {
+       i.drum.punchHz = v[0].number;
+       i.drum.sweepMs = v[1].number;
+     }},
+    {"decay", drums, {number(5.0, 10000.0)}, [](Instrument& i, const Values& v) { i.drum.decayMs = v[0].number; }},
+    {"tone", snareOnly, {number(5.0, 5000.0)}, [](Instrument& i, const Values& v) { i.drum.toneMs = v[0].number; }},
+    {"noise", drums, {number(0.0, 4.0)}, [](Instrument& i, const Values& v) { i.drum.noise = v[0].number; }},
+    {"filter", snareOnly | hatOnly, {number(20.0, 19000.0)},
+     [](Instrument& i, const Values& v) { i.drum.filterHz = v[0].number; }},
+    {"drive", drums, {number(0.1, 20.0)}, [](Instrument& i, const Values& v) { i.drum.drive = v[0].number; }},
+};
+
+// The row for a keyword (and, for instruments, a kind); null if there is none.
+template <typename Target, std::size_t count>
+const Setting<Target>* findSetting(const Setting<Target> (&table)[count], const std::string& key, unsigned kind) {
+  for (const Setting<Target>& row : table) {
+    if (key == row.key && (kind == 0 || (row.kinds & kind) != 0)) return &row;
+  }
+  return nullptr;
 }
 
 class Parser {
@@ -155,7 +328,7 @@ class Parser {
         patternRow(score_.patterns.back());
         return;
       case Block::section:
-        sectionStatement(score_.sections.back());
+        sectionStatement();
         return;
     }
   }
@@ -171,40 +344,79 @@ class Parser {
     if (name == "master") fail("`master` names the master gain and cannot name anything else");
   }
 
+  // Reads the values of a setting row from words_[1] on (exactly as many as it has fields) and stores
+  // them.
+  template <typename Target>
+  void applySetting(const Setting<Target>& setting, Target& target) const {
+    expectCount(setting.count() + 1);
+    Values values;
+    for (std::size_t k = 0; k < setting.count(); ++k) values[k] = value(k + 1, setting.fields[k]);
+    setting.store(target, values);
+  }
+
+  Value value(std::size_t index, const Field& field) const {
+    Value value;
+    switch (field.read) {
+      case Read::number:
+        value.number = number(index, field.low, field.high);
+        break;
+      case Read::whole:
+        value.number = integer(index, static_cast<int>(field.low), static_cast<int>(field.high));
+        break;
+      case Read::wave:
+        value.wave = choice(waves, index, "unknown wave `" + words_[index] + "` (" + wordsOf(waves) + ")");
+        break;
+      case Read::filter:
+        value.filter =
+            choice(filterTypes, index, "unknown filter `" + words_[index] + "` (" + wordsOf(filterTypes) + ")");
+        break;
+      case Read::note:
+        value.number = note(index);
+        break;
+      case Read::none:
+        break;
+    }
+    return value;
+  }
+
+  template <typename Choice, std::size_t count>
+  Choice choice(const Word<Choice> (&table)[count], std::size_t index, const std::string& otherwise) const {
+    const auto found = lookUp(table, words_[index]);
+    if (!found) fail(otherwise);
+    return *found;
+  }
+
+  double note(std::size_t index) const {
+    const auto found = toNote(words_[index]);
+    if (!found) fail("`" + words_[index] + "` is not a note (such as C4, F#3 or Bb2)");
+    return *found;
+  }
+
+  // The statements that open a block, at the top level, and the statements of a section.
+  using Statement = void (Parser::*)();
+  struct Opener {
+    const char* keyword;
+    Statement read;
+  };
+  template <std::size_t count>
+  bool runStatement(const Opener (&table)[count]) {
+    for (const Opener& row : table) {
+      if (words_[0] == row.keyword) {
+        (this->*row.read)();
+        return true;
+      }
+    }
+    return false;
+  }
+
   void topLevel() {
+    static constexpr Opener blockOpeners[] = {{"instrument", &Parser::instrumentHeader},
+                                              {"pattern", &Parser::patternHeader},
+                                              {"section", &Parser::sectionHeader}};
     const std::string& keyword = words_[0];
-    if (keyword == "tempo") {
-      expectCount(2);
-      score_.beatMs = number(1, 100.0, 5000.0);
-    } else if (keyword == "meter") {
-      expectCount(3);
-      score_.beatsPerBar = integer(1, 1, 16);
-      score_.stepsPerBeat = integer(2, 1, 16);
-    } else if (keyword == "length") {
-      expectCount(2);
-      score_.lengthMs = number(1, 1.0, 1'200'000.0);  // at most 20 minutes
-    } else if (keyword == "seed") {
-      expectCount(2);
-      score_.seed = static_cast<std::uint32_t>(number(1, 0.0, 4294967295.0));
-    } else if (keyword == "master") {
-      expectCount(2);
-      score_.masterDb = number(1, -90.0, 24.0);
-    } else if (keyword == "limiter") {
-      expectCount(2);
-      score_.ceilingDb = number(1, -24.0, 0.0);
-    } else if (keyword == "reverb") {
-      expectCount(4);
-      score_.reverb = {number(1, 0.1, 30.0), number(2, 100.0, 20000.0), number(3, 0.0, 500.0)};
-    } else if (keyword == "delay") {
-      expectCount(4);
-      score_.delay = {number(1, 0.0625, 16.0), number(2, 0.0, 0.95), number(3, 100.0, 20000.0)};
-    } else if (keyword == "instrument") {
-      instrumentHeader();
-    } else if (keyword == "pattern") {
-      patternHeader();
-    } else if (keyword == "section") {
-      sectionHeader();
-    } else {
+    if (const auto* setting = findSetting(scoreSettings, keyword, 0)) {
+      applySetting(*setting, score_);
+    } else if (!runStatement(blockOpeners)) {
       fail("unknown statement `" + keyword + "`");
     }
   }
@@ -212,157 +424,25 @@ class Parser {
   void instrumentHeader() {
     expectCount(3);
     checkNewName(words_[1]);
+    const auto kind = lookUp(instrumentKinds, words_[2]);
+    if (!kind) fail("unknown instrument kind `" + words_[2] + "` (" + wordsOf(instrumentKinds) + ")");
     Instrument instrument;
     instrument.name = words_[1];
     instrument.line = line_;
-    const std::string& kind = words_[2];
-    if (kind == "synth") {
-      instrument.kind = InstrumentKind::synth;
-    } else if (kind == "kick") {
-      instrument.kind = InstrumentKind::kick;
-    } else if (kind == "snare") {
-      instrument.kind = InstrumentKind::snare;
-      instrument.drum = {180.0, 180.0, 0.0, 180.0, 90.0, 0.6, 1800.0, 1.5};
-    } else if (kind == "hat") {
-      instrument.kind = InstrumentKind::hat;
-      instrument.drum = {420.0, 0.0, 0.0, 60.0, 0.0, 0.3, 9000.0, 1.0};
-    } else {
-      fail("unknown instrument kind `" + kind + "` (synth, kick, snare or hat)");
-    }
+    instrument.kind = kind->kind;
+    instrument.drum = kind->drum;
     score_.instruments.push_back(instrument);
     open(Block::instrument);
   }
 
-  Wave wave(std::size_t index) const {
-    const auto value = toWave(words_[index]);
-    if (!value) fail("unknown wave `" + words_[index] + "` (sine, saw, square, triangle or noise)");
-    return *value;
-  }
-
-  bool mixSetting(Instrument& instrument) const {
-    const std::string& key = words_[0];
-    if (key == "gain") {
-      expectCount(2);
-      instrument.gainDb = number(1, -90.0, 24.0);
-    } else if (key == "pan") {
-      expectCount(2);
-      instrument.pan = number(1, -1.0, 1.0);
-    } else if (key == "reverb") {
-      expectCount(2);
-      instrument.reverb = number(1, 0.0, 2.0);
-    } else if (key == "delay") {
-      expectCount(2);
-      instrument.delay = number(1, 0.0, 2.0);
-    } else if (key == "duck") {
-      expectCount(2);
-      instrument.duck = number(1, 0.0, 1.0);
-    } else if (key == "voices") {
-      expectCount(2);
-      instrument.voices = integer(1, 1, 64);
-    } else {
-      return false;
-    }
-    return true;
-  }
-
-  void drumSetting(Instrument& instrument) const {
-    DrumSettings& drum = instrument.drum;
-    const std::string& key = words_[0];
-    if (key == "pitch") {
-      expectCount(2);
-      drum.pitchHz = number(1, 10.0, 8000.0);
-    } else if (key == "punch" && instrument.kind == InstrumentKind::kick) {
-      expectCount(3);
-      drum.punchHz = number(1, 10.0, 8000.0);
-      drum.sweepMs = number(2, 1.0, 2000.0);
-    } else if (key == "decay") {
-      expectCount(2);
-      drum.decayMs = number(1, 5.0, 10000.0);
-    } else if (key == "tone" && instrument.kind == InstrumentKind::snare) {
-      expectCount(2);
-      drum.toneMs = number(1, 5.0, 5000.0);
-    } else if (key == "noise") {
-      expectCount(2);
-      drum.noise = number(1, 0.0, 4.0);
-    } else if (key == "filter" && instrument.kind != InstrumentKind::kick) {
-      expectCount(2);
-      drum.filterHz = number(1, 20.0, 19000.0);
-    } else if (key == "drive") {
-      expectCount(2);
-      drum.drive = number(1, 0.1, 20.0);
-    } else {
-      fail("unknown setting `" + key + "` for drum instrument `" + instrument.name + "`");
-    }
-  }
-
   void instrumentSetting(Instrument& instrument) {
-    if (mixSetting(instrument)) return;
-    if (instrument.kind == InstrumentKind::synth) {
-      synthSetting(instrument);
-    } else {
-      drumSetting(instrument);
+    const unsigned kind = 1u << static_cast<int>(instrument.kind);
+    const auto* setting = findSetting(instrumentSettings, words_[0], kind);
+    if (!setting) {
+      const char* voice = instrument.kind == InstrumentKind::synth ? "synth" : "drum";
+      fail("unknown setting `" + words_[0] + "` for " + voice + " instrument `" + instrument.name + "`");
     }
-  }
-
-  void synthSetting(Instrument& instrument) const {
-    const std::string& key = words_[0];
-    if (key == "wave") {
-      expectCount(2);
-      instrument.wave = wave(1);
-    } else if (key == "osc2") {
-      expectCount(4);
-      instrument.wave2 = wave(1);
-      instrument.osc2Semitones = number(2, -48.0, 48.0);
-      instrument.osc2Level = number(3, 0.0, 2.0);
-    } else if (key == "unison") {
-      expectCount(4);
-      instrument.unison = integer(1, 1, 7);
-      instrument.detuneCents = number(2, 0.0, 100.0);
-      instrument.width = number(3, 0.0, 1.0);
-    } else if (key == "envelope") {
-      expectCount(5);
-      instrument.attackMs = number(1, 0.0, 60000.0);
-      instrument.decayMs = number(2, 0.0, 60000.0);
-      instrument.sustain = number(3, 0.0, 1.0);
-      instrument.releaseMs = number(4, 0.0, 60000.0);
-    } else if (key == "filter") {
-      expectCount(4);
-      const auto type = toFilterType(words_[1]);
-      if (!type) fail("unknown filter `" + words_[1] + "` (lowpass, highpass or bandpass)");
-      instrument.filterType = *type;
-      instrument.cutoffHz = number(2, 10.0, 20000.0);
-      instrument.resonance = number(3, 0.0, 0.99);
-    } else if (key == "filterenv") {
-      expectCount(3);
-      instrument.filterEnvOctaves = number(1, -10.0, 10.0);
-      instrument.filterEnvMs = number(2, 1.0, 60000.0);
-    } else if (key == "keytrack") {
-      expectCount(2);
-      instrument.keyTrack = number(1, 0.0, 1.0);
-    } else if (key == "fm") {
-      expectCount(4);
-      instrument.fmRatio = number(1, 0.0, 32.0);
-      instrument.fmIndex = number(2, 0.0, 50.0);
-      instrument.fmDecayMs = number(3, 0.0, 60000.0);
-    } else if (key == "vibrato") {
-      expectCount(3);
-      instrument.vibratoHz = number(1, 0.0, 40.0);
-      instrument.vibratoSemitones = number(2, 0.0, 12.0);
-    } else if (key == "pitchenv") {
-      expectCount(3);
-      instrument.pitchEnvSemitones = number(1, -48.0, 48.0);
-      instrument.pitchEnvMs = number(2, 1.0, 60000.0);
-    } else if (key == "drive") {
-      expectCount(2);
-      instrument.drive = number(1, 0.0, 20.0);
-    } else if (key == "note") {
-      expectCount(2);
-      const auto note = toNote(words_[1]);
-      if (!note) fail("`" + words_[1] + "` is not a note (such as C4, F#3 or Bb2)");
-      instrument.note = *note;
-    } else {
-      fail("unknown setting `" + key + "` for synth instrument `" + instrument.name + "`");
-    }
+    applySetting(*setting, instrument);
   }
 
   void patternHeader() {
@@ -495,21 +575,17 @@ class Parser {
     open(Block::section);
   }
 
-  void sectionStatement(const Section& section) {
-    const std::string& keyword = words_[0];
-    if (keyword == "play") {
-      playStatement(section);
-    } else if (keyword == "hit") {
-      hitStatement(section);
-    } else if (keyword == "ramp") {
-      rampStatement(section);
-    } else {
-      fail("unknown statement `" + keyword + "` in a section (play, hit or ramp)");
+  void sectionStatement() {
+    static constexpr Opener sectionStatements[] = {
+        {"play", &Parser::playStatement}, {"hit", &Parser::hitStatement}, {"ramp", &Parser::rampStatement}};
+    if (!runStatement(sectionStatements)) {
+      fail("unknown statement `" + words_[0] + "` in a section (play, hit or ramp)");
     }
   }
 
   // play PATTERN [from T] [to T] [transpose N]
-  void playStatement(const Section& section) {
+  void playStatement() {
+    const Section& section = score_.sections.back();
     if (words_.size() < 2) fail("`play` needs a pattern");
     Play play;
     play.line = line_;
@@ -537,7 +613,8 @@ class Parser {
   }
 
   // hit INSTRUMENT at T [T...] [CELL] [for DURATION]
-  void hitStatement(const Section& section) {
+  void hitStatement() {
+    const Section& section = score_.sections.back();
     if (words_.size() < 5 || words_[2] != "at") fail("a hit reads `hit INSTRUMENT at T [T...] [CELL] [for DURATION]`");
     const int instrument = instrumentIndex(words_[1]);
     std::vector<double> times;
@@ -565,13 +642,14 @@ class Parser {
   }
 
   // ramp TARGET PARAM FROM TO from T to T
-  void rampStatement(const Section& section) {
+  void rampStatement() {
+    const Section& section = score_.sections.back();
     if (words_.size() < 9 || words_[5] != "from") fail("a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`");
     Ramp ramp;
     ramp.line = line_;
     ramp.instrument = words_[1] == "master" ? -1 : instrumentIndex(words_[1]);
-    const auto param = toParam(words_[2]);
-    if (!param) fail("`" + words_[2] + "` cannot be ramped (gain, cutoff, resonance, pan, reverb, delay)");
+    const auto param = lookUp(params, words_[2]);
+    if (!param) fail("`" + words_[2] + "` cannot be ramped (" + wordsOf(params, ", ") + ")");
     if (ramp.instrument < 0 && *param != Param::gain) fail("the master has only `gain` to ramp");
     ramp.param = *param;
     ramp.from = number(3, -1e6, 1e6);
