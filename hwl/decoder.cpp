@@ -1,5 +1,5 @@
 #include "hwl/decode_paths.h"
-#include "hwl/fast_decoder.h"
+#include "hwl/fast/paths.h"
 #include "hwl/plane_checks.h"
 #include "hwl/reader.h"
 #include "hwl/synthesis.h"
@@ -131,8 +131,9 @@ void decodeInto(ByteSource& source, std::vector<std::uint8_t>& pixels, HwlHeader
                                       " bytes, the picture needs " + std::to_string(bytes));
   }
   if (decodedPlaneCount(header) == 0) return;
+  const DecodePath path = chosenPath(source.name());
   readBody(source, contents);
-  decodePixels(contents, pixels.data(), DecodePath::automatic);
+  decodePixels(contents, pixels.data(), path);
 }
 
 HwlPicture decodeSource(ByteSource& source) {
@@ -142,8 +143,9 @@ HwlPicture decodeSource(ByteSource& source) {
   checkHeader(contents.header, source.name());
   picture.pixels.resize(pixelBufferSize(contents.header));
   if (decodedPlaneCount(contents.header) == 0) return picture;
+  const DecodePath path = chosenPath(source.name());
   readBody(source, contents);
-  decodePixels(contents, picture.pixels.data(), DecodePath::automatic);
+  decodePixels(contents, picture.pixels.data(), path);
   return picture;
 }
 
@@ -153,7 +155,11 @@ namespace detail {
 
 void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath path) {
   if (contents.planeCount == 0) return;
-  if (path != DecodePath::stages && fastDecoderAvailable() && fastDecode(contents, pixels)) return;
+  if (path == DecodePath::automatic) path = chosenPath("<contents>");
+  if (!pathAvailable(path)) {
+    throw HwlError("<contents>", std::string("the ") + pathName(path) + " path is not available here");
+  }
+  if (path != DecodePath::stages && vectorDecode(path, contents, pixels)) return;
   decodeByStages(contents, pixels);
 }
 

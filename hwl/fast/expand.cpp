@@ -1,4 +1,4 @@
-#include "hwl/fast_expand.h"
+#include "hwl/fast/expand.h"
 
 // GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -16,7 +16,6 @@ namespace hwl::detail {
 
 namespace {
 
-#define HWL_QUADS_TARGET __attribute__((target("avx512f,avx512bw")))
 #define HWL_CHUNKS_TARGET \
   __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
@@ -68,7 +67,7 @@ void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
 
 // ---------------------------------------------------------------------------------------------------
 // Four symbols at a time up to the next run, through a table per value width; runs and the ends of
-// the streams one at a time.
+// the streams one at a time. Plain C++: every path can take it.
 
 struct SymbolQuad {
   std::uint8_t shift[4];   // bit offset of the symbol's value from the first value's
@@ -104,7 +103,7 @@ std::uint64_t bitsFrom(const std::uint8_t* bytes, std::uint64_t bit) {
 }
 
 template <class C>
-HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
+void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
   const std::uint8_t* symbols = plane.symbols.data();
   const std::uint8_t* values = plane.values.data();
   const std::size_t symbolCount = plane.symbolCount;
