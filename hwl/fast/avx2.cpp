@@ -1,5 +1,5 @@
 // The vector path on AVX2 with FMA: the shared kernels over eight lanes in two registers of four.
-// Planes are expanded four symbols at a time.
+// Planes are expanded 32 symbols at a time from bit masks of the symbols.
 
 #include "hwl/fast/lanes_avx2.h"
 
@@ -7,7 +7,7 @@
 #include "hwl/fast/paths.h"
 
 namespace hwl::detail::avx2 {
-constexpr ExpandMethod expandMethod = ExpandMethod::quads;
+constexpr ExpandMethod expandMethod = ExpandMethod::bits;
 }
 
 #include "hwl/fast/kernels.inc"

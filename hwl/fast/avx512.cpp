@@ -1,5 +1,5 @@
 // The vector path on AVX-512: the shared kernels over eight lanes in one register. Planes are expanded
-// 32 symbols at a time where the processor has AVX-512 VBMI2, four otherwise.
+// 32 symbols at a time, with AVX-512 VBMI2 where the processor has it.
 
 #include "hwl/fast/lanes_avx512.h"
 

@@ -11,6 +11,7 @@ namespace hwl::detail {
 enum class ExpandMethod {
   best,      // the fastest the processor runs
   chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
+  bits,      // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
   quads,     // four symbols at a time up to each run (plain C++, for any processor)
 };
 
