@@ -9,8 +9,14 @@
 
 #include <cstdlib>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace hwl::detail {
+// A path prints as its name in test names and messages.
+inline void PrintTo(DecodePath path, std::ostream* out) { *out << pathName(path); }
+}  // namespace hwl::detail
 
 namespace testhwl {
 
