@@ -93,7 +93,9 @@ bool vectorDecode(DecodePath path, const HwlContents& contents, std::uint8_t* pi
 }
 
 std::vector<double> vectorInversePlane(DecodePath path, const HwlContents& contents, int p) {
-#ifndef HWL_NO_SIMD
+#ifdef HWL_NO_SIMD
+  (void)contents, (void)p;
+#else
   if (path == DecodePath::avx512 && pathAvailable(path)) return avx512::inversePlane(contents, p);
   if (path == DecodePath::avx2 && pathAvailable(path)) return avx2::inversePlane(contents, p);
 #endif
