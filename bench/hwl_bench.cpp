@@ -3,13 +3,16 @@
 // stb_image; encode speed against libjpeg-turbo; the heap each decode takes; and rate against
 // distortion: for JPEG qualities 50, 75 and 90, the best HWL file of at most the JPEG's size.
 //
-// Every benchmark checks its output before it times: the HWL decode gives exactly the stage pipeline's
+// HWL decodes once per decode path the machine has (avx512, avx2, stages; chosen with HWL_DECODE_PATH
+// as a user would), each row with its speed ratios and peak heap.
+//
+// Every benchmark checks its output before it times: each HWL path gives exactly the stage pipeline's
 // bytes, JPEG and PNG decode to the expected picture. Run: build-test/bench/hwl_bench
 
 #include "bench/heap_meter.h"
 #include "hwl/decode_paths.h"
-#include "hwl/fast_decoder.h"
 #include "hwl/encoder.h"
+#include "hwl/fast/paths.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -171,6 +174,26 @@ Subject prepare(const std::string& name) {
 
 std::map<std::string, double> timings;  // benchmark name -> CPU seconds per iteration
 
+using hwl::detail::DecodePath;
+
+// The paths this machine decodes with, best first, the stage path last.
+std::vector<DecodePath> decodePaths() {
+  std::vector<DecodePath> paths = hwl::detail::availableVectorPaths();
+  paths.push_back(DecodePath::stages);
+  return paths;
+}
+
+// HWL_DECODE_PATH set to a path while the guard lives.
+class PathChoice {
+ public:
+  explicit PathChoice(DecodePath path) { setenv("HWL_DECODE_PATH", hwl::detail::pathName(path), 1); }
+  ~PathChoice() { unsetenv("HWL_DECODE_PATH"); }
+  PathChoice(const PathChoice&) = delete;
+  PathChoice& operator=(const PathChoice&) = delete;
+};
+
+std::string hwlCodec(DecodePath path) { return std::string("hwl-") + hwl::detail::pathName(path); }
+
 class Recorder : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -190,40 +213,35 @@ void check(bool ok, const std::string& what) {
 void registerDecodes(const Subject& s) {
   const int w = s.image.width, h = s.image.height, ch = s.image.channels;
   const double pixels = double(w) * h;
-  // HWL: the bytes must be the stage pipeline's, and the PSNR the one the search reported.
-  {
-    hwl::detail::MemorySource source(s.hwl, "bench");
-    const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
-    std::vector<std::uint8_t> stages(hwl::pixelBufferSize(contents.header));
-    hwl::detail::decodePixels(contents, stages.data(), hwl::detail::DecodePath::stages);
-    const hwl::HwlPicture fast = hwl::hwlDecodeBytes(s.hwl);
-    check(fast.pixels == stages, s.name + ": HWL bytes differ from the stage pipeline");
-    check(hwl::hwlPsnr(s.image, fast) == s.hwlPsnr, s.name + ": HWL PSNR");
+  // HWL on every path: the bytes must be the stage pipeline's, and the PSNR the one the search reported.
+  hwl::detail::MemorySource source(s.hwl, "bench");
+  const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
+  std::vector<std::uint8_t> stages(hwl::pixelBufferSize(contents.header));
+  hwl::detail::decodePixels(contents, stages.data(), DecodePath::stages);
+  for (DecodePath path : decodePaths()) {
+    const PathChoice choice(path);
+    const std::string label = s.name + ", " + hwl::detail::pathName(path) + " path: ";
+    const hwl::HwlPicture picture = hwl::hwlDecodeBytes(s.hwl);
+    check(picture.pixels == stages, label + "HWL bytes differ from the stage pipeline");
+    check(hwl::hwlPsnr(s.image, picture) == s.hwlPsnr, label + "HWL PSNR");
     std::vector<std::uint8_t> reused(7, 0xEE);
     hwl::HwlHeader header;
     for (int round = 0; round < 2; ++round) hwl::hwlDecodeBytes(s.hwl, reused, header, true);
-    check(reused == stages, s.name + ": HWL bytes decoded into a reused buffer");
+    check(reused == stages, label + "HWL bytes decoded into a reused buffer");
+    // Like the peers below, decoding into an output buffer that is kept from one decode to the next.
+    benchmark::RegisterBenchmark(("decode/" + s.name + "/" + hwlCodec(path)).c_str(),
+                                 [&s, pixels, path](benchmark::State& st) {
+                                   const PathChoice chosen(path);
+                                   std::vector<std::uint8_t> out;
+                                   hwl::HwlHeader h;
+                                   for (auto _ : st) {
+                                     hwl::hwlDecodeBytes(s.hwl, out, h, true);
+                                     benchmark::DoNotOptimize(out.data());
+                                   }
+                                   st.counters["MP/s"] = benchmark::Counter(
+                                       pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+                                 });
   }
-  // Like the peers below, decoding into an output buffer that is kept from one decode to the next.
-  benchmark::RegisterBenchmark(("decode/" + s.name + "/hwl").c_str(), [&s, pixels](benchmark::State& st) {
-    std::vector<std::uint8_t> out;
-    hwl::HwlHeader header;
-    for (auto _ : st) {
-      hwl::hwlDecodeBytes(s.hwl, out, header, true);
-      benchmark::DoNotOptimize(out.data());
-    }
-    st.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-  });
-  benchmark::RegisterBenchmark(("decode/" + s.name + "/hwl-stages").c_str(), [&s, pixels](benchmark::State& st) {
-    for (auto _ : st) {
-      hwl::detail::MemorySource source(s.hwl, "bench");
-      const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
-      std::vector<std::uint8_t> out(hwl::pixelBufferSize(contents.header));
-      hwl::detail::decodePixels(contents, out.data(), hwl::detail::DecodePath::stages);
-      benchmark::DoNotOptimize(out.data());
-    }
-    st.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-  });
   {
     Jpeg jpeg;
     std::vector<std::uint8_t> out;
@@ -282,40 +300,41 @@ void printRatios(const Subject& s) {
   auto key = [&](const std::string& kind, const std::string& codec) {
     return kind + "/" + s.name + "/" + codec;
   };
-  for (const char* codec : {"hwl", "hwl-stages", "jpeg-turbo-q90", "libpng", "stb_image-png"}) {
+  for (const char* codec : {"jpeg-turbo-q90", "libpng", "stb_image-png"}) {
     if (!timings.count(key("decode", codec))) return;  // filtered out
   }
-  for (const char* codec : {"hwl", "jpeg-turbo-q90"}) {
-    if (!timings.count(key("encode", codec))) return;
-  }
   auto time = [&](const std::string& kind, const std::string& codec) { return timings.at(key(kind, codec)); };
-  const double hwl = time("decode", "hwl");
   std::printf("\n%s (%dx%d, %s): HWL %zu bytes, %.2f dB (--bits %d,%d,%d --threshold %.3g); "
               "JPEG q90 %zu bytes, %.2f dB; PNG %zu bytes\n",
               s.name.c_str(), s.image.width, s.image.height, s.image.channels == 3 ? "colour" : "grey",
               s.hwl.size(), s.hwlPsnr, s.hwlOptions.valueBits[0], s.hwlOptions.valueBits[1],
               s.hwlOptions.valueBits[2], s.hwlOptions.threshold, s.jpeg90.size(), s.jpegPsnr,
               s.png.size());
-  std::printf("  decode speed ratio, HWL / libjpeg-turbo q90: %.2f\n", time("decode", "jpeg-turbo-q90") / hwl);
-  std::printf("  decode speed ratio, HWL / libpng:            %.2f\n", time("decode", "libpng") / hwl);
-  std::printf("  decode speed ratio, HWL / stb_image (PNG):   %.2f\n", time("decode", "stb_image-png") / hwl);
-  std::printf("  decode speed ratio, HWL / HWL stage path:    %.2f\n", time("decode", "hwl-stages") / hwl);
-  std::printf("  encode speed ratio, HWL / libjpeg-turbo q90: %.2f\n",
-              time("encode", "jpeg-turbo-q90") / time("encode", "hwl"));
-
   const int w = s.image.width, h = s.image.height, ch = s.image.channels;
   auto kib = [](std::size_t bytes) { return double(bytes) / 1024; };
+  std::printf("  | HWL path | ms per decode | HWL / libjpeg-turbo q90 | HWL / libpng | HWL / stb_image (PNG) | "
+              "peak heap of one decode |\n  |---|---|---|---|---|---|\n");
+  for (DecodePath path : {DecodePath::avx512, DecodePath::avx2, DecodePath::stages}) {
+    const std::string codec = hwlCodec(path);
+    if (!hwl::detail::pathAvailable(path)) {
+      std::printf("  | %s | skipped: not available on this machine | | | | |\n", hwl::detail::pathName(path));
+      continue;
+    }
+    if (!timings.count(key("decode", codec))) continue;  // filtered out
+    const double hwl = time("decode", codec);
+    const PathChoice choice(path);
+    const std::size_t heap = heapmeter::peakDuring([&] { hwl::hwlDecodeBytes(s.hwl); });
+    std::printf("  | %s | %.2f | %.2f | %.2f | %.2f | %.0f KiB |\n", hwl::detail::pathName(path), 1e3 * hwl,
+                time("decode", "jpeg-turbo-q90") / hwl, time("decode", "libpng") / hwl,
+                time("decode", "stb_image-png") / hwl, kib(heap));
+  }
+  if (timings.count(key("encode", "hwl")) && timings.count(key("encode", "jpeg-turbo-q90"))) {
+    std::printf("  encode speed ratio, HWL / libjpeg-turbo q90: %.2f\n",
+                time("encode", "jpeg-turbo-q90") / time("encode", "hwl"));
+  }
   Jpeg jpeg;
-  std::vector<std::uint8_t> out;
-  std::printf("  peak heap of one decode: HWL %.0f KiB, HWL stages %.0f KiB, libjpeg-turbo %.0f KiB, "
-              "libpng %.0f KiB, stb_image %.0f KiB (the %dx%d pixel buffer included: %.0f KiB)\n",
-              kib(heapmeter::peakDuring([&] { hwl::hwlDecodeBytes(s.hwl); })),
-              kib(heapmeter::peakDuring([&] {
-                hwl::detail::MemorySource source(s.hwl, "bench");
-                const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
-                std::vector<std::uint8_t> o(hwl::pixelBufferSize(contents.header));
-                hwl::detail::decodePixels(contents, o.data(), hwl::detail::DecodePath::stages);
-              })),
+  std::printf("  peak heap of one decode of the peers: libjpeg-turbo %.0f KiB, libpng %.0f KiB, "
+              "stb_image %.0f KiB (the %dx%d pixel buffer included: %.0f KiB)\n",
               kib(heapmeter::peakDuring([&] {
                 std::vector<std::uint8_t> o;
                 Jpeg j;
@@ -369,8 +388,9 @@ int main(int argc, char** argv) {
   if (rateDistortion) {
     for (const auto& s : subjects) printRateDistortion(*s);
   }
-  std::printf("\nThe fast decode path is %s on this machine.\n",
-              hwl::detail::fastDecoderAvailable() ? "in use" : "not available (no AVX-512)");
+  std::string paths;
+  for (DecodePath path : decodePaths()) paths += std::string(" ") + hwl::detail::pathName(path);
+  std::printf("\nDecode paths on this machine:%s (the first is the one decodes take).\n", paths.c_str());
   benchmark::Shutdown();
   return 0;
 }

@@ -2,12 +2,15 @@
 // screen, the display lists and every picture decoded, uploaded and (where asked) mipmapped. Beside it,
 // in the same run: decoding the same files alone (the share of the start-up spent decoding), and
 // decoding the same pictures stored as PNG with stb_image (what the start-up would cost with PNG data).
+// The start-up and the decoding run once per decode path the machine has (HWL_DECODE_PATH set as a
+// user would), named startToFirstFrame/PATH and decodeEveryFile/PATH.
 //
 // The data set is a folder given with --data DIR (the built build-test/data, say) or, by default,
 // pictures made here at the sizes the demo's pictures have. Before timing, the start-up is run once
 // and every texture checked to be loaded. Run: build-test/bench/startup_bench [--data DIR]
 
 #include "hwl/encoder.h"
+#include "hwl/fast/paths.h"
 #include "scenes/demo_state.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
@@ -104,8 +107,20 @@ void makeDataSet(const fs::path& hwlDir, const fs::path& pngOut, bool writeHwl) 
   }
 }
 
+using hwl::detail::DecodePath;
+
+// HWL_DECODE_PATH set to a path while the guard lives.
+class PathChoice {
+ public:
+  explicit PathChoice(DecodePath path) { setenv("HWL_DECODE_PATH", hwl::detail::pathName(path), 1); }
+  ~PathChoice() { unsetenv("HWL_DECODE_PATH"); }
+  PathChoice(const PathChoice&) = delete;
+  PathChoice& operator=(const PathChoice&) = delete;
+};
+
 // Context, start-up and the first frame, as the capture tool does it; the shutdown is not timed.
-void startToFirstFrame(benchmark::State& state) {
+void startToFirstFrame(benchmark::State& state, DecodePath path) {
+  const PathChoice choice(path);
   for (auto _ : state) {
     capture::OffscreenContext context(800, 600);
     shell::startDemo({.dataDirectory = dataDir.string()});
@@ -118,7 +133,8 @@ void startToFirstFrame(benchmark::State& state) {
   }
 }
 
-void decodeEveryFile(benchmark::State& state) {
+void decodeEveryFile(benchmark::State& state, DecodePath path) {
+  const PathChoice choice(path);
   std::size_t bytes = 0;
   for (auto _ : state) {
     for (const char* name : decodedFiles) {
@@ -142,9 +158,23 @@ void decodeEveryFileAsPng(benchmark::State& state) {
   }
 }
 
-BENCHMARK(startToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(decodeEveryFile)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
-BENCHMARK(decodeEveryFileAsPng)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+// Every benchmark once per decode path this machine has, best first, the stage path last.
+void registerBenchmarks() {
+  std::vector<DecodePath> paths = hwl::detail::availableVectorPaths();
+  paths.push_back(DecodePath::stages);
+  for (DecodePath path : paths) {
+    const std::string name = hwl::detail::pathName(path);
+    benchmark::RegisterBenchmark(("startToFirstFrame/" + name).c_str(), startToFirstFrame, path)
+        ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+  }
+  for (DecodePath path : paths) {
+    const std::string name = hwl::detail::pathName(path);
+    benchmark::RegisterBenchmark(("decodeEveryFile/" + name).c_str(), decodeEveryFile, path)
+        ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+  }
+  benchmark::RegisterBenchmark("decodeEveryFileAsPng", decodeEveryFileAsPng)
+      ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+}
 
 }  // namespace
 
@@ -164,6 +194,7 @@ int main(int argc, char** argv) {
   shell::screenWidth = 800;
   shell::screenHeight = 600;
   benchmark::Initialize(&argc, argv);
+  registerBenchmarks();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   fs::remove_all(work / "png");

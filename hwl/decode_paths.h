@@ -1,18 +1,22 @@
 #pragma once
-// The decoder's two ways from read contents to pixels, for the library and its tests: the stage by
-// stage pipeline (portable, extended precision throughout) and the vectorised one, which gives the
-// same bytes and is taken automatically where the machine and the picture allow it.
+// The decoder's ways from read contents to pixels, for the library and its tests: the stage by stage
+// pipeline (portable, extended precision throughout) and the vector paths (hwl/fast/paths.h), which
+// give the same bytes.
 
 #include "hwl/reader.h"
 
 namespace hwl::detail {
 
 enum class DecodePath {
-  automatic,  // vectorised where available, else stages
+  automatic,  // the environment's choice (HWL_DECODE_PATH), else the best the processor has
+  avx512,     // the AVX-512 path (the processor must have it)
+  avx2,       // the AVX2 + FMA path (likewise)
   stages,     // always the stage by stage pipeline
 };
 
-// Writes the picture's pixel buffer (pixelBufferSize bytes) from read contents.
+// Writes the picture's pixel buffer (pixelBufferSize bytes) from read contents. A vector path that
+// the processor lacks, or that the environment names and the processor lacks, throws HwlError; a
+// picture outside what the vector paths take goes by stages.
 void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath path);
 
 // hwlReadPlanes from any source: tables and zero-filled, expanded planes (width * height each).

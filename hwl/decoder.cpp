@@ -1,5 +1,5 @@
 #include "hwl/decode_paths.h"
-#include "hwl/fast_decoder.h"
+#include "hwl/fast/paths.h"
 #include "hwl/plane_groups.h"
 #include "hwl/plane_checks.h"
 #include "hwl/reader.h"
@@ -111,9 +111,11 @@ void decodeInto(ByteSource& source, std::vector<std::uint8_t>& pixels, HwlHeader
     throw HwlError(source.name(), "the pixel buffer holds " + std::to_string(pixels.size()) +
                                       " bytes, the picture needs " + std::to_string(bytes));
   }
-  if (decodedPlaneCount(header) > 0) readBody(source, contents);
+  const bool planes = decodedPlaneCount(header) > 0;
+  const DecodePath path = planes ? chosenPath(source.name()) : DecodePath::stages;
+  if (planes) readBody(source, contents);
   if (allocate && (header.bitsPerPixel == 8 || header.bitsPerPixel == 24)) pixels.resize(bytes);
-  decodePixels(contents, pixels.data(), DecodePath::automatic);
+  if (planes) decodePixels(contents, pixels.data(), path);
 }
 
 HwlPicture decodeSource(ByteSource& source) {
@@ -121,9 +123,14 @@ HwlPicture decodeSource(ByteSource& source) {
   HwlContents contents;
   contents.header = picture.header = readHeader(source);
   checkHeader(contents.header, source.name());
-  if (decodedPlaneCount(contents.header) > 0) readBody(source, contents);
+  if (decodedPlaneCount(contents.header) == 0) {
+    picture.pixels.resize(pixelBufferSize(contents.header));
+    return picture;
+  }
+  const DecodePath path = chosenPath(source.name());
+  readBody(source, contents);
   picture.pixels.resize(pixelBufferSize(contents.header));
-  decodePixels(contents, picture.pixels.data(), DecodePath::automatic);
+  decodePixels(contents, picture.pixels.data(), path);
   return picture;
 }
 
@@ -133,7 +140,11 @@ namespace detail {
 
 void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath path) {
   if (contents.planeCount == 0) return;
-  if (path != DecodePath::stages && fastDecoderAvailable() && fastDecode(contents, pixels)) return;
+  if (path == DecodePath::automatic) path = chosenPath("<contents>");
+  if (!pathAvailable(path)) {
+    throw HwlError("<contents>", std::string("the ") + pathName(path) + " path is not available here");
+  }
+  if (path != DecodePath::stages && vectorDecode(path, contents, pixels)) return;
   decodeByStages(contents, pixels);
 }
 

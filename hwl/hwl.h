@@ -55,7 +55,16 @@
 // blue, and every sample is stored as a byte: not above 0 gives 0, not below 255 gives 255, anything
 // else rounds to the nearest integer with ties to even. All real arithmetic is evaluated in x87
 // extended precision (64-bit significand) and rounded to binary64 wherever a value is stored; the
-// bytes are exactly those of that arithmetic (the fast path on AVX-512 machines gives the same bytes).
+// bytes are exactly those of that arithmetic, on every decode path below.
+//
+// Decode paths. A decode takes the best path the processor has: avx512 (AVX-512 F, DQ, BW, VL and
+// FMA), avx2 (AVX2 and FMA) or stages (the plain extended-precision pipeline, any processor). The
+// vector paths give the stage path's bytes exactly; a picture whose scale factors are too large or too
+// small for their binary64 error bounds goes by stages. The environment variable HWL_DECODE_PATH
+// (auto, avx512, avx2 or stages; read on every decode) forces a path, for comparisons and for machines
+// where one misbehaves; naming a path the processor lacks, or any other value, makes the decode throw
+// HwlError saying so. A build with HWL_NO_SIMD (the CMake option of that name; set by default for
+// other processors than x86-64 and other compilers than GCC and Clang) has the stage path only.
 //
 // Pixel buffer (the result):
 //   24-bit file: width * height * 4 bytes, pixel (x, y) at byte 4 * (y * width + x) in the order blue,

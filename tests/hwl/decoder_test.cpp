@@ -1,11 +1,11 @@
 #include "hwl/arithmetic.h"
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
-#include "hwl/fast_decoder.h"
 #include "hwl/hwl.h"
 #include "hwl/stages.h"
 #include "tests/hwl/file_builder.h"
 #include "tests/hwl/oracle.h"
+#include "tests/hwl/paths.h"
 #include "tests/support/process.h"
 
 #include <gmock/gmock.h>
@@ -239,7 +239,23 @@ std::vector<Generated> generatedFiles() {
   return files;
 }
 
-TEST(HwlDecode, MatchesTheOracleOnGeneratedFiles) {
+// Whole decodes through the public calls on every path (chosen with HWL_DECODE_PATH).
+class HwlDecodeOnEveryPath : public ::testing::TestWithParam<hwl::detail::DecodePath> {
+ protected:
+  void SetUp() override { SKIP_UNLESS_PATH_AVAILABLE(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Paths, HwlDecodeOnEveryPath, ::testing::ValuesIn(testhwl::everyPath),
+                         testhwl::pathTestName);
+
+// The vector paths' own calls: they must take the picture, and give the oracle's bytes and doubles.
+class HwlVectorPath : public ::testing::TestWithParam<hwl::detail::DecodePath> {
+ protected:
+  void SetUp() override { SKIP_UNLESS_PATH_AVAILABLE(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Paths, HwlVectorPath, ::testing::ValuesIn(testhwl::vectorPaths), testhwl::pathTestName);
+
+TEST_P(HwlDecodeOnEveryPath, MatchesTheOracleOnGeneratedFiles) {
+  const testhwl::PathOverride path(GetParam());
   for (const Generated& g : generatedFiles()) {
     const oracle::Decoded expected = oracle::decode(g.file);
     const hwl::HwlPicture picture = hwl::hwlDecodeBytes(g.file, "generated");
@@ -253,18 +269,18 @@ TEST(HwlDecode, MatchesTheOracleOnGeneratedFiles) {
   }
 }
 
-// Where the machine has the vectorised path, it must take these files and give the oracle's bytes.
-void expectFastPathMatches(const std::vector<std::uint8_t>& file, const std::string& label) {
-  if (!hwl::detail::fastDecoderAvailable()) return;
+// The vector path must take these files and give the oracle's bytes.
+void expectVectorPathMatches(hwl::detail::DecodePath path, const std::vector<std::uint8_t>& file,
+                             const std::string& label) {
   hwl::detail::MemorySource source(file, "file");
   const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
   std::vector<std::uint8_t> pixels(hwl::pixelBufferSize(contents.header), 0xAB);
-  ASSERT_TRUE(hwl::detail::fastDecode(contents, pixels.data())) << label;
+  ASSERT_TRUE(hwl::detail::vectorDecode(path, contents, pixels.data())) << label;
   EXPECT_TRUE(pixels == oracle::decode(file).pixels) << label;
 }
 
-TEST(HwlDecode, FastPathMatchesTheOracle) {
-  for (const Generated& g : generatedFiles()) expectFastPathMatches(g.file, g.label);
+TEST_P(HwlVectorPath, MatchesTheOracle) {
+  for (const Generated& g : generatedFiles()) expectVectorPathMatches(GetParam(), g.file, g.label);
   // Encoded pictures: smooth shapes, edges and noise, many settings; colour and grey, odd sizes.
   std::mt19937 random(77);
   std::uniform_real_distribution<double> unit(0, 1);
@@ -288,14 +304,13 @@ TEST(HwlDecode, FastPathMatchesTheOracle) {
     options.valueBits = {k, std::max(1, k - i % 3), std::max(1, k - 1)};
     options.threshold = unit(random) < 0.3 ? 0 : unit(random) * 20;
     const auto file = hwl::hwlEncode(image, options);
-    expectFastPathMatches(file, "picture " + std::to_string(i));
+    expectVectorPathMatches(GetParam(), file, "picture " + std::to_string(i));
   }
 }
 
 // Every reconstructed sample of the vectorised inverse equals the stage pipeline's, as a number
 // (zeros may differ in sign, which no later step can see).
-TEST(HwlDecode, FastInverseGivesTheExtendedDoubles) {
-  if (!hwl::detail::fastDecoderAvailable()) GTEST_SKIP() << "no vectorised path on this machine";
+TEST_P(HwlVectorPath, InverseGivesTheExtendedDoubles) {
   std::mt19937 random(31);
   std::vector<std::vector<std::uint8_t>> files;
   for (const Generated& g : generatedFiles()) files.push_back(g.file);
@@ -327,7 +342,7 @@ TEST(HwlDecode, FastInverseGivesTheExtendedDoubles) {
       std::vector<double> reals(n), expected(n);
       hwl::hwlDequantise(integers, reals, h.width, h.height, h.lastLevel, contents.tables[p]);
       hwl::hwlInverse(reals, expected, h.width, h.height, h.width, h.height, h.lastLevel);
-      const std::vector<double> fast = hwl::detail::fastInversePlane(contents, p);
+      const std::vector<double> fast = hwl::detail::vectorInversePlane(GetParam(), contents, p);
       for (std::size_t i = 0; i < n; ++i) {
         ASSERT_EQ(fast[i], expected[i]) << h.width << "x" << h.height << " L " << int{h.lastLevel}
                                         << " plane " << p << " sample " << i;
@@ -509,7 +524,8 @@ TEST(HwlDecode, CutShortPicturesFailBeforeTheirPixelsAreAllocated) {
   EXPECT_TRUE(pixels.empty());
 }
 
-TEST(HwlDecode, UnevenSizesAndSurplusLevelsDecodeDeterministically) {
+TEST_P(HwlDecodeOnEveryPath, UnevenSizesAndSurplusLevelsDecodeDeterministically) {
+  const testhwl::PathOverride path(GetParam());
   std::mt19937 random(11);
   for (const auto& [w, h, L] : std::vector<Size3>{
            {1, 1, 0}, {1, 9, 2}, {7, 1, 3}, {5, 5, 5}, {33, 17, 4}, {2, 2, 16}}) {
@@ -518,6 +534,67 @@ TEST(HwlDecode, UnevenSizesAndSurplusLevelsDecodeDeterministically) {
     const auto file = buildFile(spec);
     EXPECT_EQ(hwl::hwlDecodeBytes(file).pixels, oracle::decode(file).pixels) << w << "x" << h;
   }
+}
+
+// The smoothing examples of the inverse transform as whole two-row grey pictures with one level: row 0
+// holds the low values and then the high values, row 1 nothing, and factors of 2 make each pixel the
+// example's value (2 c c = 1 to within rounding).
+TEST_P(HwlDecodeOnEveryPath, SmoothingExamplesAsPictures) {
+  const testhwl::PathOverride path(GetParam());
+  struct Example {
+    std::vector<int> lo, hi;
+    std::vector<std::uint8_t> row;
+  };
+  const std::vector<Example> examples{
+      {{10, 20, 30, 40}, {0, 0, 0, 0}, {10, 10, 18, 22, 28, 32, 40, 40}},
+      {{10, 10, 50, 50}, {0, 0, 0, 0}, {10, 10, 10, 10, 50, 50, 50, 50}},
+      {{10, 20, 30, 30, 30}, {0, 0, 0, 0, 0}, {10, 10, 20, 22, 30, 30, 30, 30, 30, 30}},
+      {{10, 20, 30, 40}, {0, 0, 5, 0}, {10, 10, 18, 20, 35, 25, 40, 40}},
+  };
+  for (const Example& e : examples) {
+    std::vector<int> coefficients = e.lo;
+    coefficients.insert(coefficients.end(), e.hi.begin(), e.hi.end());
+    coefficients.resize(2 * coefficients.size(), 0);
+    PlaneStreams plane{{0.5, 0.5}, 8, {}, {}, {}, {}};
+    testhwl::codeCoefficients(coefficients, 8, plane.symbols, plane.values);
+    const int w = static_cast<int>(e.row.size());
+    const std::vector<std::uint8_t> file = buildFile(FileSpec{w, 2, 8, 0, {plane}, "HWL"});
+    std::vector<std::uint8_t> expected = e.row;
+    expected.insert(expected.end(), e.row.begin(), e.row.end());
+    EXPECT_EQ(hwl::hwlDecodeBytes(file).pixels, expected) << "low values from " << e.lo[0] << ", width " << w;
+    EXPECT_EQ(oracle::decode(file).pixels, expected);
+  }
+}
+
+TEST(HwlDecodePath, TheEnvironmentChoosesAPathAndNamesWhatIsMissing) {
+  using hwl::detail::choosePath;
+  using P = hwl::detail::DecodePath;
+  const std::vector<P> both{P::avx512, P::avx2}, avx2Only{P::avx2};
+  EXPECT_EQ(choosePath(nullptr, both, "f"), P::avx512);
+  EXPECT_EQ(choosePath("", avx2Only, "f"), P::avx2);
+  EXPECT_EQ(choosePath("auto", {}, "f"), P::stages);
+  EXPECT_EQ(choosePath("stages", both, "f"), P::stages);
+  EXPECT_EQ(choosePath("avx2", both, "f"), P::avx2);
+  EXPECT_THAT([&] { choosePath("avx512", avx2Only, "f.hwl"); },
+              ::testing::ThrowsMessage<HwlError>(::testing::AllOf(
+                  HasSubstr("f.hwl: HWL_DECODE_PATH asks for the avx512 path, which this"),
+                  HasSubstr("; this machine has avx2, stages"))));
+  EXPECT_THAT([&] { choosePath("avx2", {}, "f.hwl"); },
+              ::testing::ThrowsMessage<HwlError>(HasSubstr("this machine has stages")));
+  EXPECT_THAT([&] { choosePath("AVX2", both, "f.hwl"); },
+              ::testing::ThrowsMessage<HwlError>(HasSubstr("it takes auto, avx512, avx2 or stages")));
+  // Through the public calls: the variable is read on every decode; a bad value is an error naming
+  // the file, and nothing is decoded.
+  std::mt19937 random(2);
+  const std::vector<std::uint8_t> file =
+      buildFile(FileSpec{8, 8, 8, 1, {testhwl::pictureLikePlane(8, 8, 1, 5, random)}, "HWL"});
+  {
+    const testhwl::PathOverride path("sse9");
+    EXPECT_THAT([&] { hwl::hwlDecodeBytes(file, "x.hwl"); },
+                ::testing::ThrowsMessage<HwlError>(HasSubstr("x.hwl: HWL_DECODE_PATH is \"sse9\"")));
+  }
+  const testhwl::PathOverride path(P::stages);
+  EXPECT_EQ(hwl::hwlDecodeBytes(file).pixels, oracle::decode(file).pixels);
 }
 
 }  // namespace

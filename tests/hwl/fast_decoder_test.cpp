@@ -1,14 +1,17 @@
-// The vectorised decoder's own edges: its symbol expansion against the format's one-symbol-at-a-time
+// The vector paths' own edges: their symbol expansion against the format's one-symbol-at-a-time
 // expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends; and
-// whole pictures whose flat areas and ramps make neighbouring samples equal in many ways.
+// whole pictures whose flat areas and ramps make neighbouring samples equal in many ways, on every
+// vector path.
 
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
-#include "hwl/fast_decoder.h"
-#include "hwl/fast_expand.h"
 #include "hwl/hwl.h"
 #include "hwl/stages.h"
 #include "tests/hwl/file_builder.h"
+#include "tests/hwl/paths.h"
+#ifndef HWL_NO_SIMD
+#include "hwl/fast/expand.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -17,9 +20,11 @@
 
 namespace {
 
-using hwl::detail::ExpandMethod;
 using testhwl::FileSpec;
 using testhwl::PlaneStreams;
+
+#ifndef HWL_NO_SIMD
+using hwl::detail::ExpandMethod;
 
 struct Streams {
   int k = 8;
@@ -42,7 +47,7 @@ void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& la
   std::vector<std::int32_t> expected(total, 0);
   hwl::hwlExpandPlane(expected, hwl::detail::unpackSymbols(plane), hwl::detail::unpackValues(plane), w,
                       h, 0, s.k);
-  std::vector<ExpandMethod> methods{ExpandMethod::quads};
+  std::vector<ExpandMethod> methods{ExpandMethod::quads, ExpandMethod::bits};
   if (hwl::detail::chunkExpansionAvailable()) methods.push_back(ExpandMethod::chunks);
   for (ExpandMethod method : methods) {
     std::vector<std::int16_t> out(total + hwl::detail::expandSpare, 0x5A5A);  // every entry is written
@@ -125,6 +130,15 @@ TEST(HwlFastExpansion, ChunkEdgesAndEarlyEnds) {
   }
 }
 
+#endif  // HWL_NO_SIMD
+
+class HwlVectorPathEdges : public ::testing::TestWithParam<hwl::detail::DecodePath> {
+ protected:
+  void SetUp() override { SKIP_UNLESS_PATH_AVAILABLE(GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Paths, HwlVectorPathEdges, ::testing::ValuesIn(testhwl::vectorPaths),
+                         testhwl::pathTestName);
+
 // A picture of flat areas, ramps in one direction only, steps and a noisy patch: neighbouring samples
 // come out equal from different formulas, which the finest level must prove or decide exactly.
 hwl::HwlImage flatsAndRamps(int w, int h, int channels, std::mt19937& random) {
@@ -144,8 +158,7 @@ hwl::HwlImage flatsAndRamps(int w, int h, int channels, std::mt19937& random) {
   return image;
 }
 
-TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
-  if (!hwl::detail::fastDecoderAvailable()) GTEST_SKIP() << "no vectorised path on this machine";
+TEST_P(HwlVectorPathEdges, PicturesWithFlatAreasGiveTheStageBytes) {
   std::mt19937 random(9);
   struct Case {
     int w, h, channels, levels, bits;
@@ -161,7 +174,7 @@ TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
     hwl::detail::MemorySource source(file, "picture");
     const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
     std::vector<std::uint8_t> fast(hwl::pixelBufferSize(contents.header)), stages(fast.size());
-    ASSERT_TRUE(hwl::detail::fastDecode(contents, fast.data()));
+    ASSERT_TRUE(hwl::detail::vectorDecode(GetParam(), contents, fast.data()));
     hwl::detail::decodePixels(contents, stages.data(), hwl::detail::DecodePath::stages);
     EXPECT_TRUE(fast == stages) << c.w << "x" << c.h << " L " << c.levels << " k " << c.bits;
   }
@@ -169,7 +182,7 @@ TEST(HwlFastDecode, PicturesWithFlatAreasGiveTheStageBytes) {
 
 // Scale tables so small that the samples could leave the range the vectorised path converts to bytes:
 // it declines, and the picture decodes by stages (to saturated pixels).
-TEST(HwlFastDecode, HugeFactorsAreLeftToTheStages) {
+TEST_P(HwlVectorPathEdges, HugeFactorsAreLeftToTheStages) {
   std::mt19937 random(4);
   FileSpec layout{48, 40, 24, 2, {}, "HWL"};
   for (int p = 0; p < 3; ++p) {
@@ -181,9 +194,9 @@ TEST(HwlFastDecode, HugeFactorsAreLeftToTheStages) {
   hwl::detail::MemorySource source(file, "huge");
   const hwl::detail::HwlContents contents = hwl::detail::readContents(source);
   std::vector<std::uint8_t> pixels(hwl::pixelBufferSize(contents.header), 0xAB), stages(pixels.size());
-  EXPECT_FALSE(hwl::detail::fastDecode(contents, pixels.data()));
+  EXPECT_FALSE(hwl::detail::vectorDecode(GetParam(), contents, pixels.data()));
   EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](std::uint8_t b) { return b == 0xAB; }));
-  hwl::detail::decodePixels(contents, pixels.data(), hwl::detail::DecodePath::automatic);
+  hwl::detail::decodePixels(contents, pixels.data(), GetParam());
   hwl::detail::decodePixels(contents, stages.data(), hwl::detail::DecodePath::stages);
   EXPECT_TRUE(pixels == stages);
   EXPECT_GT(std::count(stages.begin(), stages.end(), 255), 100);

@@ -1,4 +1,4 @@
-#include "hwl/fast_expand.h"
+#include "hwl/fast/expand.h"
 
 // GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -16,7 +16,7 @@ namespace hwl::detail {
 
 namespace {
 
-#define HWL_QUADS_TARGET __attribute__((target("avx512f,avx512bw")))
+#define HWL_BITS_TARGET __attribute__((target("popcnt")))
 #define HWL_CHUNKS_TARGET \
   __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
@@ -68,7 +68,7 @@ void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
 
 // ---------------------------------------------------------------------------------------------------
 // Four symbols at a time up to the next run, through a table per value width; runs and the ends of
-// the streams one at a time.
+// the streams one at a time. Plain C++: every path can take it.
 
 struct SymbolQuad {
   std::uint8_t shift[4];   // bit offset of the symbol's value from the first value's
@@ -104,7 +104,7 @@ std::uint64_t bitsFrom(const std::uint8_t* bytes, std::uint64_t bit) {
 }
 
 template <class C>
-HWL_QUADS_TARGET void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
+void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
   const std::uint8_t* symbols = plane.symbols.data();
   const std::uint8_t* values = plane.values.data();
   const std::size_t symbolCount = plane.symbolCount;
@@ -221,10 +221,9 @@ struct ChunkMasks {
   std::uint32_t starts;     // run starts
 };
 
-// carry: the chunk's first symbol extends the previous chunk's last run.
-HWL_CHUNKS_TARGET inline ChunkMasks chunkMasks(std::uint64_t word, std::uint32_t carry) {
-  const auto low = static_cast<std::uint32_t>(_pext_u64(word, 0x5555555555555555));
-  const auto high = static_cast<std::uint32_t>(_pext_u64(word, 0xAAAAAAAAAAAAAAAA));
+// From the low and high bits of the chunk's 32 symbols; carry: the chunk's first symbol extends the
+// previous chunk's last run.
+inline ChunkMasks chunkMasks(std::uint32_t low, std::uint32_t high, std::uint32_t carry) {
   // Symbol 1 starts a run unless it extends one; in a stretch of 1s they alternate, starting with a
   // run. Blocks of 1s that begin at an even position are found by the carry of adding their starts.
   const std::uint32_t ones = low & ~high & ~carry;
@@ -257,7 +256,8 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
     std::uint64_t word;
     std::memcpy(&word, symbols + 8 * chunk, 8);
     if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
-    const ChunkMasks m = chunkMasks(word, carry);
+    const ChunkMasks m = chunkMasks(static_cast<std::uint32_t>(_pext_u64(word, 0x5555555555555555)),
+                                    static_cast<std::uint32_t>(_pext_u64(word, 0xAAAAAAAAAAAAAAAA)), carry);
     const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
     __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
     coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
@@ -287,6 +287,79 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
   expandRest(plane, out, total, c, [&](std::uint64_t t) { return unsigned{values[t]}; });
 }
 
+// ---------------------------------------------------------------------------------------------------
+// 32 symbols at a time with the same masks, on any processor with POPCNT: the coefficients of the
+// chunk's nonzero symbols are placed one by one, each from counts of the masks below it (its slot
+// among the kept symbols, its value among the consumers, the runs before it), so the stores do not
+// wait on one another. The zeros are already there.
+
+// Bits 0, 2, 4, ... of a word packed into 32 bits.
+inline std::uint32_t evenBits(std::uint64_t x) {
+  x &= 0x5555555555555555;
+  x = (x | x >> 1) & 0x3333333333333333;
+  x = (x | x >> 2) & 0x0F0F0F0F0F0F0F0F;
+  x = (x | x >> 4) & 0x00FF00FF00FF00FF;
+  x = (x | x >> 8) & 0x0000FFFF0000FFFF;
+  return static_cast<std::uint32_t>(x | x >> 16);
+}
+
+// Places the nonzero symbols among `which` of a chunk: slot i of the chunk lands at out[base + i],
+// its value is value t + (consumers below it). Everything by value: the byte stores cannot make the
+// compiler reload what they might alias.
+template <class C>
+HWL_BITS_TARGET inline void placeNonzero(C* out, std::size_t total, std::size_t base, const ChunkMasks& masks,
+                                         std::uint32_t which, const std::uint8_t* values, std::uint64_t t,
+                                         unsigned k) {
+  const std::uint32_t kept = masks.kept, consumers = masks.consumers, negative = masks.negative;
+  const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
+  for (std::uint32_t nonzero = masks.nonzero & which; nonzero != 0; nonzero &= nonzero - 1) {
+    const std::uint32_t bit = nonzero & (0u - nonzero);
+    const std::uint32_t before = bit - 1;
+    const std::size_t o = base + static_cast<unsigned>(std::popcount(kept & before));
+    const auto v = static_cast<int>(bitsFrom(values, (t + static_cast<unsigned>(std::popcount(consumers & before))) * k) & mask);
+    if (o < total) out[o] = static_cast<C>(negative & bit ? -v : v);
+  }
+}
+
+template <class C>
+HWL_BITS_TARGET void expandBits(const PackedPlane& plane, C* out, std::size_t total) {
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
+  const std::uint64_t valueCount = plane.availableValues();
+  const std::uint8_t* values = plane.values.data();
+  const std::uint8_t* symbols = plane.symbols.data();
+  auto valueAt = [values, k, mask](std::uint64_t t) { return static_cast<unsigned>(bitsFrom(values, t * k) & mask); };
+  const std::size_t chunkCount = plane.symbolCount / 32;
+  std::size_t o = 0, chunk = 0;
+  std::uint64_t t = 0;
+  std::uint32_t carry = 0;
+  for (; chunk < chunkCount && o < total && t + 32 <= valueCount; ++chunk) {
+    std::uint64_t word;
+    std::memcpy(&word, symbols + 8 * chunk, 8);
+    if (carry) o += static_cast<std::size_t>(word & 3) << k;
+    const ChunkMasks m = chunkMasks(evenBits(word), evenBits(word >> 1), carry);
+    std::uint32_t from = ~std::uint32_t{0};  // the symbols from the last run start on
+    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
+      const auto i = static_cast<unsigned>(std::countr_zero(runs));
+      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
+      placeNonzero(out, total, o, m, from & before, values, t, k);
+      from = ~before;
+      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
+      o += valueAt(t + static_cast<unsigned>(std::popcount(m.consumers & before))) + (extension << k);
+    }
+    placeNonzero(out, total, o, m, from, values, t, k);
+    o += static_cast<unsigned>(std::popcount(m.kept));
+    t += static_cast<unsigned>(std::popcount(m.consumers));
+    carry = m.starts >> 31;
+  }
+  Cursor c;
+  c.o = o;
+  c.t = t;
+  c.s = 32 * chunk;
+  c.extensionPending = carry != 0;
+  expandRest(plane, out, total, c, valueAt);
+}
+
 }  // namespace
 
 bool chunkExpansionAvailable() {
@@ -297,11 +370,13 @@ bool chunkExpansionAvailable() {
 template <class C>
 void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
   if (method == ExpandMethod::best) {
-    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::quads;
+    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::bits;
   }
   std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
+  } else if (method == ExpandMethod::bits) {
+    expandBits(plane, out, total);
   } else {
     expandQuads(plane, out, total);
   }

@@ -1,5 +1,5 @@
 #pragma once
-// Symbol expansion of the vectorised decoder: a plane's packed symbol and value streams into its
+// Symbol expansion of the vector paths: a plane's packed symbol and value streams into its
 // signed 16-bit coefficients (a decoded coefficient is at most 255 in magnitude), with the same
 // results as the format's own one-symbol-at-a-time expansion, including streams that end early and
 // runs that pass the end of the plane.
@@ -11,7 +11,8 @@ namespace hwl::detail {
 enum class ExpandMethod {
   best,      // the fastest the processor runs
   chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
-  quads,     // four symbols at a time up to each run (AVX-512 F and BW are enough)
+  bits,      // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
+  quads,     // four symbols at a time up to each run (plain C++, for any processor)
 };
 
 // Whether the processor runs the chunked expansion.
