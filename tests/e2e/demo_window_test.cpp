@@ -84,6 +84,24 @@ TEST(StartupDialog, EscapeEndsTheProcessWithZeroBeforeAnyWindow) {
   EXPECT_NE(x.xdotool({"search", "--name", "^Velmorrow$"}).exitCode, 0) << "a demo window was created";
 }
 
+// Escape already held down when the dialog opens cancels it at once, as its first message's key test
+// sees the key down. The pointer is away from the dialog, so (without a window manager) the key's
+// repeated presses go to the root window and never reach the dialog's.
+TEST(StartupDialog, EscapeHeldWhileTheDialogOpensCancelsIt) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  prepareDemoFolder(dir);
+  ASSERT_EQ(x.xdotool({"mousemove", "799", "599"}).exitCode, 0);
+  ASSERT_EQ(x.xdotool({"keydown", "Escape"}).exitCode, 0);
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  const ProcessResult result = demo.wait(15s);
+  x.xdotool({"keyup", "Escape"});
+  EXPECT_FALSE(result.timedOut) << "the dialog stayed open";
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+  EXPECT_NE(x.xdotool({"search", "--name", "^Velmorrow$"}).exitCode, 0) << "a demo window was created";
+}
+
 TEST(StartupDialog, WithoutADisplayTheStartupDialogIsReported) {
   TempDir dir;
   const ProcessResult result =
