@@ -1,4 +1,5 @@
 #include "tests/e2e/demo_harness.h"
+#include "tests/support/flat_hwl.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,24 @@ TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
   EXPECT_EQ(geometry(x, window).substr(0, 8), "800x600+");
   x.sendKeys(window, {"Escape"});
   EXPECT_EQ(demo.wait(20s).exitCode, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+}
+
+// A picture whose header declares 65535 x 65535 pixels (about 17 GB), with the demo held to 4 GB of
+// memory: one line naming the file and status 1, as for a cut-short picture, never an abort.
+TEST(DemoWindow, APictureTooLargeForMemoryEndsWithOneLineNamingIt) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  prepareDemoFolder(dir);
+  std::string huge = flatHwlBytes(FlatHwl{});
+  huge.replace(3, 4, "\xFF\xFF\xFF\xFF");
+  writeFile(dir / "data" / "cloud.hwl", huge);
+  Process demo({"prlimit", "--as=4294967296", "--", demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
+  const ProcessResult result = demo.wait(30s);
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_EQ(lines(result.err).size(), 1u) << result.err;
+  EXPECT_EQ(result.err.rfind("velmorrow: cannot read data/cloud.hwl: ", 0), 0u) << result.err;
   EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
 }
 
