@@ -46,8 +46,7 @@ void writeReport(const char* module, const char* message) {
   std::exit(1);
 }
 
-constexpr FailureReporter demoReporter{reportInErrorTxt, reportOnStandardError};
-FailureReporter reporter = demoReporter;
+FailureReporter reporter{reportInErrorTxt, reportOnStandardError};
 
 }  // namespace
 
@@ -64,7 +63,5 @@ void inputError(const std::string& fileAndProblem) {
 }
 
 void setFailureReporter(const FailureReporter& replacement) { reporter = replacement; }
-
-void resetFailureReporter() { reporter = demoReporter; }
 
 }  // namespace engine

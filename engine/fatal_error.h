@@ -30,8 +30,7 @@ struct FailureReporter {
 [[noreturn]] void fatalError(const char* module, const char* message, const std::string& file);
 [[noreturn]] void inputError(const std::string& fileAndProblem);
 
-// Replaces the demo's reporter (and resetFailureReporter puts it back).
+// Replaces the demo's reporter for the rest of the process.
 void setFailureReporter(const FailureReporter& reporter);
-void resetFailureReporter();
 
 }  // namespace engine
