@@ -65,6 +65,21 @@ TEST(CaptureFailures, ABadPictureHeaderIsOneLineNamingModuleProblemAndFileAndNoE
   }
 }
 
+TEST(CaptureFailures, ABadPictureHeaderKeepsTheEarlierVideo) {
+  TempDir dir;
+  writeFlatDataSet(dir / "data");
+  writeSilentMusic(dir.path(), 1);
+  writeFlatHwl(dir / "data" / "cloud.hwl", FlatHwl{4, 0, 24});
+  writeFile(dir / "demo.mp4", "the earlier video");
+  const ProcessResult result =
+      capture({"--data", "data", "--size", "64x48", "--to", "100", "--video", "demo.mp4"}, dir.path());
+  expectOneLine(result);
+  EXPECT_NE(result.err.find("(data/cloud.hwl)"), std::string::npos) << result.err;
+  EXPECT_EQ(readFile(dir / "demo.mp4"), "the earlier video");
+  EXPECT_EQ(temporariesIn(dir.path()), 0);
+  EXPECT_FALSE(fs::exists(dir / "error.txt"));
+}
+
 TEST(CaptureFailures, AFrameWrittenToAFullDeviceIsOneLineWithTheReason) {
   TempDir dir;
   writeFlatDataSet(dir / "data");
