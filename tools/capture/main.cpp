@@ -1,50 +1,50 @@
 // velmorrow-capture: renders the demo offscreen, frame by frame at a fixed rate, and writes frames as
 // PNG files, a whole video with the music, or frame-time statistics. Needs no display and no sound.
+//
+// The capture tool is not the demo: a failure the demo would report in error.txt (a picture it cannot
+// load, too many particles) is one line on standard error naming the module, the problem and the file,
+// and the tool ends with status 1, like every other failure. It never writes error.txt.
 
+#include "engine/fatal_error.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
 #include "tools/capture/frame_plan.h"
 #include "tools/capture/frame_stats.h"
+#include "tools/capture/music_length.h"
 #include "tools/capture/offscreen_context.h"
+#include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/video_writer.h"
+#include "tools/common/command_line.h"
+#include "tools/common/output_file.h"
 
-#include <CLI/CLI.hpp>
 #include <GL/gl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
-#include <regex>
+#include <stdexcept>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using capture::Options;
 
-struct Options {
-  std::string data = "data";
-  std::string size = "800x600";
-  std::string out = ".";
-  std::string video;
-  std::string music;  // default: DATA/music.mp3
-  bool stats = false;
-  bool outGiven = false;  // PNG frames were asked for with --out
-  capture::FrameRequest request;
-  int width = 800;
-  int height = 600;
-};
+constexpr const char* tool = "velmorrow-capture";
 
-bool parseSize(const std::string& text, int& width, int& height) {
-  std::smatch match;
-  if (!std::regex_match(text, match, std::regex(R"((\d{1,5})x(\d{1,5}))"))) return false;
-  width = std::stoi(match[1]);
-  height = std::stoi(match[2]);
-  return width > 0 && height > 0 && width <= 16384 && height <= 16384;
+// The engine's reports, turned into exceptions that end the run with one line.
+[[noreturn]] void throwFatalReport(const char* module, const char* message, const std::string& file) {
+  throw std::runtime_error(std::string(module) + ": " + message + (file.empty() ? "" : " (" + file + ")"));
+}
+
+[[noreturn]] void throwInputError(const std::string& fileAndProblem) {
+  throw std::runtime_error("cannot read " + fileAndProblem);
 }
 
 std::string frameName(std::int32_t clock) {
@@ -93,21 +93,36 @@ void runFrames(const std::vector<capture::PlannedFrame>& frames) {
   progress.finish(current.written);
 }
 
+// A cut-short music file gives a video whose sound stops early: say so before the long run.
+void warnIfMusicEndsEarly(const fs::path& music, const std::vector<capture::PlannedFrame>& frames) {
+  const std::optional<double> seconds = capture::musicSeconds(music);
+  const double needed = frames.back().clock / 1000.0;
+  if (seconds && *seconds + 0.05 < needed) {
+    std::fprintf(stderr, "%s: warning: the music %s lasts %.1f s, the video %.1f s: its sound stops early\n", tool,
+                 music.string().c_str(), *seconds, needed);
+  }
+}
+
+std::unique_ptr<capture::VideoWriter> startVideo(const Options& options,
+                                                 const std::vector<capture::PlannedFrame>& frames) {
+  if (options.video.empty()) return nullptr;
+  const fs::path music = options.music.empty() ? fs::path(options.data) / "music.mp3" : fs::path(options.music);
+  auto video = std::make_unique<capture::VideoWriter>(options.video, options.width, options.height,
+                                                      options.request.fps, music);
+  warnIfMusicEndsEarly(music, frames);
+  return video;
+}
+
 int runCapture(const Options& options) {
   const auto frames = capture::planFrames(options.request);
-  if (frames.empty()) return 0;
   // PNG frames when asked for (--at, --out) or when nothing else is: a range alone gives PNGs too.
   const bool wantsPngs =
       !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
   shell::screenWidth = options.width;
   shell::screenHeight = options.height;
+  engine::setFailureReporter({throwFatalReport, throwInputError});
   capture::OffscreenContext context(options.width, options.height);
-  std::unique_ptr<capture::VideoWriter> video;
-  if (!options.video.empty()) {
-    const fs::path music = options.music.empty() ? fs::path(options.data) / "music.mp3" : fs::path(options.music);
-    video = std::make_unique<capture::VideoWriter>(options.video, options.width, options.height,
-                                                   options.request.fps, music);
-  }
+  const std::unique_ptr<capture::VideoWriter> video = startVideo(options, frames);
   capture::FrameStats stats;
   current = Capture{&context, std::nullopt, video.get(), nullptr, {}, {}, 0};
   if (wantsPngs) {
@@ -121,52 +136,23 @@ int runCapture(const Options& options) {
   shell::stopDemo();
   if (video) {
     video->finish();
-    std::fprintf(stderr, "velmorrow-capture: wrote %s\n", options.video.c_str());
+    std::fprintf(stderr, "%s: wrote %s\n", tool, options.video.c_str());
   }
   if (options.stats) stats.print(stdout, options.width, options.height);
+  common::finishStandardOutput();
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Renders the Velmorrow demo offscreen at a fixed frame rate: frames as PNG files (frame_TTTTTT.png, the "
-      "clock in milliseconds), the whole demo as a video with its music (--video), or frame times per scene "
-      "(--stats). Needs no display and no sound."};
-  Options options;
-  std::vector<std::int32_t> at;
-  std::int32_t from = 0, to = 0;
-  app.add_option("--data", options.data, "the folder holding the demo's pictures and music")->capture_default_str();
-  app.add_option("--size", options.size, "frame size WIDTHxHEIGHT")->capture_default_str();
-  app.add_option("--fps", options.request.fps, "frames per second: the clock steps by 1000/FPS ms from 0")
-      ->capture_default_str()
-      ->check(CLI::Range(0.001, 1000.0));
-  auto* atOption =
-      app.add_option("--at", at, "write the frames at these clocks (ms), e.g. --at 2000,9000")->delimiter(',');
-  app.add_option("--from", from, "write every frame from this clock (ms)")->check(CLI::NonNegativeNumber);
-  app.add_option("--to", to, "write every frame up to this clock (ms)")->check(CLI::NonNegativeNumber);
-  app.add_option("--out", options.out, "the folder PNG frames go to")->capture_default_str();
-  app.add_option("--video", options.video,
-                 "write the frames (the whole demo, or --from/--to) as an H.264 video with the music, e.g. demo.mp4")
-      ->excludes(atOption);
-  app.add_option("--music", options.music, "the music for --video (default: DATA/music.mp3)");
-  app.add_flag("--stats", options.stats, "print the frame times of every scene: min, median, 95th percentile, max");
-  CLI11_PARSE(app, argc, argv);
-
-  if (!parseSize(options.size, options.width, options.height)) {
-    std::fprintf(stderr, "velmorrow-capture: --size must be WIDTHxHEIGHT, e.g. 800x600, not '%s'\n",
-                 options.size.c_str());
-    return 1;
-  }
-  options.request.at = at;
-  options.outGiven = app.count("--out") > 0;
-  if (app.count("--from")) options.request.from = from;
-  if (app.count("--to")) options.request.to = to;
+  const auto read = capture::readOptions(argc, argv);
+  if (const int* status = std::get_if<int>(&read)) return *status;
   try {
-    return runCapture(options);
+    return runCapture(std::get<Options>(read));
+  } catch (const std::bad_alloc&) {
+    return common::reportFailure(tool, "out of memory");
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "\nvelmorrow-capture: %s\n", error.what());
-    return 1;
+    return common::reportFailure(tool, error.what());
   }
 }

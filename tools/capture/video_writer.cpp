@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,8 +23,29 @@ std::string number(double value) {
   return text;
 }
 
-[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what) {
-  throw std::runtime_error("cannot write " + path.string() + ": " + what);
+// A file without a name for ffmpeg's messages: it goes with the descriptor.
+int unnamedTemporary() {
+  std::FILE* file = std::tmpfile();
+  if (!file) return -1;
+  const int fd = ::dup(::fileno(file));
+  std::fclose(file);
+  return fd;
+}
+
+std::string lastLine(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  const auto start = text.find_last_of("\r\n");
+  return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+std::string describeStatus(int status) {
+  if (WIFSIGNALED(status)) return std::string("ffmpeg was killed (") + strsignal(WTERMSIG(status)) + ")";
+  return "ffmpeg failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+}
+
+bool nonEmptyFile(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
 }
 
 }  // namespace
@@ -43,45 +66,86 @@ std::vector<std::string> VideoWriter::command(const std::filesystem::path& path,
 
 VideoWriter::VideoWriter(const std::filesystem::path& path, int width, int height, double fps,
                          const std::filesystem::path& music)
-    : path_(path), frameBytes_(std::size_t(width) * height * 3) {
-  if (!music.empty() && !std::filesystem::exists(music)) fail(path, "the music " + music.string() + " is missing");
+    : output_(path), frameBytes_(std::size_t(width) * height * 3) {
+  if (!music.empty() && !std::filesystem::exists(music)) fail("the music " + music.string() + " is missing");
+  messages_ = unnamedTemporary();
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) fail(path, std::strerror(errno));
-  std::vector<std::string> args = command(path, width, height, fps, music);
+  if (messages_ < 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) fail(std::strerror(errno));
+  std::vector<std::string> args = command(output_.temporary(), width, height, fps, music);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, messages_, STDERR_FILENO);
   const int spawned = ::posix_spawnp(&pid_, "ffmpeg", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeFds[0]);
   input_ = pipeFds[1];
   if (spawned != 0) {
-    ::close(input_);
     pid_ = -1;
-    fail(path, std::string("cannot start ffmpeg: ") + std::strerror(spawned));
+    fail(std::string("cannot start ffmpeg: ") + std::strerror(spawned));
   }
   std::signal(SIGPIPE, SIG_IGN);  // a failed ffmpeg shows as a failed write, not a killed capture
 }
 
 VideoWriter::~VideoWriter() {
+  stopFfmpeg();
+  if (messages_ >= 0) ::close(messages_);
+}
+
+void VideoWriter::stopFfmpeg() {
   if (input_ >= 0) ::close(input_);
+  input_ = -1;
   if (pid_ > 0) {
     ::kill(pid_, SIGKILL);
     int status = 0;
     ::waitpid(pid_, &status, 0);
   }
+  pid_ = -1;
+}
+
+// What ffmpeg said last, if anything.
+std::string VideoWriter::ffmpegSaid() const {
+  if (messages_ < 0) return "";
+  std::string text;
+  char buffer[4096];
+  for (off_t at = 0;;) {
+    const ssize_t n = ::pread(messages_, buffer, sizeof buffer, at);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    at += n;
+  }
+  return lastLine(text);
+}
+
+void VideoWriter::fail(const std::string& what) const {
+  const std::string said = ffmpegSaid();
+  throw std::runtime_error("cannot write " + output_.target().string() + ": " + what +
+                           (said.empty() ? "" : ": " + said));
+}
+
+// ffmpeg closed its input: it is ending (or has ended) with a reason of its own, given a moment.
+std::string VideoWriter::whyFfmpegStopped() {
+  for (int tries = 0; tries < 100; ++tries) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return describeStatus(status);
+    }
+    ::usleep(50000);
+  }
+  return "ffmpeg stopped taking frames";
 }
 
 void VideoWriter::write(const std::vector<std::uint8_t>& rgb) {
-  if (rgb.size() != frameBytes_) fail(path_, "a frame has the wrong size");
+  if (rgb.size() != frameBytes_) fail("a frame has the wrong size");
   std::size_t done = 0;
   while (done < rgb.size()) {
     const ssize_t n = ::write(input_, rgb.data() + done, rgb.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail(path_, "ffmpeg stopped taking frames");
+    if (n <= 0) fail(whyFfmpegStopped());
     done += static_cast<std::size_t>(n);
   }
 }
@@ -92,7 +156,10 @@ void VideoWriter::finish() {
   int status = 0;
   const pid_t waited = ::waitpid(pid_, &status, 0);
   pid_ = -1;
-  if (waited < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(path_, "ffmpeg failed");
+  if (waited < 0) fail(std::strerror(errno));
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(describeStatus(status));
+  if (!nonEmptyFile(output_.temporary())) fail("ffmpeg wrote nothing");
+  output_.commit();
 }
 
 }  // namespace capture

@@ -1,8 +1,15 @@
 #pragma once
 // Frames into a video file: an ffmpeg process reads raw RGB frames (top row first) on its standard
 // input, with the pixel format, size and rate spelled out, and encodes H.264 (yuv420p, -crf 18) with
-// the music muxed from 0 ms, cut to the length of the picture. Throws std::runtime_error when ffmpeg
-// cannot be started, stops taking frames or fails.
+// the music muxed from 0 ms, cut to the length of the picture.
+//
+// The video is written whole or not at all: ffmpeg writes a temporary file beside the target
+// (common::OutputFile), which replaces the target only when ffmpeg has exited with 0 and written a
+// non-empty file. A video that was there stays as it was when ffmpeg cannot start, fails (a music file
+// it cannot read), is killed, or the capture stops early. ffmpeg's own messages are kept, and the last
+// of them ends the one-line failure. Throws std::runtime_error naming the video and the reason.
+
+#include "tools/common/output_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,12 +24,12 @@ class VideoWriter {
   // music: an audio file to mux in (none if empty).
   VideoWriter(const std::filesystem::path& path, int width, int height, double fps,
               const std::filesystem::path& music);
-  ~VideoWriter();  // kills ffmpeg if finish was not reached
+  ~VideoWriter();  // kills ffmpeg if finish was not reached; the temporary file goes with it
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
 
   void write(const std::vector<std::uint8_t>& rgb);
-  // Closes the stream and waits for ffmpeg; throws if it failed.
+  // Closes the stream, waits for ffmpeg and puts the video in place; throws if it failed.
   void finish();
 
   // The ffmpeg command line used (for messages and tests).
@@ -30,10 +37,16 @@ class VideoWriter {
                                           const std::filesystem::path& music);
 
  private:
-  std::filesystem::path path_;
+  [[noreturn]] void fail(const std::string& what) const;
+  std::string ffmpegSaid() const;
+  std::string whyFfmpegStopped();
+  void stopFfmpeg();
+
+  common::OutputFile output_;
   std::size_t frameBytes_;
   pid_t pid_ = -1;
   int input_ = -1;
+  int messages_ = -1;  // ffmpeg's standard error, an unnamed temporary file
 };
 
 }  // namespace capture
