@@ -1,7 +1,10 @@
 #pragma once
 // Frames into a video file: an ffmpeg process reads raw RGB frames (top row first) on its standard
-// input, with the pixel format, size and rate spelled out, and encodes H.264 (yuv420p, -crf 18) with
-// the music muxed from 0 ms, cut to the length of the picture. Throws std::runtime_error when ffmpeg
+// input, with the pixel format, size and rate spelled out, and encodes H.264 (yuv420p) with the music
+// muxed in step with the picture: the music's sample at the first frame's clock plays with that frame,
+// and the music is cut to the picture's length (within one MP3 frame). By default the MP3 goes into the
+// MP4 as it is, not encoded again; the frames before the start that an MP3 decoder needs to rebuild the
+// first samples are kept and skipped by the file's edit list. Throws std::runtime_error when ffmpeg
 // cannot be started, stops taking frames or fails.
 
 #include <cstdint>
@@ -12,11 +15,21 @@
 
 namespace capture {
 
+struct VideoSettings {
+  int width = 800;
+  int height = 600;
+  double fps = 60;
+  std::filesystem::path music;     // none if empty
+  std::int32_t musicStart = 0;     // ms: the clock of the first frame
+  double seconds = 0;              // the picture's length: frames / fps
+  bool reencodeAudio = false;      // AAC at 192 kbit/s instead of the MP3 as it is
+  int crf = 18;                    // x264's constant rate factor
+  std::string x264Preset = "medium";
+};
+
 class VideoWriter {
  public:
-  // music: an audio file to mux in (none if empty).
-  VideoWriter(const std::filesystem::path& path, int width, int height, double fps,
-              const std::filesystem::path& music);
+  VideoWriter(const std::filesystem::path& path, const VideoSettings& settings);
   ~VideoWriter();  // kills ffmpeg if finish was not reached
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
@@ -26,8 +39,7 @@ class VideoWriter {
   void finish();
 
   // The ffmpeg command line used (for messages and tests).
-  static std::vector<std::string> command(const std::filesystem::path& path, int width, int height, double fps,
-                                          const std::filesystem::path& music);
+  static std::vector<std::string> command(const std::filesystem::path& path, const VideoSettings& settings);
 
  private:
   std::filesystem::path path_;
