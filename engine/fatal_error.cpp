@@ -15,6 +15,7 @@ constexpr const char* reportFile = "error.txt";
 
 [[noreturn]] void reportUnwritable() {
   std::fprintf(stderr, "velmorrow: cannot write %s: %s\n", reportFile, std::strerror(errno));
+  giveDisplayBack();
   std::_Exit(1);
 }
 
@@ -32,18 +33,38 @@ void writeReport(const char* module, const char* message) {
   if (std::fclose(file) != 0) reportUnwritable();
 }
 
-}  // namespace
-
-void fatalError(const char* module, const char* message) {
+// The demo's own reports: error.txt for a fatal error, one line on standard error for an input error.
+[[noreturn]] void reportInErrorTxt(const char* module, const char* message, const std::string&) {
   writeReport(module, message);
-  const bool wasFullscreen = windowState.fullscreen;
-  releaseDisplay();
-  if (wasFullscreen) {
-    platform::restoreDesktopMode(windowState.window);
-    platform::showCursor(true);
-  }
-  platform::unregisterWindowClass();
+  giveDisplayBack();
   std::exit(0);
 }
+
+[[noreturn]] void reportOnStandardError(const std::string& fileAndProblem) {
+  std::fprintf(stderr, "velmorrow: cannot read %s\n", fileAndProblem.c_str());
+  giveDisplayBack();
+  std::exit(1);
+}
+
+constexpr FailureReporter demoReporter{reportInErrorTxt, reportOnStandardError};
+FailureReporter reporter = demoReporter;
+
+}  // namespace
+
+void fatalError(const char* module, const char* message) { fatalError(module, message, ""); }
+
+void fatalError(const char* module, const char* message, const std::string& file) {
+  reporter.fatal(module, message, file);
+  std::abort();  // a host's reporter that returned broke its promise
+}
+
+void inputError(const std::string& fileAndProblem) {
+  reporter.input(fileAndProblem);
+  std::abort();
+}
+
+void setFailureReporter(const FailureReporter& replacement) { reporter = replacement; }
+
+void resetFailureReporter() { reporter = demoReporter; }
 
 }  // namespace engine

@@ -6,18 +6,12 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <new>
+#include <string>
 
 namespace engine {
 
 namespace {
-
-// An input/output failure of the codec: the run-time report, one line and a non-zero exit.
-[[noreturn]] void reportInputError(const hwl::HwlError& error) {
-  std::fprintf(stderr, "velmorrow: cannot read %s\n", error.what());
-  std::exit(1);
-}
 
 // Grey bytes become blue, green, red and a zero alpha, so every Image has four bytes per pixel.
 std::vector<std::uint8_t> widenGrey(const std::vector<std::uint8_t>& grey) {
@@ -28,17 +22,26 @@ std::vector<std::uint8_t> widenGrey(const std::vector<std::uint8_t>& grey) {
   return bgra;
 }
 
-void decodeInto(Texture& texture, const std::string& fileName) {
-  try {
-    hwl::hwlDecode(texture.image.pixels, texture.header, fileName, true);
-  } catch (const hwl::HwlError& error) {
-    reportInputError(error);
-  }
+void decodeAndWiden(Texture& texture, const std::string& fileName) {
+  hwl::hwlDecode(texture.image.pixels, texture.header, fileName, true);
   const int bits = texture.header.bitsPerPixel;
   if (texture.header.height == 0 || (bits != 8 && bits != 24) || texture.image.pixels.empty()) {
-    fatalError("lmxTexture", "Could not load Texture");
+    fatalError("lmxTexture", "Could not load Texture", fileName);
   }
   if (bits == 8) texture.image.pixels = widenGrey(texture.image.pixels);
+}
+
+// A file the codec cannot read, or a picture too large for the memory there is, is an input error.
+void decodeInto(Texture& texture, const std::string& fileName) {
+  try {
+    decodeAndWiden(texture, fileName);
+  } catch (const hwl::HwlError& error) {
+    inputError(error.what());
+  } catch (const std::bad_alloc&) {
+    texture.image.pixels = {};
+    inputError(fileName + ": not enough memory for its " + std::to_string(texture.header.width) + " x " +
+               std::to_string(texture.header.height) + " pixels");
+  }
 }
 
 void uploadImage(const Texture& texture) {

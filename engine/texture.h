@@ -11,9 +11,10 @@
 // Parameters: without mipmaps min and mag filter GL_LINEAR; with mipmaps (gluBuild2DMipmaps after the
 // level-0 upload) min GL_LINEAR_MIPMAP_NEAREST and mag GL_NEAREST; wrap GL_REPEAT both ways.
 //
-// Failures: a decoded height of 0, or a picture that is neither 8- nor 24-bit, ends the demo through
-// fatalError("lmxTexture", "Could not load Texture"). A file that cannot be opened or is cut short is
-// an input/output error: one line on standard error naming the file and the problem, exit status 1.
+// Failures: a decoded width or height of 0, or a picture that is neither 8- nor 24-bit, ends the demo
+// through fatalError("lmxTexture", "Could not load Texture"). A file that cannot be opened or is cut
+// short, or a picture too large for the memory there is, is an input error (inputError): one line on
+// standard error naming the file and the problem, exit status 1.
 //
 // Ownership: the shell creates Textures with initTexture and frees them with doneTexture, which deletes
 // the OpenGL name and the object with its pixels. All calls need the current OpenGL context except

@@ -41,6 +41,16 @@ void releaseDisplay() {
 
 void doneWindow() { releaseDisplay(); }
 
+void giveDisplayBack() {
+  const bool wasFullscreen = windowState.fullscreen;
+  releaseDisplay();
+  if (wasFullscreen) {
+    platform::restoreDesktopMode(windowState.window);
+    platform::showCursor(true);
+  }
+  platform::unregisterWindowClass();
+}
+
 std::int64_t windowProc(platform::Window* window, platform::Message message, std::int64_t wParam, std::int64_t lParam) {
   using platform::Message;
   switch (message) {

@@ -31,8 +31,14 @@ bool initWindow(const char* caption, int width, int height, int bits, bool fulls
 void doneWindow();
 std::int64_t windowProc(platform::Window* window, platform::Message message, std::int64_t wParam, std::int64_t lParam);
 
-// Releases the context and destroys the window, whatever of them exists (doneWindow, and fatalError's
-// teardown).
+// Releases the context and destroys the window, whatever of them exists (doneWindow, which so also
+// gives the desktop its display mode back).
 void releaseDisplay();
+
+// Gives the desktop back whatever the demo took of it: the context and the window released, the
+// desktop's display mode and the cursor back if the demo was fullscreen, the window system shut down.
+// Every way out of the process after initWindow goes through it (the normal end through doneWindow);
+// a second call does nothing.
+void giveDisplayBack();
 
 }  // namespace engine

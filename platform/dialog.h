@@ -15,7 +15,9 @@
 // no control has the focus. The procedure's result is ignored.
 //
 // Escape key state: escapeKeyState answers like an asynchronous key query: true if Escape is down now or
-// was pressed since the previous query. The window feeds it from its key events.
+// was pressed since the previous query. The window feeds it from its key events, and from the
+// keyboard's own state as the dialog opens where the display lets us read it (on X11, the key map), so
+// Escape held down while the dialog opens is seen by the query of initDialog.
 //
 // Without a screen (unit tests drive procedures that way), createDialogState gives a dialog with the
 // same controls and state but no window.

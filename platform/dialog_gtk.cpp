@@ -5,6 +5,11 @@
 #include "platform/dialog_state.h"
 
 #include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <gdk/gdkx.h>
+#endif
 
 #include <algorithm>
 #include <string>
@@ -272,6 +277,23 @@ void buildView(DialogView& view) {
   }
 }
 
+// Whether Escape is held down right now, read from the keyboard's state where the display lets us:
+// on X11 the key map. Elsewhere (Wayland keeps the keyboard to the focused window) only the window's
+// own key events tell.
+bool escapeHeldNow() {
+#ifdef GDK_WINDOWING_X11
+  GdkDisplay* display = gdk_display_get_default();
+  if (!GDK_IS_X11_DISPLAY(display)) return false;
+  Display* x = gdk_x11_display_get_xdisplay(display);
+  const KeyCode escape = XKeysymToKeycode(x, XK_Escape);
+  char keys[32] = {};
+  XQueryKeymap(x, keys);
+  return escape != 0 && (keys[escape / 8] & (1 << (escape % 8))) != 0;
+#else
+  return false;
+#endif
+}
+
 void runModal(DialogView& view) {
   view.loop = g_main_loop_new(nullptr, FALSE);
   gtk_widget_show_all(view.window);
@@ -326,6 +348,12 @@ std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, Dia
   view.dialog = &dialog;
   buildView(view);
   dialog.view = &view;
+  // The key state as the dialog opens: Escape held down then is seen by the first query (initDialog's);
+  // whether it is still down later, the window's own key events tell.
+  if (escapeHeldNow()) {
+    noteEscapeKey(true);
+    noteEscapeKey(false);
+  }
   sendDialogMessage(&dialog, DialogMessage::initDialog, 0, initParam);
   if (!dialog.ended) runModal(view);
   dialog.view = nullptr;

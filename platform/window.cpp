@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <deque>
+#include <unistd.h>
 
 namespace platform {
 
@@ -86,6 +88,19 @@ Event translate(const SDL_Event& sdl) {
   return event;
 }
 
+// SDL turns SIGINT and SIGTERM into a quit request (a close message), so the demo ends through its
+// normal shutdown and the desktop gets its display mode back. A hang-up (the terminal closed) is made
+// the same request by passing it on as SIGTERM.
+extern "C" void hangUpAsTerminate(int) { ::kill(::getpid(), SIGTERM); }
+
+void treatHangUpAsTerminate() {
+  struct sigaction action {};
+  if (::sigaction(SIGHUP, nullptr, &action) != 0 || action.sa_handler != SIG_DFL) return;
+  action.sa_handler = hangUpAsTerminate;
+  ::sigemptyset(&action.sa_mask);
+  ::sigaction(SIGHUP, &action, nullptr);
+}
+
 void destroySdlWindow(Window& window) {
   if (window.sdl) SDL_DestroyWindow(window.sdl);
   window.sdl = nullptr;
@@ -95,7 +110,9 @@ void destroySdlWindow(Window& window) {
 
 bool registerWindowClass() {
   if (videoReady()) return true;
-  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  treatHangUpAsTerminate();
+  return true;
 }
 
 bool displayModeSupported(int width, int height, int bits) {

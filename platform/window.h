@@ -10,7 +10,9 @@
 // before SDL's events.
 //
 // Display modes: fullscreen asks for the exact mode (width, height, bits per pixel) and nothing else;
-// the desktop mode comes back when the window leaves fullscreen or the process ends.
+// the desktop mode comes back when the window is destroyed or leaves fullscreen. SIGINT, SIGTERM and
+// SIGHUP become a close message while the window class is registered, so they end the demo through
+// its shutdown, which gives the mode back.
 //
 // Failures are results (false, nullptr); the engine turns them into its fatal reports. Calls on a null
 // or already destroyed window fail without effect.
@@ -47,7 +49,8 @@ struct Event {
   std::int64_t lParam = 0;
 };
 
-// The window class: initialises SDL's video. False if there is no display to open windows on.
+// The window class: initialises SDL's video (and the close message for the signals above). False if
+// there is no display to open windows on.
 bool registerWindowClass();
 
 // True if the display offers exactly this mode (bits 32 also matches 24-bit colour stored in 32-bit

@@ -7,6 +7,9 @@
 #include "shell/demo.h"
 #include "shell/settings.h"
 
+#include <cstdlib>
+#include <exception>
+
 namespace shell {
 
 namespace {
@@ -26,6 +29,12 @@ void runFrameLoop() {
   }
 }
 
+// A failure nobody caught still gives the desktop its display mode back before the process ends.
+[[noreturn]] void giveDisplayBackAndAbort() {
+  engine::giveDisplayBack();
+  std::abort();
+}
+
 }  // namespace
 
 void handleOneMessage() {
@@ -33,6 +42,7 @@ void handleOneMessage() {
 }
 
 int runMainSequence() {
+  std::set_terminate(giveDisplayBackAndAbort);
   storeDefaultSettings();
   runConfigDialog();
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);

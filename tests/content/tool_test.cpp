@@ -118,4 +118,51 @@ TEST(ContentTool, StopsAtABrokenScoreWithOneLineNamingItsFileAndLine) {
   EXPECT_FALSE(std::filesystem::exists(copy.out()));
 }
 
+TEST(ContentTool, CommandLineMistakesAreOneLineWithStatusOne) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--jobs", "0"}, {"--jobs", "abc"}, {"--frobnicate"}, {"--out"}}) {
+    std::vector<std::string> argv{tool()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const ProcessResult result = run(argv);
+    SCOPED_TRACE(arguments.front());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.rfind("velmorrow-content: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+  }
+}
+
+TEST(ContentTool, AFailedWriteIsOneLineWithTheReason) {
+  ContentCopy copy;
+  std::filesystem::create_directories(copy.out());
+  std::filesystem::create_symlink("/dev/full", copy.out() / "flare.hwl");
+  const ProcessResult result = copy.build({"--quiet", "--only", "flare.hwl"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "velmorrow-content: cannot write /dev/full: No space left on device\n");
+}
+
+// A small filesystem of its own (tmpfs), filled up: the reason, the earlier file as it was and no
+// temporary left. Needs the right to mount; skipped where the sandbox denies it.
+TEST(ContentTool, AFullFilesystemKeepsTheEarlierFileAndLeavesNoTemporary) {
+  ContentCopy copy;
+  std::filesystem::create_directories(copy.out());
+  if (run({"mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", copy.out().string()}, {}, 10s).exitCode != 0) {
+    GTEST_SKIP() << "cannot mount a small tmpfs here";
+  }
+  writeFile(copy.out() / "flare_big.hwl", "the earlier file");
+  {
+    std::ofstream filler(copy.out() / "filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), block.size())) filler.flush();
+  }
+  const ProcessResult result = copy.build({"--quiet", "--only", "flare_big.hwl"});
+  const std::string earlier = readFile(copy.out() / "flare_big.hwl");
+  const auto entries = std::distance(std::filesystem::directory_iterator(copy.out()), {});
+  run({"umount", copy.out().string()}, {}, 10s);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "velmorrow-content: cannot write " + (copy.out() / "flare_big.hwl").string() +
+                            ": No space left on device\n");
+  EXPECT_EQ(earlier, "the earlier file");
+  EXPECT_EQ(entries, 2);  // the earlier file and the filler
+}
+
 }  // namespace

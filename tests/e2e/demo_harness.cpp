@@ -4,7 +4,10 @@
 #include "tests/support/mp3.h"
 
 #include <map>
+#include <regex>
 #include <sstream>
+#include <stdexcept>
+#include <thread>
 
 namespace e2e {
 
@@ -28,6 +31,32 @@ bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
   if (dialog.empty()) return false;
   x.sendKeys(dialog, keys);
   return true;
+}
+
+std::unique_ptr<Xvfb> startModeSwitchingDisplay() {
+  const std::string config = (sourceDir() / "tests/e2e/mode_switching_display.xorg.conf").string();
+  try {
+    return std::make_unique<Xvfb>(Xvfb::Server{
+        {"Xorg", "-config", config, "-logfile", "/dev/null", "-nolisten", "tcp", "-noreset", "-novtswitch"}});
+  } catch (const std::runtime_error&) {
+    return nullptr;
+  }
+}
+
+std::string currentMode(const Xvfb& x) {
+  const ProcessResult screens = run({"xrandr", "--current"}, ProcessOptions{{}, {{"DISPLAY", x.display()}}, {}});
+  std::smatch match;
+  if (!std::regex_search(screens.out, match, std::regex(R"(current (\d+) x (\d+))"))) return "";
+  return match[1].str() + "x" + match[2].str();
+}
+
+bool waitForMode(const Xvfb& x, const std::string& mode, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (currentMode(x) == mode) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
 }
 
 std::string geometry(const Xvfb& x, const std::string& window) {

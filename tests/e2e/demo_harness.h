@@ -4,6 +4,7 @@
 
 #include "tests/support/process.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,18 @@ std::string demoBinary();
 // Waits for the startup dialog, gives it the keyboard focus (Xvfb has no window manager to do that)
 // and types the keys into it. False if no dialog appeared.
 bool answerConfigDialog(const testsupport::Xvfb& x, const std::vector<std::string>& keys);
+
+// An X server whose display mode can be switched (Xorg with the dummy driver): the desktop at
+// 1024 x 768, and 800 x 600 and 640 x 480 besides. Null where Xorg cannot be started here (not
+// installed, or not allowed to run).
+std::unique_ptr<testsupport::Xvfb> startModeSwitchingDisplay();
+
+// The display's current mode, "WIDTHxHEIGHT", from xrandr ("" if it cannot be read).
+std::string currentMode(const testsupport::Xvfb& x);
+
+// Waits until the display is in `mode`; false if it was not within the time.
+bool waitForMode(const testsupport::Xvfb& x, const std::string& mode,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // "WIDTHxHEIGHT+X+Y" of a window, from xdotool.
 std::string geometry(const testsupport::Xvfb& x, const std::string& window);

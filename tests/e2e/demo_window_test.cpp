@@ -1,4 +1,5 @@
 #include "tests/e2e/demo_harness.h"
+#include "tests/support/flat_hwl.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,24 @@ TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
   EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
 }
 
+// A picture whose header declares 65535 x 65535 pixels (about 17 GB), with the demo held to 4 GB of
+// memory: one line naming the file and status 1, as for a cut-short picture, never an abort.
+TEST(DemoWindow, APictureTooLargeForMemoryEndsWithOneLineNamingIt) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  prepareDemoFolder(dir);
+  std::string huge = flatHwlBytes(FlatHwl{});
+  huge.replace(3, 4, "\xFF\xFF\xFF\xFF");
+  writeFile(dir / "data" / "cloud.hwl", huge);
+  Process demo({"prlimit", "--as=4294967296", "--", demoBinary()}, demoOptions(dir, x));
+  ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
+  const ProcessResult result = demo.wait(30s);
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_EQ(lines(result.err).size(), 1u) << result.err;
+  EXPECT_EQ(result.err.rfind("velmorrow: cannot read data/cloud.hwl: ", 0), 0u) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+}
+
 TEST(StartupDialog, ResolutionChosenInTheListIsTheFullscreenMode) {
   Xvfb x("1024x768x24");
   TempDir dir;
@@ -79,6 +98,24 @@ TEST(StartupDialog, EscapeEndsTheProcessWithZeroBeforeAnyWindow) {
   ASSERT_TRUE(answerConfigDialog(x, {"Escape"}));
   const ProcessResult result = demo.wait(20s);
   EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+  EXPECT_NE(x.xdotool({"search", "--name", "^Velmorrow$"}).exitCode, 0) << "a demo window was created";
+}
+
+// Escape already held down when the dialog opens cancels it at once, as its first message's key test
+// sees the key down. The pointer is away from the dialog, so (without a window manager) the key's
+// repeated presses go to the root window and never reach the dialog's.
+TEST(StartupDialog, EscapeHeldWhileTheDialogOpensCancelsIt) {
+  Xvfb x("800x600x24");
+  TempDir dir;
+  prepareDemoFolder(dir);
+  ASSERT_EQ(x.xdotool({"mousemove", "799", "599"}).exitCode, 0);
+  ASSERT_EQ(x.xdotool({"keydown", "Escape"}).exitCode, 0);
+  Process demo({demoBinary()}, demoOptions(dir, x));
+  const ProcessResult result = demo.wait(15s);
+  x.xdotool({"keyup", "Escape"});
+  EXPECT_FALSE(result.timedOut) << "the dialog stayed open";
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
   EXPECT_NE(x.xdotool({"search", "--name", "^Velmorrow$"}).exitCode, 0) << "a demo window was created";

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
@@ -45,6 +46,39 @@ TEST(FatalError, UnwritableReportEndsWithAMessageAndNonZeroExit) {
   TempDir dir;
   std::filesystem::create_directory(dir / "error.txt");  // a folder in its place: cannot be opened as a file
   EXPECT_EXIT(IN_DIR(dir, engine::fatalError("FMOD", "File not found")), ExitedWithCode(1), "cannot write error.txt");
+}
+
+TEST(InputError, IsOneLineOnStandardErrorWithStatusOneAndNoErrorTxt) {
+  TempDir dir;
+  EXPECT_EXIT(IN_DIR(dir, engine::inputError("data/cloud.hwl: the file ends inside the header")), ExitedWithCode(1),
+              "^velmorrow: cannot read data/cloud.hwl: the file ends inside the header\n$");
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
+}
+
+// Another host (the capture tool) takes the reports itself: nothing reaches error.txt, and the file a
+// report is about comes along.
+[[noreturn]] void reportToStandardError(const char* module, const char* message, const std::string& file) {
+  std::fprintf(stderr, "host: %s / %s / %s\n", module, message, file.c_str());
+  std::_Exit(3);
+}
+
+[[noreturn]] void reportInputToStandardError(const std::string& fileAndProblem) {
+  std::fprintf(stderr, "host input: %s\n", fileAndProblem.c_str());
+  std::_Exit(4);
+}
+
+TEST(FailureReporter, AHostsReporterTakesFatalAndInputReportsAndNoErrorTxtIsWritten) {
+  TempDir dir;
+  testsupport::writeFile(dir / "error.txt", "an earlier report");
+  const engine::FailureReporter host{reportToStandardError, reportInputToStandardError};
+  EXPECT_EXIT(IN_DIR(dir, (engine::setFailureReporter(host),
+                           engine::fatalError("lmxTexture", "Could not load Texture", "data/cloud.hwl"))),
+              ExitedWithCode(3), "host: lmxTexture / Could not load Texture / data/cloud.hwl");
+  EXPECT_EXIT(IN_DIR(dir, (engine::setFailureReporter(host), engine::initParticleSystem(5001))), ExitedWithCode(3),
+              "host: lmxParticle / Too many Particles initialized / \n");
+  EXPECT_EXIT(IN_DIR(dir, (engine::setFailureReporter(host), engine::inputError("x.hwl: cannot open"))),
+              ExitedWithCode(4), "host input: x.hwl: cannot open");
+  EXPECT_EQ(readFile(dir / "error.txt"), "an earlier report");
 }
 
 TEST(ParticleCapacity, AboveFiveThousandIsReported) {

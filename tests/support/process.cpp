@@ -155,9 +155,17 @@ ProcessResult run(const std::vector<std::string>& argv, const ProcessOptions& op
   return process.wait(timeout);
 }
 
-Xvfb::Xvfb(const std::string& screen) {
+Xvfb::Xvfb(const std::string& screen)
+    : Xvfb(Server{{"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}}) {}
+
+Xvfb::Xvfb(const Server& server) {
   int fds[2];
   if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  std::vector<std::string> args = server.argv;
+  args.insert(args.end(), {"-displayfd", std::to_string(fds[1])});
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
@@ -166,9 +174,7 @@ Xvfb::Xvfb(const std::string& screen) {
     ::dup2(devnull, STDIN_FILENO);
     ::dup2(devnull, STDOUT_FILENO);
     ::dup2(devnull, STDERR_FILENO);
-    const std::string fd = std::to_string(fds[1]);
-    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-             "-noreset", static_cast<char*>(nullptr));
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(fds[1]);
@@ -176,7 +182,11 @@ Xvfb::Xvfb(const std::string& screen) {
   char c;
   while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
   ::close(fds[0]);
-  if (number.empty()) throw std::runtime_error("Xvfb did not start");
+  if (number.empty()) {
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    throw std::runtime_error(server.argv.front() + " did not start");
+  }
   display_ = ":" + number;
 }
 

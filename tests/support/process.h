@@ -73,6 +73,12 @@ ProcessResult run(const std::vector<std::string>& argv, const ProcessOptions& op
 class Xvfb {
  public:
   explicit Xvfb(const std::string& screen = "1024x768x24");
+  // Another X server in Xvfb's place: its program and arguments ("-displayfd N" is added). Throws
+  // std::runtime_error if it does not start.
+  struct Server {
+    std::vector<std::string> argv;
+  };
+  explicit Xvfb(const Server& server);
   ~Xvfb();
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;

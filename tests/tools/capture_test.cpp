@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -25,6 +27,9 @@ TEST(Capture, WritesTheRequestedFramesAtTheRequestedSize) {
     EXPECT_EQ(height, 240);
   }
   EXPECT_NE(result.err.find("2 frames written"), std::string::npos) << result.err;
+  // Standard error is no terminal here: plain progress lines, no carriage-return updates.
+  EXPECT_EQ(result.err.find('\r'), std::string::npos) << result.err;
+  EXPECT_LE(std::count(result.err.begin(), result.err.end(), '\n'), 11) << result.err;
 }
 
 TEST(Capture, BadOptionsAndMissingDataEndWithOneClearLine) {

@@ -1,50 +1,52 @@
 // velmorrow-capture: renders the demo offscreen, frame by frame at a fixed rate, and writes frames as
 // PNG files, a whole video with the music, or frame-time statistics. Needs no display and no sound.
+//
+// The capture tool is not the demo: a failure the demo would report in error.txt (a picture it cannot
+// load, too many particles) is one line on standard error naming the module, the problem and the file,
+// and the tool ends with status 1, like every other failure. It never writes error.txt.
 
+#include "engine/fatal_error.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
+#include "tools/capture/frame_layout.h"
 #include "tools/capture/frame_plan.h"
 #include "tools/capture/frame_stats.h"
+#include "tools/capture/music_length.h"
 #include "tools/capture/offscreen_context.h"
+#include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/video_writer.h"
+#include "tools/common/command_line.h"
+#include "tools/common/output_file.h"
 
-#include <CLI/CLI.hpp>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
-#include <regex>
+#include <stdexcept>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using capture::Options;
 
-struct Options {
-  std::string data = "data";
-  std::string size = "800x600";
-  std::string out = ".";
-  std::string video;
-  std::string music;  // default: DATA/music.mp3
-  bool stats = false;
-  bool outGiven = false;  // PNG frames were asked for with --out
-  capture::FrameRequest request;
-  int width = 800;
-  int height = 600;
-};
+constexpr const char* tool = "velmorrow-capture";
 
-bool parseSize(const std::string& text, int& width, int& height) {
-  std::smatch match;
-  if (!std::regex_match(text, match, std::regex(R"((\d{1,5})x(\d{1,5}))"))) return false;
-  width = std::stoi(match[1]);
-  height = std::stoi(match[2]);
-  return width > 0 && height > 0 && width <= 16384 && height <= 16384;
+// The engine's reports, turned into exceptions that end the run with one line.
+[[noreturn]] void throwFatalReport(const char* module, const char* message, const std::string& file) {
+  throw std::runtime_error(std::string(module) + ": " + message + (file.empty() ? "" : " (" + file + ")"));
+}
+
+[[noreturn]] void throwInputError(const std::string& fileAndProblem) {
+  throw std::runtime_error("cannot read " + fileAndProblem);
 }
 
 std::string frameName(std::int32_t clock) {
@@ -56,6 +58,7 @@ std::string frameName(std::int32_t clock) {
 // Where the frames go, and the frame being drawn.
 struct Capture {
   const capture::OffscreenContext* context = nullptr;
+  capture::FrameLayout layout;
   std::optional<fs::path> pngFolder;
   capture::VideoWriter* video = nullptr;
   capture::FrameStats* stats = nullptr;
@@ -73,11 +76,11 @@ void presentCapturedFrame() {
                        std::chrono::duration<double, std::milli>(Clock::now() - current.frameStarted).count());
   }
   if (!current.frame.write || (!current.pngFolder && !current.video)) return;
-  const std::vector<std::uint8_t> rgb = current.context->readRgb();
+  const std::vector<std::uint8_t> rgb = capture::composeFrame(current.layout, current.context->readRgb());
   if (current.video) current.video->write(rgb);
   if (current.pngFolder) {
-    capture::writePng(*current.pngFolder / frameName(current.frame.clock), current.context->width(),
-                      current.context->height(), rgb);
+    capture::writePng(*current.pngFolder / frameName(current.frame.clock), current.layout.frameWidth,
+                      current.layout.frameHeight, rgb);
   }
   ++current.written;
 }
@@ -93,24 +96,60 @@ void runFrames(const std::vector<capture::PlannedFrame>& frames) {
   progress.finish(current.written);
 }
 
+// A cut-short music file gives a video whose sound stops early: say so before the long run.
+void warnIfMusicEndsEarly(const fs::path& music, const std::vector<capture::PlannedFrame>& frames) {
+  const std::optional<double> seconds = capture::musicSeconds(music);
+  const double needed = frames.back().clock / 1000.0;
+  if (seconds && *seconds + 0.05 < needed) {
+    std::fprintf(stderr, "%s: warning: the music %s lasts %.1f s, the video %.1f s: its sound stops early\n", tool,
+                 music.string().c_str(), *seconds, needed);
+  }
+}
+
+std::unique_ptr<capture::VideoWriter> startVideo(const Options& options,
+                                                 const std::vector<capture::PlannedFrame>& frames) {
+  if (options.video.empty()) return nullptr;
+  const fs::path music = options.music.empty() ? fs::path(options.data) / "music.mp3" : fs::path(options.music);
+  capture::VideoSettings settings{options.width, options.height, options.request.fps, music};
+  const auto written = std::count_if(frames.begin(), frames.end(), [](const auto& frame) { return frame.write; });
+  const auto first = std::find_if(frames.begin(), frames.end(), [](const auto& frame) { return frame.write; });
+  settings.musicStart = first == frames.end() ? 0 : first->clock;
+  settings.seconds = static_cast<double>(written) / options.request.fps;
+  settings.reencodeAudio = options.reencodeAudio;
+  settings.crf = options.crf;
+  settings.x264Preset = options.x264Preset;
+  auto video = std::make_unique<capture::VideoWriter>(options.video, settings);
+  warnIfMusicEndsEarly(music, frames);
+  return video;
+}
+
+// How long a capture takes on a machine like ours (two cores, Mesa's software renderer), from a
+// measured time per frame and per million pixels rendered; said before a long preset run starts.
+void announceRenderingTime(const capture::FrameLayout& layout, const std::vector<capture::PlannedFrame>& frames) {
+  constexpr double secondsPerFrame = 0.02, secondsPerMegapixel = 0.035;
+  const double megapixels = layout.renderWidth() * double(layout.renderHeight()) / 1e6;
+  const double seconds = static_cast<double>(frames.size()) * (secondsPerFrame + secondsPerMegapixel * megapixels);
+  std::fprintf(stderr, "%s: %zu frames rendered at %dx%d: about %s on two cores with software OpenGL\n", tool,
+               frames.size(), layout.renderWidth(), layout.renderHeight(),
+               capture::minutesAndSeconds(seconds).c_str());
+}
+
 int runCapture(const Options& options) {
   const auto frames = capture::planFrames(options.request);
-  if (frames.empty()) return 0;
   // PNG frames when asked for (--at, --out) or when nothing else is: a range alone gives PNGs too.
   const bool wantsPngs =
       !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
-  shell::screenWidth = options.width;
-  shell::screenHeight = options.height;
+  const capture::FrameLayout layout =
+      capture::layoutFrame(options.width, options.height, options.supersample, options.stretch);
+  shell::screenWidth = layout.renderWidth();  // the demo draws the picture without its bars
+  shell::screenHeight = layout.renderHeight();
   shell::dataDirectory = options.data;
-  capture::OffscreenContext context(options.width, options.height);
-  std::unique_ptr<capture::VideoWriter> video;
-  if (!options.video.empty()) {
-    const fs::path music = options.music.empty() ? fs::path(options.data) / "music.mp3" : fs::path(options.music);
-    video = std::make_unique<capture::VideoWriter>(options.video, options.width, options.height,
-                                                   options.request.fps, music);
-  }
+  engine::setFailureReporter({throwFatalReport, throwInputError});
+  capture::OffscreenContext context(layout.renderWidth(), layout.renderHeight());
+  if (!options.preset.empty()) announceRenderingTime(layout, frames);
+  const std::unique_ptr<capture::VideoWriter> video = startVideo(options, frames);
   capture::FrameStats stats;
-  current = Capture{&context, std::nullopt, video.get(), nullptr, {}, {}, 0};
+  current = Capture{&context, layout, std::nullopt, video.get(), nullptr, {}, {}, 0};
   if (wantsPngs) {
     fs::create_directories(options.out);
     current.pngFolder = fs::path(options.out);
@@ -122,52 +161,23 @@ int runCapture(const Options& options) {
   shell::stopDemo();
   if (video) {
     video->finish();
-    std::fprintf(stderr, "velmorrow-capture: wrote %s\n", options.video.c_str());
+    std::fprintf(stderr, "%s: wrote %s\n", tool, options.video.c_str());
   }
   if (options.stats) stats.print(stdout, options.width, options.height);
+  common::finishStandardOutput();
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Renders the Velmorrow demo offscreen at a fixed frame rate: frames as PNG files (frame_TTTTTT.png, the "
-      "clock in milliseconds), the whole demo as a video with its music (--video), or frame times per scene "
-      "(--stats). Needs no display and no sound."};
-  Options options;
-  std::vector<std::int32_t> at;
-  std::int32_t from = 0, to = 0;
-  app.add_option("--data", options.data, "the folder holding the demo's pictures and music")->capture_default_str();
-  app.add_option("--size", options.size, "frame size WIDTHxHEIGHT")->capture_default_str();
-  app.add_option("--fps", options.request.fps, "frames per second: the clock steps by 1000/FPS ms from 0")
-      ->capture_default_str()
-      ->check(CLI::Range(0.001, 1000.0));
-  auto* atOption =
-      app.add_option("--at", at, "write the frames at these clocks (ms), e.g. --at 2000,9000")->delimiter(',');
-  app.add_option("--from", from, "write every frame from this clock (ms)")->check(CLI::NonNegativeNumber);
-  app.add_option("--to", to, "write every frame up to this clock (ms)")->check(CLI::NonNegativeNumber);
-  app.add_option("--out", options.out, "the folder PNG frames go to")->capture_default_str();
-  app.add_option("--video", options.video,
-                 "write the frames (the whole demo, or --from/--to) as an H.264 video with the music, e.g. demo.mp4")
-      ->excludes(atOption);
-  app.add_option("--music", options.music, "the music for --video (default: DATA/music.mp3)");
-  app.add_flag("--stats", options.stats, "print the frame times of every scene: min, median, 95th percentile, max");
-  CLI11_PARSE(app, argc, argv);
-
-  if (!parseSize(options.size, options.width, options.height)) {
-    std::fprintf(stderr, "velmorrow-capture: --size must be WIDTHxHEIGHT, e.g. 800x600, not '%s'\n",
-                 options.size.c_str());
-    return 1;
-  }
-  options.request.at = at;
-  options.outGiven = app.count("--out") > 0;
-  if (app.count("--from")) options.request.from = from;
-  if (app.count("--to")) options.request.to = to;
+  const auto read = capture::readOptions(argc, argv);
+  if (const int* status = std::get_if<int>(&read)) return *status;
   try {
-    return runCapture(options);
+    return runCapture(std::get<Options>(read));
+  } catch (const std::bad_alloc&) {
+    return common::reportFailure(tool, "out of memory");
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "\nvelmorrow-capture: %s\n", error.what());
-    return 1;
+    return common::reportFailure(tool, error.what());
   }
 }

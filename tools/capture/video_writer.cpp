@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,13 +24,34 @@ std::string number(double value) {
   return text;
 }
 
-[[noreturn]] void fail(const std::filesystem::path& path, const std::string& what) {
-  throw std::runtime_error("cannot write " + path.string() + ": " + what);
+// A file without a name for ffmpeg's messages: it goes with the descriptor.
+int unnamedTemporary() {
+  std::FILE* file = std::tmpfile();
+  if (!file) return -1;
+  const int fd = ::dup(::fileno(file));
+  std::fclose(file);
+  return fd;
 }
 
-// How much music before the start is handed to the muxer: an MP3 frame leans on the frames before it
-// (the bit reservoir, the overlapping transform), so a copy that starts exactly at the start would
-// decode its first 50 ms wrongly. Those frames get negative times and the MP4's edit list skips them.
+std::string lastLine(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  const auto start = text.find_last_of("\r\n");
+  return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+std::string describeStatus(int status) {
+  if (WIFSIGNALED(status)) return std::string("ffmpeg was killed (") + strsignal(WTERMSIG(status)) + ")";
+  return "ffmpeg failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+}
+
+bool nonEmptyFile(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
+}
+
+// How much music before the start goes into the file: an MP3 frame leans on the frames before it (the
+// bit reservoir, the overlapping transform), so a copy that began exactly at the start would decode its
+// first 50 ms wrongly. Those frames get negative times, and the MP4's edit list skips them.
 constexpr std::int32_t musicPrerollMs = 100;
 
 std::vector<std::string> musicInput(const VideoSettings& settings) {
@@ -36,7 +59,8 @@ std::vector<std::string> musicInput(const VideoSettings& settings) {
   std::vector<std::string> args;
   if (settings.musicStart > 0) args.insert(args.end(), {"-ss", number((settings.musicStart - preroll) / 1000.0)});
   if (preroll > 0) args.insert(args.end(), {"-itsoffset", number(-preroll / 1000.0)});
-  args.insert(args.end(), {"-t", number(settings.seconds + preroll / 1000.0), "-i", settings.music.string()});
+  // -t counts from the shifted start, so the preroll is not added to it.
+  args.insert(args.end(), {"-t", number(settings.seconds), "-i", settings.music.string()});
   return args;
 }
 
@@ -67,46 +91,87 @@ std::vector<std::string> VideoWriter::command(const std::filesystem::path& path,
 }
 
 VideoWriter::VideoWriter(const std::filesystem::path& path, const VideoSettings& settings)
-    : path_(path), frameBytes_(std::size_t(settings.width) * settings.height * 3) {
+    : output_(path), frameBytes_(std::size_t(settings.width) * settings.height * 3) {
   const std::filesystem::path& music = settings.music;
-  if (!music.empty() && !std::filesystem::exists(music)) fail(path, "the music " + music.string() + " is missing");
+  if (!music.empty() && !std::filesystem::exists(music)) fail("the music " + music.string() + " is missing");
+  messages_ = unnamedTemporary();
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) fail(path, std::strerror(errno));
-  std::vector<std::string> args = command(path, settings);
+  if (messages_ < 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) fail(std::strerror(errno));
+  std::vector<std::string> args = command(output_.temporary(), settings);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, messages_, STDERR_FILENO);
   const int spawned = ::posix_spawnp(&pid_, "ffmpeg", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeFds[0]);
   input_ = pipeFds[1];
   if (spawned != 0) {
-    ::close(input_);
     pid_ = -1;
-    fail(path, std::string("cannot start ffmpeg: ") + std::strerror(spawned));
+    fail(std::string("cannot start ffmpeg: ") + std::strerror(spawned));
   }
   std::signal(SIGPIPE, SIG_IGN);  // a failed ffmpeg shows as a failed write, not a killed capture
 }
 
 VideoWriter::~VideoWriter() {
+  stopFfmpeg();
+  if (messages_ >= 0) ::close(messages_);
+}
+
+void VideoWriter::stopFfmpeg() {
   if (input_ >= 0) ::close(input_);
+  input_ = -1;
   if (pid_ > 0) {
     ::kill(pid_, SIGKILL);
     int status = 0;
     ::waitpid(pid_, &status, 0);
   }
+  pid_ = -1;
+}
+
+// What ffmpeg said last, if anything.
+std::string VideoWriter::ffmpegSaid() const {
+  if (messages_ < 0) return "";
+  std::string text;
+  char buffer[4096];
+  for (off_t at = 0;;) {
+    const ssize_t n = ::pread(messages_, buffer, sizeof buffer, at);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+    at += n;
+  }
+  return lastLine(text);
+}
+
+void VideoWriter::fail(const std::string& what) const {
+  const std::string said = ffmpegSaid();
+  throw std::runtime_error("cannot write " + output_.target().string() + ": " + what +
+                           (said.empty() ? "" : ": " + said));
+}
+
+// ffmpeg closed its input: it is ending (or has ended) with a reason of its own, given a moment.
+std::string VideoWriter::whyFfmpegStopped() {
+  for (int tries = 0; tries < 100; ++tries) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return describeStatus(status);
+    }
+    ::usleep(50000);
+  }
+  return "ffmpeg stopped taking frames";
 }
 
 void VideoWriter::write(const std::vector<std::uint8_t>& rgb) {
-  if (rgb.size() != frameBytes_) fail(path_, "a frame has the wrong size");
+  if (rgb.size() != frameBytes_) fail("a frame has the wrong size");
   std::size_t done = 0;
   while (done < rgb.size()) {
     const ssize_t n = ::write(input_, rgb.data() + done, rgb.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail(path_, "ffmpeg stopped taking frames");
+    if (n <= 0) fail(whyFfmpegStopped());
     done += static_cast<std::size_t>(n);
   }
 }
@@ -117,7 +182,10 @@ void VideoWriter::finish() {
   int status = 0;
   const pid_t waited = ::waitpid(pid_, &status, 0);
   pid_ = -1;
-  if (waited < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(path_, "ffmpeg failed");
+  if (waited < 0) fail(std::strerror(errno));
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(describeStatus(status));
+  if (!nonEmptyFile(output_.temporary())) fail("ffmpeg wrote nothing");
+  output_.commit();
 }
 
 }  // namespace capture

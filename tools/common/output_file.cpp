@@ -78,11 +78,11 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
   std::filesystem::path folder = target_.parent_path();
   if (folder.empty()) folder = ".";
   const std::string extension = target_.extension().string();
-  std::string hidden = ".";  // appended piece by piece: GCC 12 at -O3 warns falsely on "." + string
+  std::string hidden = ".";  // built by appending: GCC 12 at -O3 warns falsely about "." + string
   hidden += target_.stem().string();
   hidden += ".XXXXXX";
   hidden += extension;
-  const std::string pattern = (folder / hidden).string();
+  std::string pattern = (folder / hidden).string();
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "hwl/hwl.h"
+#include "tools/common/output_file.h"
 #include "tools/content/captions.h"
 #include "tools/content/content_error.h"
 #include "tools/content/pictures.h"
@@ -94,9 +95,16 @@ class Sheet {
     }
   }
   void write(const std::filesystem::path& png) const {
-    if (!stbi_write_png(png.c_str(), picture_.width, picture_.height, 3, picture_.rgb.data(), picture_.width * 3)) {
-      throw ContentError(png.string(), "cannot be written");
+    std::vector<std::uint8_t> bytes;
+    const auto append = [](void* context, void* data, int size) {
+      auto& to = *static_cast<std::vector<std::uint8_t>*>(context);
+      to.insert(to.end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+    };
+    if (!stbi_write_png_to_func(append, &bytes, picture_.width, picture_.height, 3, picture_.rgb.data(),
+                                picture_.width * 3)) {
+      throw ContentError(png.string(), "the PNG could not be encoded");
     }
+    common::writeFileAtomically(png, bytes);
   }
 
  private:

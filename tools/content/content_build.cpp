@@ -5,12 +5,12 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "hwl/hwl.h"
+#include "tools/common/output_file.h"
 #include "tools/content/contact_sheet.h"
 #include "tools/content/content_error.h"
 #include "tools/content/encoding.h"
@@ -24,20 +24,6 @@ namespace {
 constexpr const char* musicFile = "music.mp3";
 
 using Clock = std::chrono::steady_clock;
-
-void writeAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  const std::filesystem::path temporary = path.string() + ".part";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      std::filesystem::remove(temporary);
-      throw ContentError(path.string(), "cannot be written");
-    }
-  }
-  std::filesystem::rename(temporary, path);
-}
 
 // One piece of work: a picture, or the music when `picture` is null.
 struct Job {
@@ -78,7 +64,7 @@ class Builder {
     const auto started = Clock::now();
     const hwl::HwlImage image = makePicture(entry, sources_);
     const Encoded encoded = encodeToPsnr(image, entry.leastPsnr, entry.file);
-    writeAtomically(options_.outDir / entry.file, encoded.file);
+    common::writeFileAtomically(options_.outDir / entry.file, encoded.file);
     return {entry.file, encoded.file.size(), encoded.psnr, seconds(started)};
   }
 

@@ -1,6 +1,7 @@
 // velmorrow-content: builds the demo's data folder from content/: the pictures (texture recipes,
 // lettering, the butterfly's wing) encoded as HWL, and the music rendered and encoded as MP3.
 
+#include "tools/common/command_line.h"
 #include "tools/content/content_build.h"
 
 #include <CLI/CLI.hpp>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <thread>
 
@@ -46,10 +48,12 @@ int main(int argc, char** argv) {
   app.add_option("--fonts", fontDir, "where the captions' fonts are")->capture_default_str();
   app.add_option("--only", options.only, "build only these files of the data folder, e.g. --only flare.hwl");
   app.add_option("--contact-sheet", contactSheet, "also write a PNG of every picture and caption row here");
-  app.add_option("-j,--jobs", options.jobs, "how many threads work at once")->capture_default_str()->check(
-      CLI::Range(1, 64));
+  app.add_option("-j,--jobs", options.jobs, "how many threads work at once, 1 to 64")->capture_default_str();
   app.add_flag("-q,--quiet", quiet, "no progress on standard error");
-  CLI11_PARSE(app, argc, argv);
+  if (const auto status = common::parseCommandLine(app, argc, argv, "velmorrow-content")) return *status;
+  if (options.jobs < 1 || options.jobs > 64) {
+    return common::reportFailure("velmorrow-content", "--jobs must be 1 to 64, not " + std::to_string(options.jobs));
+  }
 
   options.contentDir = contentDir;
   options.outDir = outDir;
@@ -65,9 +69,10 @@ int main(int argc, char** argv) {
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
       std::fprintf(stderr, "velmorrow-content: %zu files in %s, %.1f s\n", built.size(), outDir.c_str(), seconds);
     }
+  } catch (const std::bad_alloc&) {
+    return common::reportFailure("velmorrow-content", "out of memory");
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "velmorrow-content: %s\n", error.what());
-    return 1;
+    return common::reportFailure("velmorrow-content", error.what());
   }
   return 0;
 }

@@ -1,36 +1,10 @@
 #include "tools/music/music.h"
 
+#include "tools/common/output_file.h"
 #include "tools/music/mp3_encoder.h"
 #include "tools/music/renderer.h"
 
-#include <fstream>
-#include <stdexcept>
-#include <system_error>
-
 namespace music {
-
-namespace {
-
-void writeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
-  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-  std::filesystem::path temporary = path;
-  temporary += ".part";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      throw std::runtime_error(path.string() + ": cannot write the file");
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) throw std::runtime_error(path.string() + ": cannot write the file (" + error.message() + ")");
-}
-
-}  // namespace
 
 void renderMusic(const std::filesystem::path& scorePath, const std::filesystem::path& mp3Path,
                  const MusicProgress& progress) {
@@ -41,7 +15,8 @@ void renderMusic(const std::filesystem::path& scorePath, const std::filesystem::
   const std::vector<unsigned char> mp3 = encodeMp3(song.left, song.right, [&](double fraction) {
     if (progress) progress("encoding", fraction);
   });
-  writeFile(mp3Path, mp3);
+  if (mp3Path.has_parent_path()) std::filesystem::create_directories(mp3Path.parent_path());
+  common::writeFileAtomically(mp3Path, std::span<const std::uint8_t>(mp3.data(), mp3.size()));
 }
 
 }  // namespace music

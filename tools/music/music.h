@@ -6,7 +6,8 @@
 // The result is deterministic: the same score and the same build give the same bytes. The file is
 // written under a temporary name beside the target and renamed into place once complete, so a failed
 // run never leaves a partial file behind. A bad score throws ScoreError ("FILE:LINE: what"); a file
-// that cannot be written or an encoder failure throws std::runtime_error.
+// that cannot be written throws common::OutputError ("cannot write FILE: REASON"), an encoder failure
+// std::runtime_error.
 
 #include "tools/music/score.h"
 
