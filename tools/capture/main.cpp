@@ -8,6 +8,7 @@
 #include "engine/fatal_error.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
+#include "tools/capture/frame_layout.h"
 #include "tools/capture/frame_plan.h"
 #include "tools/capture/frame_stats.h"
 #include "tools/capture/music_length.h"
@@ -21,6 +22,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -56,6 +58,7 @@ std::string frameName(std::int32_t clock) {
 // Where the frames go, and the frame being drawn.
 struct Capture {
   const capture::OffscreenContext* context = nullptr;
+  capture::FrameLayout layout;
   std::optional<fs::path> pngFolder;
   capture::VideoWriter* video = nullptr;
   capture::FrameStats* stats = nullptr;
@@ -73,11 +76,11 @@ void presentCapturedFrame() {
                        std::chrono::duration<double, std::milli>(Clock::now() - current.frameStarted).count());
   }
   if (!current.frame.write || (!current.pngFolder && !current.video)) return;
-  const std::vector<std::uint8_t> rgb = current.context->readRgb();
+  const std::vector<std::uint8_t> rgb = capture::composeFrame(current.layout, current.context->readRgb());
   if (current.video) current.video->write(rgb);
   if (current.pngFolder) {
-    capture::writePng(*current.pngFolder / frameName(current.frame.clock), current.context->width(),
-                      current.context->height(), rgb);
+    capture::writePng(*current.pngFolder / frameName(current.frame.clock), current.layout.frameWidth,
+                      current.layout.frameHeight, rgb);
   }
   ++current.written;
 }
@@ -107,10 +110,28 @@ std::unique_ptr<capture::VideoWriter> startVideo(const Options& options,
                                                  const std::vector<capture::PlannedFrame>& frames) {
   if (options.video.empty()) return nullptr;
   const fs::path music = options.music.empty() ? fs::path(options.data) / "music.mp3" : fs::path(options.music);
-  auto video = std::make_unique<capture::VideoWriter>(options.video, options.width, options.height,
-                                                      options.request.fps, music);
+  capture::VideoSettings settings{options.width, options.height, options.request.fps, music};
+  const auto written = std::count_if(frames.begin(), frames.end(), [](const auto& frame) { return frame.write; });
+  const auto first = std::find_if(frames.begin(), frames.end(), [](const auto& frame) { return frame.write; });
+  settings.musicStart = first == frames.end() ? 0 : first->clock;
+  settings.seconds = static_cast<double>(written) / options.request.fps;
+  settings.reencodeAudio = options.reencodeAudio;
+  settings.crf = options.crf;
+  settings.x264Preset = options.x264Preset;
+  auto video = std::make_unique<capture::VideoWriter>(options.video, settings);
   warnIfMusicEndsEarly(music, frames);
   return video;
+}
+
+// How long a capture takes on a machine like ours (two cores, Mesa's software renderer), from a
+// measured time per frame and per million pixels rendered; said before a long preset run starts.
+void announceRenderingTime(const capture::FrameLayout& layout, const std::vector<capture::PlannedFrame>& frames) {
+  constexpr double secondsPerFrame = 0.02, secondsPerMegapixel = 0.035;
+  const double megapixels = layout.renderWidth() * double(layout.renderHeight()) / 1e6;
+  const double seconds = static_cast<double>(frames.size()) * (secondsPerFrame + secondsPerMegapixel * megapixels);
+  std::fprintf(stderr, "%s: %zu frames rendered at %dx%d: about %s on two cores with software OpenGL\n", tool,
+               frames.size(), layout.renderWidth(), layout.renderHeight(),
+               capture::minutesAndSeconds(seconds).c_str());
 }
 
 int runCapture(const Options& options) {
@@ -118,13 +139,16 @@ int runCapture(const Options& options) {
   // PNG frames when asked for (--at, --out) or when nothing else is: a range alone gives PNGs too.
   const bool wantsPngs =
       !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
-  shell::screenWidth = options.width;
-  shell::screenHeight = options.height;
+  const capture::FrameLayout layout =
+      capture::layoutFrame(options.width, options.height, options.supersample, options.stretch);
+  shell::screenWidth = layout.renderWidth();  // the demo draws the picture without its bars
+  shell::screenHeight = layout.renderHeight();
   engine::setFailureReporter({throwFatalReport, throwInputError});
-  capture::OffscreenContext context(options.width, options.height);
+  capture::OffscreenContext context(layout.renderWidth(), layout.renderHeight());
+  if (!options.preset.empty()) announceRenderingTime(layout, frames);
   const std::unique_ptr<capture::VideoWriter> video = startVideo(options, frames);
   capture::FrameStats stats;
-  current = Capture{&context, std::nullopt, video.get(), nullptr, {}, {}, 0};
+  current = Capture{&context, layout, std::nullopt, video.get(), nullptr, {}, {}, 0};
   if (wantsPngs) {
     fs::create_directories(options.out);
     current.pngFolder = fs::path(options.out);

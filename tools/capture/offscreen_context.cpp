@@ -41,6 +41,32 @@ EGLConfig chooseConfig(EGLDisplay display) {
   return config;
 }
 
+// The largest pbuffer the configuration allows, checked before one is asked for, so that a too-large
+// render (a big --size with supersampling) is one clear message rather than an EGL error code.
+void checkPbufferLimits(EGLDisplay display, EGLConfig config, int width, int height) {
+  EGLint maxWidth = 0, maxHeight = 0, maxPixels = 0;
+  eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_WIDTH, &maxWidth);
+  eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_HEIGHT, &maxHeight);
+  eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_PIXELS, &maxPixels);
+  const bool tooLarge = (maxWidth > 0 && width > maxWidth) || (maxHeight > 0 && height > maxHeight) ||
+                        (maxPixels > 0 && long(width) * height > maxPixels);
+  if (tooLarge) {
+    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" +
+                             std::to_string(height) + " is larger than the renderer allows (" +
+                             std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + " at most)");
+  }
+}
+
+void checkViewportLimits(int width, int height) {
+  GLint dims[2] = {0, 0};
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+  if ((dims[0] > 0 && width > dims[0]) || (dims[1] > 0 && height > dims[1])) {
+    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" +
+                             std::to_string(height) + " is larger than the renderer's viewport (" +
+                             std::to_string(dims[0]) + "x" + std::to_string(dims[1]) + " at most)");
+  }
+}
+
 }  // namespace
 
 OffscreenContext::OffscreenContext(int width, int height) : width_(width), height_(height) {
@@ -49,12 +75,14 @@ OffscreenContext::OffscreenContext(int width, int height) : width_(width), heigh
   display_ = display;
   if (!eglBindAPI(EGL_OPENGL_API)) fail("eglBindAPI");
   EGLConfig config = chooseConfig(display);
+  checkPbufferLimits(display, config, width, height);
   const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
   surface_ = eglCreatePbufferSurface(display, config, size);
   if (surface_ == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
   context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
   if (context_ == EGL_NO_CONTEXT) fail("eglCreateContext");
   if (!eglMakeCurrent(display, surface_, surface_, context_)) fail("eglMakeCurrent");
+  checkViewportLimits(width, height);
 }
 
 OffscreenContext::~OffscreenContext() {

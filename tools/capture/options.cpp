@@ -6,11 +6,14 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 namespace capture {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* tool = "velmorrow-capture";
 
@@ -72,6 +75,24 @@ std::string checkRangeHoldsAFrame(const FrameRequest& request) {
   return "no frame of the demo falls between --from and --to at this --fps";
 }
 
+struct Preset {
+  const char* name;
+  const char* size;
+  const char* fps;
+  int supersample;
+};
+constexpr Preset presets[] = {{"1080p", "1920x1080", "60", 2}, {"4k", "3840x2160", "60", 1}};
+
+// The preset's values for whatever was not typed.
+void applyPreset(const std::string& name, bool sizeGiven, bool fpsGiven, OptionTexts& texts) {
+  for (const Preset& preset : presets) {
+    if (name != preset.name) continue;
+    if (!sizeGiven) texts.size = preset.size;
+    if (!fpsGiven) texts.fps = preset.fps;
+    if (!texts.supersample) texts.supersample = preset.supersample;
+  }
+}
+
 }  // namespace
 
 std::string completeOptions(const OptionTexts& texts, Options& options) {
@@ -82,6 +103,7 @@ std::string completeOptions(const OptionTexts& texts, Options& options) {
     reason = "--music goes with --video (PNG frames have no sound)";
   }
   if (!reason.empty()) return reason;
+  options.supersample = texts.supersample.value_or(1);
   options.request.at = texts.at;
   options.request.from = texts.from;
   options.request.to = texts.to;
@@ -96,6 +118,8 @@ std::variant<Options, int> readOptions(int argc, char** argv) {
   Options options;
   OptionTexts texts;
   std::int32_t from = 0, to = 0;
+  std::string audio = "copy";
+  int supersample = 1;
   app.add_option("--data", options.data, "the folder holding the demo's pictures and music")->capture_default_str();
   app.add_option("--size", texts.size, "frame size WIDTHxHEIGHT, each 1 to 16384 (even for --video)")
       ->capture_default_str();
@@ -111,11 +135,35 @@ std::variant<Options, int> readOptions(int argc, char** argv) {
       ->excludes(atOption);
   app.add_option("--music", options.music, "the music for --video (default: DATA/music.mp3)");
   app.add_flag("--stats", options.stats, "print the frame times of every scene: min, median, 95th percentile, max");
+  app.add_option("--preset", options.preset,
+                 "settings for publishing: 1080p (1920x1080, 60 fps, --supersample 2) or 4k (3840x2160, 60 fps, "
+                 "--supersample 1); options typed beside it win")
+      ->check(CLI::IsMember({"1080p", "4k"}));
+  app.add_flag("--stretch", options.stretch,
+               "fill a frame that is not 4:3 by stretching the picture (default: 4:3 with black bars)");
+  app.add_option("--supersample", supersample,
+                 "render N x N times the pixels and average them down, for smooth edges (1 to 4; default 1)")
+      ->check(CLI::Range(1, 4));
+  app.add_option("--audio", audio,
+                 "the video's sound: copy (the MP3 as it is) or aac (encoded again, for players that need it)")
+      ->check(CLI::IsMember({"copy", "aac"}))
+      ->capture_default_str();
+  app.add_option("--crf", options.crf, "x264's quality, 0 (lossless) to 51; lower is better and larger")
+      ->check(CLI::Range(0, 51))
+      ->capture_default_str();
+  app.add_option("--x264-preset", options.x264Preset, "x264's speed for its size: ultrafast ... veryslow")
+      ->check(CLI::IsMember({"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
+                             "veryslow", "placebo"}))
+      ->capture_default_str();
   if (const auto status = common::parseCommandLine(app, argc, argv, tool)) return *status;
 
   options.outGiven = app.count("--out") > 0;
   if (app.count("--from")) texts.from = from;
   if (app.count("--to")) texts.to = to;
+  if (app.count("--supersample")) texts.supersample = supersample;
+  applyPreset(options.preset, app.count("--size") > 0, app.count("--fps") > 0, texts);
+  const bool mp3 = fs::path(options.music).extension() == ".mp3" || options.music.empty();
+  options.reencodeAudio = audio == "aac" || !mp3;  // only an MP3 goes into the MP4 as it is
   const std::string reason = completeOptions(texts, options);
   if (!reason.empty()) return common::reportFailure(tool, reason);
   return options;

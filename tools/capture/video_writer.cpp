@@ -1,5 +1,6 @@
 #include "tools/capture/video_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -48,30 +49,55 @@ bool nonEmptyFile(const std::filesystem::path& path) {
   return ::stat(path.c_str(), &info) == 0 && info.st_size > 0;
 }
 
-}  // namespace
+// How much music before the start goes into the file: an MP3 frame leans on the frames before it (the
+// bit reservoir, the overlapping transform), so a copy that began exactly at the start would decode its
+// first 50 ms wrongly. Those frames get negative times, and the MP4's edit list skips them.
+constexpr std::int32_t musicPrerollMs = 100;
 
-std::vector<std::string> VideoWriter::command(const std::filesystem::path& path, int width, int height, double fps,
-                                              const std::filesystem::path& music) {
-  std::vector<std::string> args{"ffmpeg",      "-hide_banner", "-loglevel",   "error",  "-y",
-                                "-f",          "rawvideo",     "-pixel_format", "rgb24", "-video_size",
-                                std::to_string(width) + "x" + std::to_string(height), "-framerate", number(fps),
-                                "-i",          "-"};
-  if (!music.empty()) args.insert(args.end(), {"-i", music.string()});
-  args.insert(args.end(), {"-map", "0:v"});
-  if (!music.empty()) args.insert(args.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k", "-shortest"});
-  args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18", "-movflags", "+faststart",
-                           path.string()});
+std::vector<std::string> musicInput(const VideoSettings& settings) {
+  const std::int32_t preroll = settings.reencodeAudio ? 0 : std::min(settings.musicStart, musicPrerollMs);
+  std::vector<std::string> args;
+  if (settings.musicStart > 0) args.insert(args.end(), {"-ss", number((settings.musicStart - preroll) / 1000.0)});
+  if (preroll > 0) args.insert(args.end(), {"-itsoffset", number(-preroll / 1000.0)});
+  // -t counts from the shifted start, so the preroll is not added to it.
+  args.insert(args.end(), {"-t", number(settings.seconds), "-i", settings.music.string()});
   return args;
 }
 
-VideoWriter::VideoWriter(const std::filesystem::path& path, int width, int height, double fps,
-                         const std::filesystem::path& music)
-    : output_(path), frameBytes_(std::size_t(width) * height * 3) {
+}  // namespace
+
+std::vector<std::string> VideoWriter::command(const std::filesystem::path& path, const VideoSettings& settings) {
+  std::vector<std::string> args{"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo",
+                                "-pixel_format", "rgb24", "-video_size",
+                                std::to_string(settings.width) + "x" + std::to_string(settings.height),
+                                "-framerate", number(settings.fps), "-i", "-"};
+  const bool music = !settings.music.empty();
+  if (music) {
+    const std::vector<std::string> input = musicInput(settings);
+    args.insert(args.end(), input.begin(), input.end());
+  }
+  args.insert(args.end(), {"-map", "0:v"});
+  if (music) {
+    args.insert(args.end(), {"-map", "1:a"});
+    if (settings.reencodeAudio) {
+      args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
+    } else {
+      args.insert(args.end(), {"-c:a", "copy"});
+    }
+  }
+  args.insert(args.end(), {"-c:v", "libx264", "-preset", settings.x264Preset, "-pix_fmt", "yuv420p", "-crf",
+                           std::to_string(settings.crf), "-movflags", "+faststart", path.string()});
+  return args;
+}
+
+VideoWriter::VideoWriter(const std::filesystem::path& path, const VideoSettings& settings)
+    : output_(path), frameBytes_(std::size_t(settings.width) * settings.height * 3) {
+  const std::filesystem::path& music = settings.music;
   if (!music.empty() && !std::filesystem::exists(music)) fail("the music " + music.string() + " is missing");
   messages_ = unnamedTemporary();
   int pipeFds[2];
   if (messages_ < 0 || ::pipe2(pipeFds, O_CLOEXEC) != 0) fail(std::strerror(errno));
-  std::vector<std::string> args = command(output_.temporary(), width, height, fps, music);
+  std::vector<std::string> args = command(output_.temporary(), settings);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
