@@ -22,26 +22,20 @@ std::vector<std::uint8_t> widenGrey(const std::vector<std::uint8_t>& grey) {
   return bgra;
 }
 
-void decodeAndWiden(Texture& texture, const std::string& fileName) {
-  hwl::hwlDecode(texture.image.pixels, texture.header, fileName, true);
-  const int bits = texture.header.bitsPerPixel;
-  if (texture.header.height == 0 || (bits != 8 && bits != 24) || texture.image.pixels.empty()) {
-    fatalError("lmxTexture", "Could not load Texture", fileName);
-  }
-  if (bits == 8) texture.image.pixels = widenGrey(texture.image.pixels);
+// The checks the demo makes of a decoded picture before it becomes a texture.
+bool usable(const hwl::HwlHeader& header, const std::vector<std::uint8_t>& pixels) {
+  const int bits = header.bitsPerPixel;
+  return header.height != 0 && (bits == 8 || bits == 24) && !pixels.empty();
 }
 
-// A file the codec cannot read, or a picture too large for the memory there is, is an input error.
-void decodeInto(Texture& texture, const std::string& fileName) {
-  try {
-    decodeAndWiden(texture, fileName);
-  } catch (const hwl::HwlError& error) {
-    inputError(error.what());
-  } catch (const std::bad_alloc&) {
-    texture.image.pixels = {};
-    inputError(fileName + ": not enough memory for its " + std::to_string(texture.header.width) + " x " +
-               std::to_string(texture.header.height) + " pixels");
+// A failure reported on the uploading thread, in loading order: a picture the demo cannot use ends it
+// through the fatal reporter, a file the codec cannot read (or too large for the memory there is) is
+// an input error.
+void reportFailure(const DecodedPicture& picture, const std::string& fileName) {
+  if (picture.failure == DecodedPicture::Failure::unusable) {
+    fatalError("lmxTexture", "Could not load Texture", fileName);
   }
+  if (picture.failure == DecodedPicture::Failure::input) inputError(picture.problem);
 }
 
 void uploadImage(const Texture& texture) {
@@ -72,9 +66,35 @@ void deleteName(const Texture& texture) {
 
 }  // namespace
 
+DecodedPicture decodePicture(const std::string& fileName) {
+  DecodedPicture picture;
+  try {
+    hwl::hwlDecode(picture.pixels, picture.header, fileName, true);
+    if (!usable(picture.header, picture.pixels)) {
+      picture.failure = DecodedPicture::Failure::unusable;
+    } else if (picture.header.bitsPerPixel == 8) {
+      picture.pixels = widenGrey(picture.pixels);
+    }
+  } catch (const hwl::HwlError& error) {
+    picture = {picture.header, {}, DecodedPicture::Failure::input, error.what()};
+  } catch (const std::bad_alloc&) {
+    picture = {picture.header, {}, DecodedPicture::Failure::input,
+               fileName + ": not enough memory for its " + std::to_string(picture.header.width) + " x " +
+                   std::to_string(picture.header.height) + " pixels"};
+  }
+  return picture;
+}
+
 Texture* initTexture(Texture* texture, const std::string& fileName, std::int32_t components, bool mipmapped) {
+  return initTexture(texture, decodePicture(fileName), fileName, components, mipmapped);
+}
+
+Texture* initTexture(Texture* texture, DecodedPicture picture, const std::string& fileName, std::int32_t components,
+                     bool mipmapped) {
+  reportFailure(picture, fileName);
   if (!texture) texture = new Texture{};
-  decodeInto(*texture, fileName);
+  texture->header = picture.header;
+  texture->image.pixels = std::move(picture.pixels);
   texture->image.width = texture->header.width;
   texture->image.height = texture->header.height;
   texture->image.components = components;

@@ -18,7 +18,7 @@
 //
 // Ownership: the shell creates Textures with initTexture and frees them with doneTexture, which deletes
 // the OpenGL name and the object with its pixels. All calls need the current OpenGL context except
-// setImageAlpha and copyImageAlpha, which touch only memory.
+// decodePicture, setImageAlpha and copyImageAlpha, which touch only memory.
 
 #include "hwl/hwl.h"
 
@@ -42,8 +42,23 @@ struct Texture {
   std::uint32_t glName = 0;
 };
 
+// A picture decoded ahead of its upload: its header and four-byte pixels, or why it cannot be used.
+// decodePicture needs no OpenGL context and never ends the process, so any thread may call it; the
+// failure is reported when the picture is handed to initTexture, on the thread that uploads.
+struct DecodedPicture {
+  enum class Failure { none, unusable, input };
+  hwl::HwlHeader header{};
+  std::vector<std::uint8_t> pixels;  // blue, green, red, alpha
+  Failure failure = Failure::none;
+  std::string problem;  // for an input failure: "FILE: PROBLEM"
+};
+DecodedPicture decodePicture(const std::string& fileName);
+
 // Loads fileName into `texture` (a new Texture when null), uploads it and leaves it bound.
 Texture* initTexture(Texture* texture, const std::string& fileName, std::int32_t components, bool mipmapped);
+// The same with the picture already decoded (fileName names it in reports).
+Texture* initTexture(Texture* texture, DecodedPicture picture, const std::string& fileName, std::int32_t components,
+                     bool mipmapped);
 void setImageAlpha(Image& image, std::uint8_t alpha);
 // Each destination pixel's alpha := the source pixel's first (blue) byte; destination and source may
 // be the same image. Stops at the last pixel the source holds.

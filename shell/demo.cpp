@@ -1,5 +1,6 @@
 #include "shell/demo.h"
 
+#include "engine/picture_loader.h"
 #include "scenes/demo_state.h"
 #include "scenes/scenes.h"
 #include "shell/loading_screen.h"
@@ -8,6 +9,8 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace shell {
 
@@ -32,12 +35,34 @@ namespace {
 using engine::Texture;
 using namespace scenes;
 
+// Every file the table loads, in loading order: each row's picture, then its mask if it has one.
+std::vector<std::string> filesInLoadingOrder() {
+  std::vector<std::string> files;
+  for (const TextureRow& row : textureTable) {
+    files.push_back(dataFile(row.file));
+    if (row.alpha == AlphaSource::mask) files.push_back(dataFile(row.maskFile));
+  }
+  return files;
+}
+
+// The pictures decoded by worker threads, taken in loading order.
+class NextPicture {
+ public:
+  explicit NextPicture(engine::PictureLoader& loader) : loader_(loader) {}
+  Texture* upload(const char* file, std::int32_t components, bool mipmaps) {
+    return engine::initTexture(nullptr, loader_.take(index_++), dataFile(file), components, mipmaps);
+  }
+
+ private:
+  engine::PictureLoader& loader_;
+  std::size_t index_ = 0;
+};
+
 // A picture whose alpha comes from a mask (or from its own first channel): loaded opaque, the alpha
 // copied in, uploaded again; the mask is freed at once.
-Texture* loadWithAlpha(const TextureRow& row) {
-  Texture* texture = engine::initTexture(nullptr, dataFile(row.file), 4, false);
-  Texture* mask =
-      row.alpha == AlphaSource::mask ? engine::initTexture(nullptr, dataFile(row.maskFile), 4, false) : texture;
+Texture* loadWithAlpha(const TextureRow& row, NextPicture& next) {
+  Texture* texture = next.upload(row.file, 4, false);
+  Texture* mask = row.alpha == AlphaSource::mask ? next.upload(row.maskFile, 4, false) : texture;
   engine::setImageAlpha(texture->image, 255);
   engine::copyImageAlpha(texture->image, mask->image);
   engine::uploadTexture(texture);
@@ -45,11 +70,14 @@ Texture* loadWithAlpha(const TextureRow& row) {
   return texture;
 }
 
+// The uploads and progress steps happen here, in the table's order; the decoding runs ahead of them
+// on the other cores.
 void loadTextures() {
+  engine::PictureLoader loader(filesInLoadingOrder(), engine::PictureLoader::workersForThisMachine());
+  NextPicture next(loader);
   for (const TextureRow& row : textureTable) {
-    *row.global = row.alpha == AlphaSource::none
-                      ? engine::initTexture(nullptr, dataFile(row.file), row.components, row.mipmaps)
-                      : loadWithAlpha(row);
+    *row.global = row.alpha == AlphaSource::none ? next.upload(row.file, row.components, row.mipmaps)
+                                                 : loadWithAlpha(row, next);
     if (row.progressAfter > 0) showProgress(row.progressAfter);
   }
 }
