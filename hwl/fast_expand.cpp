@@ -223,8 +223,11 @@ struct ChunkMasks {
 
 // carry: the chunk's first symbol extends the previous chunk's last run.
 HWL_CHUNKS_TARGET inline ChunkMasks chunkMasks(std::uint64_t word, std::uint32_t carry) {
-  const auto low = static_cast<std::uint32_t>(_pext_u64(word, 0x5555555555555555));
-  const auto high = static_cast<std::uint32_t>(_pext_u64(word, 0xAAAAAAAAAAAAAAAA));
+  // The even and the odd bits of the word, gathered by halves (32-bit x86 has no 64-bit gather).
+  const auto lowWord = static_cast<std::uint32_t>(word);
+  const auto highWord = static_cast<std::uint32_t>(word >> 32);
+  const std::uint32_t low = _pext_u32(lowWord, 0x55555555u) | (_pext_u32(highWord, 0x55555555u) << 16);
+  const std::uint32_t high = _pext_u32(lowWord, 0xAAAAAAAAu) | (_pext_u32(highWord, 0xAAAAAAAAu) << 16);
   // Symbol 1 starts a run unless it extends one; in a stretch of 1s they alternate, starting with a
   // run. Blocks of 1s that begin at an even position are found by the carry of adding their starts.
   const std::uint32_t ones = low & ~high & ~carry;

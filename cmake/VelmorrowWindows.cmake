@@ -1,0 +1,45 @@
+# The Windows build, cross-compiled with MinGW-w64 (cmake/mingw-i686.cmake, cmake/mingw-x86_64.cmake):
+# the demo on the Windows platform backend, hwlconv and texgen, and the unit and GL-trace tiers, which
+# CTest runs under Wine (scripts/wine-run). Only Windows' own DLLs are imported: everything else is
+# linked statically. The capture and content tools stay on Linux (the data is built there).
+
+find_package(Threads REQUIRED)
+
+# Header-only libraries from the host's Debian packages. Their folders are reached through links in
+# the build tree, so the host's /usr/include (glibc's headers) never gets onto the cross include path.
+function(velmorrow_host_headers name folder)
+  set(root ${PROJECT_BINARY_DIR}/host-headers/${name})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK /usr/include/${folder} ${root}/${folder} SYMBOLIC)
+  add_library(${name} INTERFACE)
+  target_include_directories(${name} SYSTEM INTERFACE ${root})
+endfunction()
+velmorrow_host_headers(velmorrow_stb_root stb)
+add_library(velmorrow_stb INTERFACE)  # stb's headers are included by their bare names
+target_include_directories(velmorrow_stb SYSTEM INTERFACE ${PROJECT_BINARY_DIR}/host-headers/velmorrow_stb_root/stb)
+add_library(PkgConfig::STB ALIAS velmorrow_stb)
+velmorrow_host_headers(velmorrow_cli11 CLI)
+add_library(CLI11::CLI11 ALIAS velmorrow_cli11)
+
+add_library(velmorrow_gl INTERFACE)
+target_link_libraries(velmorrow_gl INTERFACE
+  "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>>:glu32;opengl32>")
+
+add_subdirectory(hwl)
+add_subdirectory(generator)
+
+if(VELMORROW_TESTS)
+  enable_testing()
+  # GoogleTest from Debian's sources, built with the cross compiler.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+  add_library(test_process STATIC tests/support/files.cpp tests/support/flat_hwl.cpp)
+  target_include_directories(test_process PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(test_process PRIVATE
+    VELMORROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
+
+  foreach(dir hwl generator)
+    add_subdirectory(tests/${dir} ${PROJECT_BINARY_DIR}/tests/${dir})
+  endforeach()
+endif()
