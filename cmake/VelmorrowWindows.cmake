@@ -4,6 +4,11 @@
 # linked statically. The capture and content tools stay on Linux (the data is built there).
 
 find_package(Threads REQUIRED)
+add_compile_definitions(_USE_MATH_DEFINES)  # M_PI and friends, which strict C++ hides on Windows
+
+# The demo's data is built on Linux (velmorrow-content is deterministic): the Windows tests and the
+# package take it from the Linux build.
+set(VELMORROW_DATA_DIR ${PROJECT_SOURCE_DIR}/build-test/data CACHE PATH "The data folder the Linux build made")
 
 # Header-only libraries from the host's Debian packages. Their folders are reached through links in
 # the build tree, so the host's /usr/include (glibc's headers) never gets onto the cross include path.
@@ -21,12 +26,21 @@ add_library(PkgConfig::STB ALIAS velmorrow_stb)
 velmorrow_host_headers(velmorrow_cli11 CLI)
 add_library(CLI11::CLI11 ALIAS velmorrow_cli11)
 
+# Windows' OpenGL header read as the portable code expects it (platform/win32/gl/GL/gl.h).
+include_directories(BEFORE SYSTEM ${PROJECT_SOURCE_DIR}/platform/win32/gl)
+
 add_library(velmorrow_gl INTERFACE)
 target_link_libraries(velmorrow_gl INTERFACE
   "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>>:glu32;opengl32>")
 
 add_subdirectory(hwl)
 add_subdirectory(generator)
+add_subdirectory(resources)
+add_subdirectory(platform)
+add_subdirectory(engine)
+add_subdirectory(scenes)
+add_subdirectory(shell)
+set_target_properties(velmorrow PROPERTIES WIN32_EXECUTABLE ON)  # a GUI program: no console window
 
 if(VELMORROW_TESTS)
   enable_testing()
@@ -39,7 +53,10 @@ if(VELMORROW_TESTS)
   target_compile_definitions(test_process PRIVATE
     VELMORROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
 
-  foreach(dir hwl generator)
+  add_library(gl_recorder STATIC tests/support/gl_recorder.cpp)
+  target_include_directories(gl_recorder PUBLIC ${PROJECT_SOURCE_DIR})
+
+  foreach(dir hwl generator scenes shell win32)
     add_subdirectory(tests/${dir} ${PROJECT_BINARY_DIR}/tests/${dir})
   endforeach()
 endif()
