@@ -20,8 +20,15 @@ function(velmorrow_host_headers name folder)
   target_include_directories(${name} SYSTEM INTERFACE ${root})
 endfunction()
 velmorrow_host_headers(velmorrow_stb_root stb)
-add_library(velmorrow_stb INTERFACE)  # stb's headers are included by their bare names
-target_include_directories(velmorrow_stb SYSTEM INTERFACE ${PROJECT_BINARY_DIR}/host-headers/velmorrow_stb_root/stb)
+# stb's headers are included by their bare names; on Linux Debian's libstb holds the code, here a
+# source file of the build compiles it.
+set(stb_code ${PROJECT_BINARY_DIR}/host-headers/stb_code.c)
+file(WRITE ${stb_code}.in "#define STB_IMAGE_IMPLEMENTATION\n#define STB_IMAGE_WRITE_IMPLEMENTATION\n"
+  "#include <stb_image.h>\n#include <stb_image_write.h>\n")
+configure_file(${stb_code}.in ${stb_code} COPYONLY)
+add_library(velmorrow_stb STATIC ${stb_code})
+target_include_directories(velmorrow_stb SYSTEM PUBLIC ${PROJECT_BINARY_DIR}/host-headers/velmorrow_stb_root/stb)
+target_compile_options(velmorrow_stb PRIVATE -w)  # third-party code, as Debian builds it
 add_library(PkgConfig::STB ALIAS velmorrow_stb)
 velmorrow_host_headers(velmorrow_cli11 CLI)
 add_library(CLI11::CLI11 ALIAS velmorrow_cli11)
@@ -41,6 +48,10 @@ add_subdirectory(engine)
 add_subdirectory(scenes)
 add_subdirectory(shell)
 set_target_properties(velmorrow PROPERTIES WIN32_EXECUTABLE ON)  # a GUI program: no console window
+add_subdirectory(tools/hwlconv)
+add_subdirectory(tools/texgen)
+target_link_libraries(hwlconv PRIVATE velmorrow_cli11)
+target_link_libraries(texgen PRIVATE velmorrow_cli11)
 
 if(VELMORROW_TESTS)
   enable_testing()
