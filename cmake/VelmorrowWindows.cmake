@@ -53,6 +53,38 @@ add_subdirectory(tools/texgen)
 target_link_libraries(hwlconv PRIVATE velmorrow_cli11)
 target_link_libraries(texgen PRIVATE velmorrow_cli11)
 
+# The package (scripts/package-windows): a folder with the demo, its data, the two tools and a README,
+# as a ZIP and as an installer with a Start-menu shortcut that starts the demo in its folder. Only the
+# component "windows" goes in (the Linux layout's install rules stay out).
+install(TARGETS velmorrow hwlconv texgen RUNTIME DESTINATION . COMPONENT windows)
+install(DIRECTORY ${VELMORROW_DATA_DIR}/ DESTINATION data COMPONENT windows)
+install(FILES resources/windows/README.txt DESTINATION . COMPONENT windows)
+set(CPACK_PACKAGE_NAME Velmorrow)
+set(CPACK_PACKAGE_VENDOR "Kelvane Inc.")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmorrow, a real-time demo")
+set(CPACK_PACKAGE_FILE_NAME Velmorrow)  # the ZIP's folder; scripts/package-windows names the files
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Velmorrow)
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_VERBATIM_VARIABLES ON)  # the NSIS lines below go into the script as written
+set(CPACK_COMPONENTS_ALL windows)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/windows-cpack-options.cmake)
+set(CPACK_NSIS_DISPLAY_NAME Velmorrow)
+set(CPACK_NSIS_PACKAGE_NAME Velmorrow)
+# The shortcut starts the demo with the install folder as its working folder, where data/ is.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
+  SetOutPath "$INSTDIR"
+  CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Velmorrow.lnk" "$INSTDIR\velmorrow.exe"
+]=])
+set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
+  Delete "$SMPROGRAMS\$MUI_TEMP\Velmorrow.lnk"
+]=])
+include(CPack)
+
 if(VELMORROW_TESTS)
   enable_testing()
   # GoogleTest from Debian's sources, built with the cross compiler.

@@ -111,6 +111,14 @@ bool changeDisplayMode(int width, int height, int bits) {
   return true;
 }
 
+bool showsMode(int width, int height, int bits) {
+  DEVMODEA current{};
+  current.dmSize = sizeof(DEVMODEA);
+  return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current) &&
+         static_cast<int>(current.dmPelsWidth) == width && static_cast<int>(current.dmPelsHeight) == height &&
+         static_cast<int>(current.dmBitsPerPel) == bits;
+}
+
 // The mode this process switched the display to, and still holds.
 bool inMode(int width, int height, int bits) {
   return displayModeChanged && changedTo == std::array<int, 3>{width, height, bits};
@@ -147,14 +155,15 @@ bool registerWindowClass() {
 
 // Whether the display can show the mode is known only by switching to it (a test of the change may
 // answer yes for a mode the display then refuses), so the check is the switch itself: the mode stays
-// set for createWindow, and goes back when the process ends however it ends.
+// set for createWindow, and goes back when the process ends however it ends. A display already in
+// exactly that mode needs no switch (Wine on a one-mode X server refuses to switch to the mode it shows).
 bool displayModeSupported(int width, int height, int bits) {
-  return inMode(width, height, bits) || changeDisplayMode(width, height, bits);
+  return inMode(width, height, bits) || showsMode(width, height, bits) || changeDisplayMode(width, height, bits);
 }
 
 Window* createWindow(const std::string& caption, int width, int height, int bits, bool fullscreen, WindowProc proc) {
   if (!classRegistered || theWindow.handle || width <= 0 || height <= 0) return nullptr;
-  if (fullscreen && !inMode(width, height, bits) && !changeDisplayMode(width, height, bits)) return nullptr;
+  if (fullscreen && !displayModeSupported(width, height, bits)) return nullptr;
   theWindow = Window{nullptr, nullptr, nullptr, proc, bits, fullscreen, false};
   HWND handle = createWin32Window(caption, width, height, fullscreen);
   if (!handle) {

@@ -10,6 +10,11 @@ namespace e2e {
 using namespace testsupport;
 
 std::vector<std::string> windowsDemoCommand() {
+  // Wine's desktop lives on the display it was first opened on: end whatever still runs in the prefix,
+  // so that this test's programs open it on this test's screen.
+  const std::string prefix = "WINEPREFIX=" + (std::filesystem::path(VELMORROW_WINDOWS_BUILD_DIR) / "wine-prefix").string();
+  run({"env", prefix, "wineserver", "-k"});
+  run({"env", prefix, "wineserver", "-w"});
   return {(sourceDir() / "scripts" / "wine-run").string(),
           (std::filesystem::path(VELMORROW_WINDOWS_BUILD_DIR) / "velmorrow.exe").string()};
 }

@@ -11,6 +11,7 @@
 
 namespace e2e {
 
+// Also ends any Wine program still running in the Windows build's prefix (see wine_demo.cpp).
 std::vector<std::string> windowsDemoCommand();
 
 struct Screenshot {
