@@ -17,7 +17,7 @@ TEST(WindowsDemoFullRun, PlaysToTheEndWithTheMusicOffAndEndsWithZero) {
   Xvfb x("1024x768x24");
   TempDir dir;
   useBuiltData(dir);
-  Process demo(windowsDemoCommand(), demoOptions(dir, x));
+  Process demo(windowsDemoCommand("wine-prefix-full-run"), demoOptions(dir, x));  // beside the other tests
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "space", "Tab", "Tab", "space", "Return"}));
   ASSERT_FALSE(x.waitForWindow("^Velmorrow$", 60s).empty());
   const auto start = std::chrono::steady_clock::now();

@@ -9,13 +9,13 @@ namespace e2e {
 
 using namespace testsupport;
 
-std::vector<std::string> windowsDemoCommand() {
+std::vector<std::string> windowsDemoCommand(const std::string& prefixName) {
   // Wine's desktop lives on the display it was first opened on: end whatever still runs in the prefix,
   // so that this test's programs open it on this test's screen.
-  const std::string prefix = "WINEPREFIX=" + (std::filesystem::path(VELMORROW_WINDOWS_BUILD_DIR) / "wine-prefix").string();
-  run({"env", prefix, "wineserver", "-k"});
-  run({"env", prefix, "wineserver", "-w"});
-  return {(sourceDir() / "scripts" / "wine-run").string(),
+  const std::string prefix = (std::filesystem::path(VELMORROW_WINDOWS_BUILD_DIR) / prefixName).string();
+  run({"env", "WINEPREFIX=" + prefix, "wineserver", "-k"});
+  run({"env", "WINEPREFIX=" + prefix, "wineserver", "-w"});
+  return {"env", "VELMORROW_WINEPREFIX=" + prefix, (sourceDir() / "scripts" / "wine-run").string(),
           (std::filesystem::path(VELMORROW_WINDOWS_BUILD_DIR) / "velmorrow.exe").string()};
 }
 

@@ -11,8 +11,9 @@
 
 namespace e2e {
 
-// Also ends any Wine program still running in the Windows build's prefix (see wine_demo.cpp).
-std::vector<std::string> windowsDemoCommand();
+// The demo in a Wine prefix of the Windows build's folder (made on first use). Also ends any Wine
+// program still running in that prefix (see wine_demo.cpp): tests that share a prefix run one at a time.
+std::vector<std::string> windowsDemoCommand(const std::string& prefixName = "wine-prefix");
 
 struct Screenshot {
   int width = 0;
