@@ -245,7 +245,9 @@ class TextReader {
     const std::int64_t value = readInteger(token, what);
     if (value < INT32_MIN || value > INT32_MAX)
       fail(what + " is " + std::to_string(value) + ", beyond the 32-bit range");
-    if (static_cast<std::int64_t>(static_cast<float>(value)) != value) {
+    // Through a 32-bit integer: 32-bit x86 converts 64-bit integers on the x87 stack, where the float
+    // rounding can be skipped; from 32 bits the conversion is SSE2's, rounded to float.
+    if (static_cast<std::int64_t>(static_cast<float>(static_cast<std::int32_t>(value))) != value) {
       fail(what + " is " + std::to_string(value) + ", which a recipe slot (a float) cannot hold exactly");
     }
     return static_cast<std::int32_t>(value);

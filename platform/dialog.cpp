@@ -160,7 +160,7 @@ std::string comboGetText(const Dialog* dialog, int id, int index) {
 }
 
 bool escapeKeyState() {
-  const bool state = escapeDown || escapePressedSinceQuery;
+  const bool state = escapeDown || escapePressedSinceQuery || systemEscapeKeyState();
   escapePressedSinceQuery = false;
   return state;
 }

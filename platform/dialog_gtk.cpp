@@ -361,4 +361,7 @@ std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, Dia
   return dialog.result;
 }
 
+// GTK's key events reach the dialog box through noteEscapeKey; there is nothing else to ask.
+bool systemEscapeKeyState() { return false; }
+
 }  // namespace platform

@@ -39,4 +39,8 @@ void viewAddItem(DialogView* view, std::size_t control, const std::string& text)
 void viewShowSelection(DialogView* view, std::size_t control, int selection);
 void viewEnd(DialogView* view);
 
+// The window system's own answer to an asynchronous query of the Escape key, beside what noteEscapeKey
+// was told: false where key events reach the dialog box only through noteEscapeKey (GTK).
+bool systemEscapeKeyState();
+
 }  // namespace platform

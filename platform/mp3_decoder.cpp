@@ -12,6 +12,15 @@
 
 namespace platform {
 
+struct Mp3Decoder::Codec {
+  struct Memory {
+    std::vector<unsigned char> bytes;
+    std::size_t position = 0;
+  };
+  Memory memory;
+  mpg123_handle* handle = nullptr;
+};
+
 namespace {
 
 constexpr std::size_t bytesPerFrame = 2 * sizeof(std::int16_t);
@@ -84,21 +93,23 @@ SoundError readSoundFile(const char* fileName, std::int64_t offset, std::int64_t
   return readFully(file.fd, offset, bytes) ? SoundError::none : SoundError::fileBad;
 }
 
+Mp3Decoder::Mp3Decoder() : codec_(std::make_unique<Codec>()) {}
+
 Mp3Decoder::~Mp3Decoder() {
-  if (!handle_) return;
-  mpg123_close(handle_);
-  mpg123_delete(handle_);
+  if (!codec_->handle) return;
+  mpg123_close(codec_->handle);
+  mpg123_delete(codec_->handle);
 }
 
 std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error) {
   initialiseMpg123Once();
   std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
-  decoder->memory_.bytes = std::move(bytes);
+  decoder->codec_->memory.bytes = std::move(bytes);
   decoder->loop_ = loop;
   error = SoundError::fileFormat;
-  if (decoder->memory_.bytes.empty()) return nullptr;
+  if (decoder->codec_->memory.bytes.empty()) return nullptr;
   int status = MPG123_OK;
-  mpg123_handle* handle = decoder->handle_ = mpg123_new(nullptr, &status);
+  mpg123_handle* handle = decoder->codec_->handle = mpg123_new(nullptr, &status);
   if (!handle) {
     error = SoundError::memory;
     return nullptr;
@@ -110,9 +121,9 @@ std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int
     error = SoundError::invalidParam;
     return nullptr;
   }
-  using Memory = Mp3Decoder::Memory;
+  using Memory = Mp3Decoder::Codec::Memory;
   if (mpg123_replace_reader_handle(handle, readMemory<Memory>, seekMemory<Memory>, nullptr) != MPG123_OK ||
-      mpg123_open_handle(handle, &decoder->memory_) != MPG123_OK) {
+      mpg123_open_handle(handle, &decoder->codec_->memory) != MPG123_OK) {
     return nullptr;
   }
   long foundRate = 0;
@@ -132,7 +143,7 @@ std::size_t Mp3Decoder::read(std::int16_t* stereo, std::size_t frames) {
   int idleReads = 0;
   while (done < frames && !ended_) {
     std::size_t bytes = 0;
-    const int status = mpg123_read(handle_, stereo + 2 * done, (frames - done) * bytesPerFrame, &bytes);
+    const int status = mpg123_read(codec_->handle, stereo + 2 * done, (frames - done) * bytesPerFrame, &bytes);
     done += bytes / bytesPerFrame;
     passFrames_ += bytes / bytesPerFrame;
     idleReads = bytes > 0 ? 0 : idleReads + 1;
@@ -146,9 +157,9 @@ std::size_t Mp3Decoder::read(std::int16_t* stereo, std::size_t frames) {
 // opened afresh rather than sought to its start, so that every pass decodes from the same state and
 // gives the same samples.
 void Mp3Decoder::endPass() {
-  mpg123_close(handle_);
-  memory_.position = 0;
-  if (!loop_ || passFrames_ == 0 || mpg123_open_handle(handle_, &memory_) != MPG123_OK) {
+  mpg123_close(codec_->handle);
+  codec_->memory.position = 0;
+  if (!loop_ || passFrames_ == 0 || mpg123_open_handle(codec_->handle, &codec_->memory) != MPG123_OK) {
     ended_ = true;
     return;
   }

@@ -1,5 +1,7 @@
 #pragma once
-// MP3 decoding for the sound library's streams, on libmpg123. A decoder owns the file's bytes (read
+// MP3 decoding for the sound library's streams: on libmpg123 (mp3_decoder.cpp), or on Windows through
+// the Audio Compression Manager (win32/mp3_decoder.cpp), which trims the gapless delay and padding
+// itself. A decoder owns the file's bytes (read
 // once, before playback, so decoding never waits on the disk) and turns them into 16-bit signed stereo
 // frames (left, right interleaved, native byte order) at the rate it was opened with: mono is doubled
 // onto both channels, other sample rates are resampled by mpg123.
@@ -15,8 +17,8 @@
 //
 // Failures are SoundError codes: readSoundFile gives fileNotFound, fileBad (cannot be opened or read,
 // not a regular file), memory (larger than maxFileBytes); openMp3Decoder gives fileFormat (empty, or no
-// MPEG layer 3 audio where the stream starts), memory (mpg123 cannot start) and invalidParam (a rate
-// mpg123 does not offer). Not thread-safe: one thread at a time per decoder.
+// MPEG layer 3 audio where the stream starts), memory (the codec cannot start) and invalidParam (a rate
+// the codec does not offer). Not thread-safe: one thread at a time per decoder.
 
 #include "platform/sound.h"
 
@@ -24,8 +26,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-struct mpg123_handle_struct;  // libmpg123's decoder handle
 
 namespace platform {
 
@@ -41,16 +41,12 @@ class Mp3Decoder {
 
  private:
   friend std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char>, int, bool, SoundError&);
-  struct Memory {
-    std::vector<unsigned char> bytes;
-    std::size_t position = 0;
-  };
+  struct Codec;  // the backend's decoder and the file's bytes
 
-  Mp3Decoder() = default;
+  Mp3Decoder();
   void endPass();
 
-  Memory memory_;
-  ::mpg123_handle_struct* handle_ = nullptr;
+  std::unique_ptr<Codec> codec_;
   bool loop_ = false;
   bool ended_ = false;
   std::size_t passFrames_ = 0;  // frames read since the start of the current pass

@@ -2,8 +2,7 @@
 
 #include "platform/mp3_decoder.h"
 #include "platform/sound_clock.h"
-
-#include <SDL.h>
+#include "platform/sound_device.h"
 
 #include <algorithm>
 #include <array>
@@ -44,7 +43,8 @@ struct Library {
   int streamBufferMs = 200;
   std::vector<std::unique_ptr<SoundStream>> streams;  // every open stream
   bool outputRunning = false;
-  SDL_AudioDeviceID device = 0;
+  bool deviceOpen = false;
+  std::int64_t latencyFrames = 0;  // how far behind the frames counted a new block sounds
   std::thread silentThread;
   std::mutex silentLock;
   std::condition_variable silentWake;
@@ -88,7 +88,7 @@ void mixBlock(std::int16_t* out, std::int64_t frames, SoundTime now) {
       if (stream && stream->waiting) {
         stream->waiting = false;
         stream->started = true;
-        stream->startFrame = blockStart;
+        stream->startFrame = blockStart + lib.latencyFrames;
       }
     }
   }
@@ -101,17 +101,12 @@ void mixBlock(std::int16_t* out, std::int64_t frames, SoundTime now) {
     for (std::size_t i = 0; i < 2 * got; ++i) lib.mix[i] += lib.decoded[i];
     if (got < static_cast<std::size_t>(frames)) {  // a stream that does not loop has ended
       const std::lock_guard timing(lib.clockLock);
-      stream->endFrame = blockStart + static_cast<std::int64_t>(got);
+      stream->endFrame = blockStart + lib.latencyFrames + static_cast<std::int64_t>(got);
       stream->channel = -1;
       stream = nullptr;
     }
   }
   for (std::size_t i = 0; i < samples; ++i) out[i] = static_cast<std::int16_t>(std::clamp(lib.mix[i], -32768, 32767));
-}
-
-void sdlCallback(void*, Uint8* bytes, int length) {
-  const SoundTime now = std::chrono::steady_clock::now();
-  mixBlock(reinterpret_cast<std::int16_t*>(bytes), length / 4, now);
 }
 
 // The silent output: blocks taken on a fixed schedule of the steady clock. A late wake-up takes the
@@ -134,20 +129,9 @@ void runSilentOutput() {
 
 bool openAudibleOutput() {
   Library& lib = library();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  SDL_AudioSpec want{};
-  want.freq = lib.mixRate;
-  want.format = AUDIO_S16SYS;
-  want.channels = 2;
-  want.samples = outputBlockFrames;
-  want.callback = sdlCallback;
-  SDL_AudioSpec have{};
-  lib.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);  // SDL converts to the device's format
-  if (lib.device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  return true;
+  lib.deviceOpen = openAudioDevice(lib.mixRate, outputBlockFrames, mixBlock);
+  lib.latencyFrames = lib.deviceOpen ? audioDeviceLatencyFrames() : 0;
+  return lib.deviceOpen;
 }
 
 void startOutput() {
@@ -155,7 +139,7 @@ void startOutput() {
   if (lib.outputRunning) return;
   lib.outputRunning = true;
   if (lib.output == SoundOutput::audible) {
-    SDL_PauseAudioDevice(lib.device, 0);
+    startAudioDevice();
   } else {
     lib.silentStop = false;
     lib.silentThread = std::thread(runSilentOutput);
@@ -164,10 +148,10 @@ void startOutput() {
 
 void stopOutput() {
   Library& lib = library();
-  if (lib.device != 0) {
-    SDL_CloseAudioDevice(lib.device);  // waits for a running callback
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    lib.device = 0;
+  if (lib.deviceOpen) {
+    closeAudioDevice();  // waits for a running callback
+    lib.deviceOpen = false;
+    lib.latencyFrames = 0;
   }
   if (lib.silentThread.joinable()) {
     {

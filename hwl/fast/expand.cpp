@@ -221,6 +221,13 @@ struct ChunkMasks {
   std::uint32_t starts;     // run starts
 };
 
+// The bits of a word of 32 symbols that the mask picks, gathered by halves: 32-bit x86 has no 64-bit
+// gather.
+HWL_CHUNKS_TARGET inline std::uint32_t gatherBits(std::uint64_t word, std::uint32_t mask) {
+  return _pext_u32(static_cast<std::uint32_t>(word), mask) |
+         (_pext_u32(static_cast<std::uint32_t>(word >> 32), mask) << 16);
+}
+
 // From the low and high bits of the chunk's 32 symbols; carry: the chunk's first symbol extends the
 // previous chunk's last run.
 inline ChunkMasks chunkMasks(std::uint32_t low, std::uint32_t high, std::uint32_t carry) {
@@ -256,8 +263,7 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
     std::uint64_t word;
     std::memcpy(&word, symbols + 8 * chunk, 8);
     if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
-    const ChunkMasks m = chunkMasks(static_cast<std::uint32_t>(_pext_u64(word, 0x5555555555555555)),
-                                    static_cast<std::uint32_t>(_pext_u64(word, 0xAAAAAAAAAAAAAAAA)), carry);
+    const ChunkMasks m = chunkMasks(gatherBits(word, 0x55555555u), gatherBits(word, 0xAAAAAAAAu), carry);
     const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
     __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
     coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);

@@ -4,6 +4,7 @@
 // guard that sets HWL_DECODE_PATH for the public decode calls of one test.
 
 #include "hwl/fast/paths.h"
+#include "tests/support/environment.h"
 
 #include <gtest/gtest.h>
 
@@ -35,13 +36,13 @@ class PathOverride {
   explicit PathOverride(DecodePath path) : PathOverride(hwl::detail::pathName(path)) {}
   explicit PathOverride(const std::string& value) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
+    testsupport::setEnvironment(name, value);
   }
   ~PathOverride() {
     if (old_) {
-      setenv(name, old_->c_str(), 1);
+      testsupport::setEnvironment(name, *old_);
     } else {
-      unsetenv(name);
+      testsupport::unsetEnvironment(name);
     }
   }
   PathOverride(const PathOverride&) = delete;

@@ -1,0 +1,5 @@
+# The 64-bit Windows build.
+# cmake -S . -B build-windows64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VELMORROW_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,275 @@
+// The demo window on Win32 and WGL: the window class "Lumarix", CreateWindowExA, the window procedure,
+// PeekMessageA/GetMessageA/DispatchMessageA, ChangeDisplaySettingsA with CDS_FULLSCREEN for the exact
+// mode, and an OpenGL context through ChoosePixelFormat, SetPixelFormat and wglCreateContext.
+//
+// The Win32 window procedure turns the messages the demo knows into platform messages for the
+// procedure given to createWindow; every other message reaches it as Message::other and, handed to
+// defWindowProc, goes on to DefWindowProcA as itself.
+
+#include "platform/window.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdlib>
+
+namespace platform {
+
+struct Window {
+  HWND handle = nullptr;
+  HDC deviceContext = nullptr;
+  HGLRC renderingContext = nullptr;
+  WindowProc proc = nullptr;
+  int bits = 32;  // the colour bits asked of the pixel format
+  bool fullscreen = false;
+  bool destroyed = false;
+};
+
+namespace {
+
+constexpr const char* className = "Lumarix";
+constexpr DWORD windowedStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD fullscreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+Window theWindow;  // the demo has exactly one window
+bool classRegistered = false;
+bool displayModeChanged = false;
+bool atExitRegistered = false;
+std::array<int, 3> changedTo{};  // width, height, bits
+
+// The Win32 message being handled, so that Message::other can be given to DefWindowProcA as itself.
+struct RawMessage {
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+RawMessage currentRaw;
+MSG lastTaken{};  // the message getMessage took last, for dispatchMessage
+
+Message translate(UINT message) {
+  switch (message) {
+    case WM_CREATE: return Message::create;
+    case WM_DESTROY: return Message::destroy;
+    case WM_PAINT: return Message::paint;
+    case WM_KEYDOWN: return Message::keyDown;
+    case WM_SYSCOMMAND: return Message::sysCommand;
+    case WM_CLOSE: return Message::close;
+    case WM_QUIT: return Message::quit;
+    default: return Message::other;
+  }
+}
+
+UINT toWin32(Message message) {
+  switch (message) {
+    case Message::create: return WM_CREATE;
+    case Message::destroy: return WM_DESTROY;
+    case Message::paint: return WM_PAINT;
+    case Message::keyDown: return WM_KEYDOWN;
+    case Message::sysCommand: return WM_SYSCOMMAND;
+    case Message::close: return WM_CLOSE;
+    case Message::quit: return WM_QUIT;
+    case Message::other: break;
+  }
+  return currentRaw.message;
+}
+
+LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) theWindow.handle = handle;  // the handle is known from the first message on
+  if (handle != theWindow.handle || !theWindow.proc) return DefWindowProcA(handle, message, wParam, lParam);
+  const RawMessage outer = currentRaw;
+  currentRaw = RawMessage{message, wParam, lParam};
+  if (message == WM_DESTROY) theWindow.destroyed = true;
+  const LRESULT result = static_cast<LRESULT>(theWindow.proc(&theWindow, translate(message), static_cast<std::int64_t>(wParam),
+                                                             static_cast<std::int64_t>(lParam)));
+  currentRaw = outer;
+  return result;
+}
+
+// Gives the desktop its own mode back however the process ends.
+void restoreModeAtExit() {
+  if (displayModeChanged) ChangeDisplaySettingsA(nullptr, 0);
+  displayModeChanged = false;
+}
+
+DEVMODEA exactMode(int width, int height, int bits) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmBitsPerPel = static_cast<DWORD>(bits);
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  return mode;
+}
+
+bool changeDisplayMode(int width, int height, int bits) {
+  DEVMODEA mode = exactMode(width, height, bits);
+  if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+  if (!atExitRegistered) std::atexit(restoreModeAtExit);
+  atExitRegistered = true;
+  displayModeChanged = true;
+  changedTo = {width, height, bits};
+  return true;
+}
+
+bool showsMode(int width, int height, int bits) {
+  DEVMODEA current{};
+  current.dmSize = sizeof(DEVMODEA);
+  return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current) &&
+         static_cast<int>(current.dmPelsWidth) == width && static_cast<int>(current.dmPelsHeight) == height &&
+         static_cast<int>(current.dmBitsPerPel) == bits;
+}
+
+// The mode this process switched the display to, and still holds.
+bool inMode(int width, int height, int bits) {
+  return displayModeChanged && changedTo == std::array<int, 3>{width, height, bits};
+}
+
+HWND createWin32Window(const std::string& caption, int width, int height, bool fullscreen) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (fullscreen) {
+    return CreateWindowExA(WS_EX_APPWINDOW, className, caption.c_str(), fullscreenStyle, 0, 0, width, height, nullptr,
+                           nullptr, instance, nullptr);
+  }
+  // The client area is exactly the resolution: the frame and the caption come on top.
+  RECT outer{0, 0, width, height};
+  AdjustWindowRectEx(&outer, windowedStyle, FALSE, 0);
+  return CreateWindowExA(0, className, caption.c_str(), windowedStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+bool registerWindowClass() {
+  if (classRegistered) return true;
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = windowProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = className;
+  classRegistered = RegisterClassA(&windowClass) != 0;
+  return classRegistered;
+}
+
+// Whether the display can show the mode is known only by switching to it (a test of the change may
+// answer yes for a mode the display then refuses), so the check is the switch itself: the mode stays
+// set for createWindow, and goes back when the process ends however it ends. A display already in
+// exactly that mode needs no switch (Wine on a one-mode X server refuses to switch to the mode it shows).
+bool displayModeSupported(int width, int height, int bits) {
+  return inMode(width, height, bits) || showsMode(width, height, bits) || changeDisplayMode(width, height, bits);
+}
+
+Window* createWindow(const std::string& caption, int width, int height, int bits, bool fullscreen, WindowProc proc) {
+  if (!classRegistered || theWindow.handle || width <= 0 || height <= 0) return nullptr;
+  if (fullscreen && !displayModeSupported(width, height, bits)) return nullptr;
+  theWindow = Window{nullptr, nullptr, nullptr, proc, bits, fullscreen, false};
+  HWND handle = createWin32Window(caption, width, height, fullscreen);
+  if (!handle) {
+    theWindow = Window{};
+    return nullptr;
+  }
+  theWindow.handle = handle;
+  ShowWindow(handle, SW_SHOWDEFAULT);  // the show command the process was started with
+  UpdateWindow(handle);
+  SetForegroundWindow(handle);
+  return &theWindow;
+}
+
+bool createGlContext(Window* window) {
+  if (!window || !window->handle || window->renderingContext) return false;
+  window->deviceContext = GetDC(window->handle);
+  PIXELFORMATDESCRIPTOR descriptor{};
+  descriptor.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+  descriptor.nVersion = 1;
+  descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  descriptor.iPixelType = PFD_TYPE_RGBA;
+  descriptor.cColorBits = static_cast<BYTE>(window->bits);  // only the low byte reaches the format
+  descriptor.cDepthBits = 16;
+  descriptor.iLayerType = PFD_MAIN_PLANE;
+  const int format = ChoosePixelFormat(window->deviceContext, &descriptor);
+  SetPixelFormat(window->deviceContext, format, &descriptor);
+  window->renderingContext = wglCreateContext(window->deviceContext);
+  wglMakeCurrent(window->deviceContext, window->renderingContext);
+  return format != 0 && window->renderingContext != nullptr;
+}
+
+void releaseGlContext(Window* window) {
+  if (!window || !window->deviceContext) return;
+  wglMakeCurrent(window->deviceContext, nullptr);
+  if (window->renderingContext) wglDeleteContext(window->renderingContext);
+  ReleaseDC(window->handle, window->deviceContext);
+  window->renderingContext = nullptr;
+  window->deviceContext = nullptr;
+}
+
+void swapBuffers(Window* window) {
+  if (window && window->deviceContext) SwapBuffers(window->deviceContext);
+}
+
+void destroyWindow(Window* window) {
+  if (!window || !window->handle) return;
+  if (!window->destroyed && IsWindow(window->handle)) DestroyWindow(window->handle);
+  window->destroyed = true;
+  restoreDesktopMode(window);
+}
+
+bool windowDestroyed(const Window* window) { return !window || !window->handle || window->destroyed; }
+
+void showCursor(bool show) { ShowCursor(show ? TRUE : FALSE); }
+
+void restoreDesktopMode(Window* window) {
+  if (window && window->fullscreen) {
+    restoreModeAtExit();
+    window->fullscreen = false;
+  }
+}
+
+void unregisterWindowClass() {
+  if (theWindow.renderingContext) releaseGlContext(&theWindow);
+  if (theWindow.handle && IsWindow(theWindow.handle)) DestroyWindow(theWindow.handle);
+  restoreModeAtExit();
+  if (classRegistered) UnregisterClassA(className, GetModuleHandleA(nullptr));
+  classRegistered = false;
+}
+
+bool peekMessage() {
+  MSG message;
+  return PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+}
+
+Event getMessage() {
+  if (GetMessageA(&lastTaken, nullptr, 0, 0) == -1) return Event{};
+  Event event;
+  event.window = lastTaken.hwnd && lastTaken.hwnd == theWindow.handle ? &theWindow : nullptr;
+  event.message = translate(lastTaken.message);
+  event.wParam = static_cast<std::int64_t>(lastTaken.wParam);
+  event.lParam = static_cast<std::int64_t>(lastTaken.lParam);
+  return event;
+}
+
+std::int64_t dispatchMessage(const Event& event) {
+  if (event.message == Message::quit) return 0;
+  const bool taken = event.wParam == static_cast<std::int64_t>(lastTaken.wParam) &&
+                     event.lParam == static_cast<std::int64_t>(lastTaken.lParam) &&
+                     (event.message == Message::other || toWin32(event.message) == lastTaken.message);
+  if (taken) return static_cast<std::int64_t>(DispatchMessageA(&lastTaken));
+  return sendMessage(event.window, event.message, event.wParam, event.lParam);
+}
+
+std::int64_t sendMessage(Window* window, Message message, std::int64_t wParam, std::int64_t lParam) {
+  if (!window || !window->proc) return defWindowProc(window, message, wParam, lParam);
+  return window->proc(window, message, wParam, lParam);
+}
+
+void postQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
+
+std::int64_t defWindowProc(Window* window, Message message, std::int64_t wParam, std::int64_t lParam) {
+  HWND handle = window ? window->handle : nullptr;
+  if (!handle || !IsWindow(handle)) return 0;
+  return static_cast<std::int64_t>(
+      DefWindowProcA(handle, toWin32(message), static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)));
+}
+
+}  // namespace platform
