@@ -22,8 +22,7 @@ void* counted(void* p) {
   if (p) {
     const std::size_t now = live += malloc_usable_size(p);
     std::size_t seen = peak.load();
-    while (now > seen && !peak.compare_exchange_weak(seen, now)) {
-    }
+    while (now > seen && !peak.compare_exchange_weak(seen, now)) {}
   }
   return p;
 }
@@ -46,9 +45,7 @@ void* realloc(void* p, std::size_t size) {
   uncount(p);
   return counted(__libc_realloc(p, size));
 }
-void* memalign(std::size_t alignment, std::size_t size) {
-  return counted(__libc_memalign(alignment, size));
-}
+void* memalign(std::size_t alignment, std::size_t size) { return counted(__libc_memalign(alignment, size)); }
 void* aligned_alloc(std::size_t alignment, std::size_t size) { return memalign(alignment, size); }
 int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
   void* p = memalign(alignment, size);

@@ -72,8 +72,8 @@ struct Jpeg {
     unsigned long size = 0;
     const int format = image.channels == 3 ? TJPF_RGB : TJPF_GRAY;
     const int sampling = image.channels == 3 ? TJSAMP_444 : TJSAMP_GRAY;
-    if (tjCompress2(compressor.get(), image.samples.data(), image.width, 0, image.height, format, &out,
-                    &size, sampling, quality, 0) != 0) {
+    if (tjCompress2(compressor.get(), image.samples.data(), image.width, 0, image.height, format, &out, &size, sampling,
+                    quality, 0) != 0) {
       fail(std::string("tjCompress2: ") + tjGetErrorStr2(compressor.get()));
     }
     std::vector<std::uint8_t> bytes(out, out + size);
@@ -81,8 +81,7 @@ struct Jpeg {
     return bytes;
   }
   // To B, G, R, X pixels for colour (the HWL buffer's layout), grey bytes otherwise.
-  void decode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& pixels, int w, int h,
-              int channels) {
+  void decode(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& pixels, int w, int h, int channels) {
     pixels.resize(std::size_t(w) * h * (channels == 3 ? 4 : 1));
     if (tjDecompress2(decompressor.get(), file.data(), file.size(), pixels.data(), w, 0, h,
                       channels == 3 ? TJPF_BGRX : TJPF_GRAY, 0) != 0) {
@@ -107,8 +106,7 @@ std::vector<std::uint8_t> encodePng(const hwl::HwlImage& image) {
   return bytes;
 }
 
-void decodeLibpng(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& pixels,
-                  int channels) {
+void decodeLibpng(const std::vector<std::uint8_t>& file, std::vector<std::uint8_t>& pixels, int channels) {
   png_image png{};
   png.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&png, file.data(), file.size())) fail("libpng: begin read");
@@ -161,8 +159,8 @@ Subject prepare(const std::string& name) {
   s.jpeg90 = jpeg.encode(s.image, 90);
   std::vector<std::uint8_t> pixels;
   jpeg.decode(s.jpeg90, pixels, s.image.width, s.image.height, s.image.channels);
-  s.jpegPsnr = psnr(s.image, pixels.data(), s.image.channels == 3 ? 4 : 1,
-                    s.image.channels == 3 ? bgrxOrder : greyOrder);
+  s.jpegPsnr =
+      psnr(s.image, pixels.data(), s.image.channels == 3 ? 4 : 1, s.image.channels == 3 ? bgrxOrder : greyOrder);
   s.png = encodePng(s.image);
   // The HWL file of the same quality as JPEG 90: the smallest that reaches its PSNR.
   const hwl::HwlSearchResult found = hwl::hwlEncodeForPsnr(s.image, s.jpegPsnr);
@@ -229,18 +227,17 @@ void registerDecodes(const Subject& s) {
     for (int round = 0; round < 2; ++round) hwl::hwlDecodeBytes(s.hwl, reused, header, true);
     check(reused == stages, label + "HWL bytes decoded into a reused buffer");
     // Like the peers below, decoding into an output buffer that is kept from one decode to the next.
-    benchmark::RegisterBenchmark(("decode/" + s.name + "/" + hwlCodec(path)).c_str(),
-                                 [&s, pixels, path](benchmark::State& st) {
-                                   const PathChoice chosen(path);
-                                   std::vector<std::uint8_t> out;
-                                   hwl::HwlHeader h;
-                                   for (auto _ : st) {
-                                     hwl::hwlDecodeBytes(s.hwl, out, h, true);
-                                     benchmark::DoNotOptimize(out.data());
-                                   }
-                                   st.counters["MP/s"] = benchmark::Counter(
-                                       pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-                                 });
+    benchmark::RegisterBenchmark(
+        ("decode/" + s.name + "/" + hwlCodec(path)).c_str(), [&s, pixels, path](benchmark::State& st) {
+          const PathChoice chosen(path);
+          std::vector<std::uint8_t> out;
+          hwl::HwlHeader h;
+          for (auto _ : st) {
+            hwl::hwlDecodeBytes(s.hwl, out, h, true);
+            benchmark::DoNotOptimize(out.data());
+          }
+          st.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+        });
   }
   {
     Jpeg jpeg;
@@ -249,15 +246,16 @@ void registerDecodes(const Subject& s) {
     check(psnr(s.image, out.data(), ch == 3 ? 4 : 1, ch == 3 ? bgrxOrder : greyOrder) == s.jpegPsnr,
           s.name + ": JPEG PSNR");
   }
-  benchmark::RegisterBenchmark(("decode/" + s.name + "/jpeg-turbo-q90").c_str(), [&s, w, h, ch, pixels](benchmark::State& st) {
-    Jpeg jpeg;
-    std::vector<std::uint8_t> out;
-    for (auto _ : st) {
-      jpeg.decode(s.jpeg90, out, w, h, ch);
-      benchmark::DoNotOptimize(out.data());
-    }
-    st.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
-  });
+  benchmark::RegisterBenchmark(
+      ("decode/" + s.name + "/jpeg-turbo-q90").c_str(), [&s, w, h, ch, pixels](benchmark::State& st) {
+        Jpeg jpeg;
+        std::vector<std::uint8_t> out;
+        for (auto _ : st) {
+          jpeg.decode(s.jpeg90, out, w, h, ch);
+          benchmark::DoNotOptimize(out.data());
+        }
+        st.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+      });
   {
     std::vector<std::uint8_t> out;
     decodeLibpng(s.png, out, ch);
@@ -297,23 +295,22 @@ void registerDecodes(const Subject& s) {
 }
 
 void printRatios(const Subject& s) {
-  auto key = [&](const std::string& kind, const std::string& codec) {
-    return kind + "/" + s.name + "/" + codec;
-  };
+  auto key = [&](const std::string& kind, const std::string& codec) { return kind + "/" + s.name + "/" + codec; };
   for (const char* codec : {"jpeg-turbo-q90", "libpng", "stb_image-png"}) {
     if (!timings.count(key("decode", codec))) return;  // filtered out
   }
   auto time = [&](const std::string& kind, const std::string& codec) { return timings.at(key(kind, codec)); };
-  std::printf("\n%s (%dx%d, %s): HWL %zu bytes, %.2f dB (--bits %d,%d,%d --threshold %.3g); "
-              "JPEG q90 %zu bytes, %.2f dB; PNG %zu bytes\n",
-              s.name.c_str(), s.image.width, s.image.height, s.image.channels == 3 ? "colour" : "grey",
-              s.hwl.size(), s.hwlPsnr, s.hwlOptions.valueBits[0], s.hwlOptions.valueBits[1],
-              s.hwlOptions.valueBits[2], s.hwlOptions.threshold, s.jpeg90.size(), s.jpegPsnr,
-              s.png.size());
+  std::printf(
+      "\n%s (%dx%d, %s): HWL %zu bytes, %.2f dB (--bits %d,%d,%d --threshold %.3g); "
+      "JPEG q90 %zu bytes, %.2f dB; PNG %zu bytes\n",
+      s.name.c_str(), s.image.width, s.image.height, s.image.channels == 3 ? "colour" : "grey", s.hwl.size(), s.hwlPsnr,
+      s.hwlOptions.valueBits[0], s.hwlOptions.valueBits[1], s.hwlOptions.valueBits[2], s.hwlOptions.threshold,
+      s.jpeg90.size(), s.jpegPsnr, s.png.size());
   const int w = s.image.width, h = s.image.height, ch = s.image.channels;
   auto kib = [](std::size_t bytes) { return double(bytes) / 1024; };
-  std::printf("  | HWL path | ms per decode | HWL / libjpeg-turbo q90 | HWL / libpng | HWL / stb_image (PNG) | "
-              "peak heap of one decode |\n  |---|---|---|---|---|---|\n");
+  std::printf(
+      "  | HWL path | ms per decode | HWL / libjpeg-turbo q90 | HWL / libpng | HWL / stb_image (PNG) | "
+      "peak heap of one decode |\n  |---|---|---|---|---|---|\n");
   for (DecodePath path : {DecodePath::avx512, DecodePath::avx2, DecodePath::stages}) {
     const std::string codec = hwlCodec(path);
     if (!hwl::detail::pathAvailable(path)) {
@@ -333,22 +330,23 @@ void printRatios(const Subject& s) {
                 time("encode", "jpeg-turbo-q90") / time("encode", "hwl"));
   }
   Jpeg jpeg;
-  std::printf("  peak heap of one decode of the peers: libjpeg-turbo %.0f KiB, libpng %.0f KiB, "
-              "stb_image %.0f KiB (the %dx%d pixel buffer included: %.0f KiB)\n",
-              kib(heapmeter::peakDuring([&] {
-                std::vector<std::uint8_t> o;
-                Jpeg j;
-                j.decode(s.jpeg90, o, w, h, ch);
-              })),
-              kib(heapmeter::peakDuring([&] {
-                std::vector<std::uint8_t> o;
-                decodeLibpng(s.png, o, ch);
-              })),
-              kib(heapmeter::peakDuring([&] {
-                int x, y, n;
-                stbi_image_free(stbi_load_from_memory(s.png.data(), int(s.png.size()), &x, &y, &n, ch));
-              })),
-              w, h, kib(std::size_t(w) * h * (ch == 3 ? 4 : 1)));
+  std::printf(
+      "  peak heap of one decode of the peers: libjpeg-turbo %.0f KiB, libpng %.0f KiB, "
+      "stb_image %.0f KiB (the %dx%d pixel buffer included: %.0f KiB)\n",
+      kib(heapmeter::peakDuring([&] {
+        std::vector<std::uint8_t> o;
+        Jpeg j;
+        j.decode(s.jpeg90, o, w, h, ch);
+      })),
+      kib(heapmeter::peakDuring([&] {
+        std::vector<std::uint8_t> o;
+        decodeLibpng(s.png, o, ch);
+      })),
+      kib(heapmeter::peakDuring([&] {
+        int x, y, n;
+        stbi_image_free(stbi_load_from_memory(s.png.data(), int(s.png.size()), &x, &y, &n, ch));
+      })),
+      w, h, kib(std::size_t(w) * h * (ch == 3 ? 4 : 1)));
 }
 
 void printRateDistortion(const Subject& s) {
@@ -363,9 +361,9 @@ void printRateDistortion(const Subject& s) {
     jpeg.decode(file, out, s.image.width, s.image.height, ch);
     const double jpegPsnr = psnr(s.image, out.data(), ch == 3 ? 4 : 1, ch == 3 ? bgrxOrder : greyOrder);
     const hwl::HwlSearchResult best = bestWithin(s.image, file.size());
-    std::printf("  | %d | %zu | %.2f dB | %zu | %.2f dB | --bits %d,%d,%d --threshold %.3g |\n", quality,
-                file.size(), jpegPsnr, best.file.size(), best.psnr, best.options.valueBits[0],
-                best.options.valueBits[1], best.options.valueBits[2], best.options.threshold);
+    std::printf("  | %d | %zu | %.2f dB | %zu | %.2f dB | --bits %d,%d,%d --threshold %.3g |\n", quality, file.size(),
+                jpegPsnr, best.file.size(), best.psnr, best.options.valueBits[0], best.options.valueBits[1],
+                best.options.valueBits[2], best.options.threshold);
   }
 }
 

@@ -38,7 +38,8 @@ const std::string& music() {
   static const std::string file = [] {
     testsupport::Pcm pcm = testsupport::sweep(musicSeconds, 44100, 2);
     const testsupport::Pcm slow = testsupport::sweep(musicSeconds / 7, 44100, 2);
-    for (std::size_t i = 0; i < pcm.samples.size(); ++i) pcm.samples[i] = static_cast<std::int16_t>(pcm.samples[i] / 2 + slow.samples[i % slow.samples.size()] / 3);
+    for (std::size_t i = 0; i < pcm.samples.size(); ++i)
+      pcm.samples[i] = static_cast<std::int16_t>(pcm.samples[i] / 2 + slow.samples[i % slow.samples.size()] / 3);
     return testsupport::encodeMp3(pcm, 160);
   }();
   return file;

@@ -40,19 +40,20 @@ struct Picture {
 
 // Every file the start-up reads, at the sizes of the demo's own pictures.
 const Picture pictures[] = {
-    {"loading", 512, 3},         {"text0", 1024, 3},       {"text1", 1024, 1},        {"text2", 1024, 1},
-    {"text3", 1024, 1},          {"fivebox1", 256, 3},     {"fivebox2", 256, 3},      {"fivebox3", 256, 3},
-    {"flare", 256, 3},           {"flare_big", 512, 3},    {"glare", 256, 3},         {"circle1", 256, 3},
-    {"cloud", 256, 3},           {"butterfly", 256, 3},    {"butterfly_alpha", 256, 1}, {"butterfly_shape", 256, 3},
-    {"background1", 512, 3},     {"background2", 512, 3},  {"background3", 256, 3},   {"background4", 512, 3},
+    {"loading", 512, 3},      {"text0", 1024, 3},      {"text1", 1024, 1},          {"text2", 1024, 1},
+    {"text3", 1024, 1},       {"fivebox1", 256, 3},    {"fivebox2", 256, 3},        {"fivebox3", 256, 3},
+    {"flare", 256, 3},        {"flare_big", 512, 3},   {"glare", 256, 3},           {"circle1", 256, 3},
+    {"cloud", 256, 3},        {"butterfly", 256, 3},   {"butterfly_alpha", 256, 1}, {"butterfly_shape", 256, 3},
+    {"background1", 512, 3},  {"background2", 512, 3}, {"background3", 256, 3},     {"background4", 512, 3},
     {"background99", 512, 3},
 };
 
 // The decodes the start-up makes: text0 is read once for each of the three text textures.
-const char* const decodedFiles[] = {"loading", "text0", "text1", "text0", "text2", "text0", "text3", "fivebox1",
-                                    "fivebox2", "fivebox3", "flare", "flare_big", "glare", "circle1", "cloud",
-                                    "butterfly", "butterfly_alpha", "butterfly_shape", "background1",
-                                    "background2", "background3", "background4", "background99"};
+const char* const decodedFiles[] = {"loading",     "text0",           "text1",           "text0",       "text2",
+                                    "text0",       "text3",           "fivebox1",        "fivebox2",    "fivebox3",
+                                    "flare",       "flare_big",       "glare",           "circle1",     "cloud",
+                                    "butterfly",   "butterfly_alpha", "butterfly_shape", "background1", "background2",
+                                    "background3", "background4",     "background99"};
 
 fs::path dataDir;
 fs::path pngDir;
@@ -165,15 +166,21 @@ void registerBenchmarks() {
   for (DecodePath path : paths) {
     const std::string name = hwl::detail::pathName(path);
     benchmark::RegisterBenchmark(("startToFirstFrame/" + name).c_str(), startToFirstFrame, path)
-        ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5)
+        ->UseRealTime();
   }
   for (DecodePath path : paths) {
     const std::string name = hwl::detail::pathName(path);
     benchmark::RegisterBenchmark(("decodeEveryFile/" + name).c_str(), decodeEveryFile, path)
-        ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5)
+        ->UseRealTime();
   }
   benchmark::RegisterBenchmark("decodeEveryFileAsPng", decodeEveryFileAsPng)
-      ->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(5)
+      ->UseRealTime();
 }
 
 }  // namespace

@@ -11,10 +11,10 @@ namespace engine {
 
 // One record: fourteen 4-byte values, numbered 1 to 14 by the scenes.
 struct Particle {
-  float x, y, z;     // values 1-3: a position, or the foot of a strand
-  float x2, y2, z2;  // values 4-6: a rest position, a strand's middle, a blade's tip
-  float x3, y3, z3;  // values 7-9: a strand's tip, a colour, divisors or a swing vector
-  float spare[4];    // values 10-13: unused
+  float x, y, z;            // values 1-3: a position, or the foot of a strand
+  float x2, y2, z2;         // values 4-6: a rest position, a strand's middle, a blade's tip
+  float x3, y3, z3;         // values 7-9: a strand's tip, a colour, divisors or a swing vector
+  float spare[4];           // values 10-13: unused
   std::int32_t timeOffset;  // value 14: milliseconds added to the demo clock for this point's phase
 };
 static_assert(sizeof(Particle) == 56);

@@ -78,7 +78,9 @@ DecodedPicture decodePicture(const std::string& fileName) {
   } catch (const hwl::HwlError& error) {
     picture = {picture.header, {}, DecodedPicture::Failure::input, error.what()};
   } catch (const std::bad_alloc&) {
-    picture = {picture.header, {}, DecodedPicture::Failure::input,
+    picture = {picture.header,
+               {},
+               DecodedPicture::Failure::input,
                fileName + ": not enough memory for its " + std::to_string(picture.header.width) + " x " +
                    std::to_string(picture.header.height) + " pixels"};
   }
@@ -110,8 +112,8 @@ void setImageAlpha(Image& image, std::uint8_t alpha) {
 }
 
 void copyImageAlpha(Image& destination, const Image& source) {
-  const std::size_t count = std::min({std::size_t(destination.width) * destination.height,
-                                      destination.pixels.size() / 4, source.pixels.size() / 4});
+  const std::size_t count = std::min(
+      {std::size_t(destination.width) * destination.height, destination.pixels.size() / 4, source.pixels.size() / 4});
   for (std::size_t i = 0; i < count; ++i) destination.pixels[4 * i + 3] = source.pixels[4 * i];
 }
 

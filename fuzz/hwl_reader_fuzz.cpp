@@ -25,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       decodePixels(contents, pixels.data(), path);
       if (pixels != stages) std::abort();
     }
-  } catch (const hwl::HwlError&) {
-  }
+  } catch (const hwl::HwlError&) {}
   return 0;
 }

@@ -90,7 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         exercise(readRecipe(all, "fuzz"), 8, 8);
         break;
     }
-  } catch (const RecipeError&) {
-  }
+  } catch (const RecipeError&) {}
   return 0;
 }

@@ -9,7 +9,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
     music::parseScore(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.score");
-  } catch (const music::ScoreError&) {
-  }
+  } catch (const music::ScoreError&) {}
   return 0;
 }

@@ -116,7 +116,8 @@ Recipe readRecipe(std::string_view content, const std::string& source) {
 }
 
 Recipe readRecipeFile(const std::string& fileName) {
-  if (std::error_code error; std::filesystem::is_directory(fileName, error)) throw RecipeError(fileName, "is a directory");
+  if (std::error_code error; std::filesystem::is_directory(fileName, error))
+    throw RecipeError(fileName, "is a directory");
   std::ifstream file(fileName, std::ios::binary);
   if (!file) throw RecipeError(fileName, std::string("cannot be read: ") + std::strerror(errno));
   std::string content;

@@ -311,8 +311,7 @@ std::string operationLine(const OperationInfo& op, const Params& slots) {
     if (!op.call) return line;
     try {
       if (sameBits(TextReader("line").readLine(line).slots, slots)) return line;
-    } catch (const RecipeError&) {
-    }
+    } catch (const RecipeError&) {}
   }
   return formatCall(op, slots, RealFormat::shortest, Form::slots);
 }

@@ -15,12 +15,10 @@ using namespace detail;
 
 namespace {
 
-void requirePlane(std::span<const std::int32_t> plane, std::size_t need, const std::string& name,
-                  int p) {
+void requirePlane(std::span<const std::int32_t> plane, std::size_t need, const std::string& name, int p) {
   if (plane.size() < need) {
-    throw HwlError(name, "the plane-" + std::to_string(p + 1) + " buffer holds " +
-                             std::to_string(plane.size()) + " coefficients, the file has " +
-                             std::to_string(need));
+    throw HwlError(name, "the plane-" + std::to_string(p + 1) + " buffer holds " + std::to_string(plane.size()) +
+                             " coefficients, the file has " + std::to_string(need));
   }
 }
 
@@ -62,12 +60,10 @@ void inverseLevels(double* source, double* destination, double* scratch, int w, 
   inverseRows(scratch, destination, w, h, W);
 }
 
-void checkTransformArguments(std::size_t source, std::size_t destination, int w, int h, int W, int H,
-                             int L) {
+void checkTransformArguments(std::size_t source, std::size_t destination, int w, int h, int W, int H, int L) {
   if (w < 0 || h < 0 || w > W || h > H || L < 0) {
     throw std::invalid_argument("hwlInverse: region " + std::to_string(w) + "x" + std::to_string(h) +
-                                " does not fit a " + std::to_string(W) + "x" + std::to_string(H) +
-                                " plane");
+                                " does not fit a " + std::to_string(W) + "x" + std::to_string(H) + " plane");
   }
   requireSize(source, area(W, H), "the source plane");
   requireSize(destination, area(W, H), "the destination plane");
@@ -82,8 +78,8 @@ void decodeByStages(const HwlContents& contents, std::uint8_t* pixels) {
   std::array<std::vector<double>, 3> reals;
   for (int p = 0; p < contents.planeCount; ++p) {
     std::vector<std::int32_t> integers(n, 0);
-    hwlExpandPlane(integers, unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]), w,
-                   h, L, contents.planes[p].valueBits);
+    hwlExpandPlane(integers, unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]), w, h, L,
+                   contents.planes[p].valueBits);
     reals[p].resize(n);
     hwlDequantise(integers, reals[p], w, h, L, contents.tables[p]);
   }
@@ -158,21 +154,20 @@ void readPlanes(ByteSource& source, const std::array<std::span<std::int32_t>, 3>
     if (!tables[p]) throw HwlError(source.name(), "no table buffer for plane " + std::to_string(p + 1));
     *tables[p] = contents.tables[p];
     std::fill_n(planes[p].begin(), n, 0);
-    hwlExpandPlane(planes[p], unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]),
-                   header.width, header.height, header.lastLevel, contents.planes[p].valueBits);
+    hwlExpandPlane(planes[p], unpackSymbols(contents.planes[p]), unpackValues(contents.planes[p]), header.width,
+                   header.height, header.lastLevel, contents.planes[p].valueBits);
   }
 }
 
 }  // namespace detail
 
-void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName,
-               bool allocate) {
+void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName, bool allocate) {
   FileSource source(fileName);
   decodeInto(source, pixels, header, allocate);
 }
 
-void hwlDecodeBytes(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pixels,
-                    HwlHeader& header, bool allocate, const std::string& name) {
+void hwlDecodeBytes(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pixels, HwlHeader& header,
+                    bool allocate, const std::string& name) {
   MemorySource source(file, name);
   decodeInto(source, pixels, header, allocate);
 }
@@ -197,16 +192,14 @@ void hwlReadHeader(const std::string& fileName, HwlHeader& header) {
   header = readHeader(source);
 }
 
-void hwlReadPlanes(const std::string& fileName, std::span<std::int32_t> plane1,
-                   std::span<std::int32_t> plane2, std::span<std::int32_t> plane3, HwlTable* table1,
-                   HwlTable* table2, HwlTable* table3) {
+void hwlReadPlanes(const std::string& fileName, std::span<std::int32_t> plane1, std::span<std::int32_t> plane2,
+                   std::span<std::int32_t> plane3, HwlTable* table1, HwlTable* table2, HwlTable* table3) {
   FileSource source(fileName);
   readPlanes(source, {plane1, plane2, plane3}, {table1, table2, table3});
 }
 
 void hwlExpandPlane(std::span<std::int32_t> plane, std::span<const std::uint8_t> symbols,
-                    std::span<const std::uint8_t> values, int width, int height, int /*lastLevel*/,
-                    int valueBits) {
+                    std::span<const std::uint8_t> values, int width, int height, int /*lastLevel*/, int valueBits) {
   const std::size_t total = area(width, height);
   requireSize(plane.size(), total, "the coefficient plane");
   std::size_t o = 0;
@@ -223,8 +216,7 @@ void hwlExpandPlane(std::span<std::int32_t> plane, std::span<const std::uint8_t>
       ++s;
       const std::size_t extra = values[t++] + (std::size_t{symbols[s] & 3u} << valueBits);
       const std::size_t end = std::min(total, o + extra + 1);
-      std::fill(plane.begin() + static_cast<std::ptrdiff_t>(o),
-                plane.begin() + static_cast<std::ptrdiff_t>(end), 0);
+      std::fill(plane.begin() + static_cast<std::ptrdiff_t>(o), plane.begin() + static_cast<std::ptrdiff_t>(end), 0);
       o = end;
       ++s;
       continue;
@@ -237,8 +229,8 @@ void hwlExpandPlane(std::span<std::int32_t> plane, std::span<const std::uint8_t>
   }
 }
 
-void hwlDequantise(std::span<const std::int32_t> integers, std::span<double> reals, int width,
-                   int height, int lastLevel, const HwlTable& table) {
+void hwlDequantise(std::span<const std::int32_t> integers, std::span<double> reals, int width, int height,
+                   int lastLevel, const HwlTable& table) {
   if (lastLevel < 0 || lastLevel > hwlMaxLastLevel) {
     throw std::invalid_argument("hwlDequantise: lastLevel out of range");
   }
@@ -254,25 +246,23 @@ void hwlDequantise(std::span<const std::int32_t> integers, std::span<double> rea
 }
 
 void hwlDequantise3(std::span<const std::int32_t> integers1, std::span<const std::int32_t> integers2,
-                    std::span<const std::int32_t> integers3, std::span<double> reals1,
-                    std::span<double> reals2, std::span<double> reals3, int width, int height,
-                    int lastLevel, const HwlTable& table1, const HwlTable& table2,
-                    const HwlTable& table3) {
+                    std::span<const std::int32_t> integers3, std::span<double> reals1, std::span<double> reals2,
+                    std::span<double> reals3, int width, int height, int lastLevel, const HwlTable& table1,
+                    const HwlTable& table2, const HwlTable& table3) {
   hwlDequantise(integers1, reals1, width, height, lastLevel, table1);
   hwlDequantise(integers2, reals2, width, height, lastLevel, table2);
   hwlDequantise(integers3, reals3, width, height, lastLevel, table3);
 }
 
-void hwlInverse(std::span<double> source, std::span<double> destination, int w, int h, int W, int H,
-                int L) {
+void hwlInverse(std::span<double> source, std::span<double> destination, int w, int h, int W, int H, int L) {
   checkTransformArguments(source.size(), destination.size(), w, h, W, H, L);
   std::vector<double> scratch(area(W, H));
   inverseLevels(source.data(), destination.data(), scratch.data(), w, h, W, L);
 }
 
 void hwlInverseYuv(std::span<double> source1, std::span<double> source2, std::span<double> source3,
-                   std::span<double> red, std::span<double> green, std::span<double> blue, int w,
-                   int h, int W, int H, int L) {
+                   std::span<double> red, std::span<double> green, std::span<double> blue, int w, int h, int W, int H,
+                   int L) {
   const std::size_t n = area(W, H);
   requireSize(red.size(), n, "the red plane");
   requireSize(green.size(), n, "the green plane");
@@ -295,16 +285,15 @@ std::uint8_t hwlStoreSample(double v) {
   return static_cast<std::uint8_t>(std::nearbyint(v));  // the default rounding: nearest, ties to even
 }
 
-void hwlStoreGrey(std::span<const double> plane, std::span<std::uint8_t> pixels, int width,
-                  int height) {
+void hwlStoreGrey(std::span<const double> plane, std::span<std::uint8_t> pixels, int width, int height) {
   const std::size_t n = area(width, height);
   requireSize(plane.size(), n, "the plane");
   requireSize(pixels.size(), n, "the pixel buffer");
   for (std::size_t i = 0; i < n; ++i) pixels[i] = hwlStoreSample(plane[i]);
 }
 
-void hwlStoreBgr(std::span<const double> red, std::span<const double> green,
-                 std::span<const double> blue, std::span<std::uint8_t> pixels, int width, int height) {
+void hwlStoreBgr(std::span<const double> red, std::span<const double> green, std::span<const double> blue,
+                 std::span<std::uint8_t> pixels, int width, int height) {
   const std::size_t n = area(width, height);
   requireSize(red.size(), n, "the red plane");
   requireSize(green.size(), n, "the green plane");

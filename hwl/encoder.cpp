@@ -21,8 +21,8 @@ namespace {
 void checkRegion(std::size_t source, std::size_t destination, int w, int h, int W, int H, int L) {
   if (w < 0 || h < 0 || w > W || h > H || L < 0 || L > hwlMaxLastLevel) {
     throw std::invalid_argument("hwlForward: region " + std::to_string(w) + "x" + std::to_string(h) +
-                                " with lastLevel " + std::to_string(L) + " does not fit a " +
-                                std::to_string(W) + "x" + std::to_string(H) + " plane");
+                                " with lastLevel " + std::to_string(L) + " does not fit a " + std::to_string(W) + "x" +
+                                std::to_string(H) + " plane");
   }
   requireSize(source, area(W, H), "the source plane");
   requireSize(destination, area(W, H), "the destination plane");
@@ -71,8 +71,8 @@ void checkEncoding(const std::string& name, int width, int height, int bitsPerPi
   }
   for (int p = 0; p < (bitsPerPixel == 24 ? 3 : 1); ++p) {
     if (valueBits[p] < 1 || valueBits[p] > 8) {
-      throw HwlError(name, "the plane-" + std::to_string(p + 1) + " value width " +
-                               std::to_string(valueBits[p]) + " is outside 1 to 8");
+      throw HwlError(name, "the plane-" + std::to_string(p + 1) + " value width " + std::to_string(valueBits[p]) +
+                               " is outside 1 to 8");
     }
   }
 }
@@ -109,11 +109,9 @@ void appendTable(const HwlTable& table, int L, std::vector<std::uint8_t>& out) {
   }
 }
 
-std::vector<std::uint8_t> assemble(const std::string& name,
-                                   const std::array<std::span<const std::int32_t>, 3>& planes,
+std::vector<std::uint8_t> assemble(const std::string& name, const std::array<std::span<const std::int32_t>, 3>& planes,
                                    int width, int height, int bitsPerPixel, int L,
-                                   const std::array<const HwlTable*, 3>& tables,
-                                   const std::array<int, 3>& valueBits) {
+                                   const std::array<const HwlTable*, 3>& tables, const std::array<int, 3>& valueBits) {
   checkEncoding(name, width, height, bitsPerPixel, L, valueBits);
   const int count = bitsPerPixel == 24 ? 3 : 1;
   HwlHeader header;
@@ -153,8 +151,7 @@ std::vector<std::vector<double>> transformPicture(const HwlImage& image, int L) 
   const std::size_t n = area(image.width, image.height);
   const int w = image.width, h = image.height;
   if (image.channels == 1) {
-    std::vector<std::vector<double>> planes(1, std::vector<double>(image.samples.begin(),
-                                                                   image.samples.begin() + n));
+    std::vector<std::vector<double>> planes(1, std::vector<double>(image.samples.begin(), image.samples.begin() + n));
     hwlForward(planes[0], planes[0], w, h, w, h, L);
     return planes;
   }
@@ -169,8 +166,7 @@ std::vector<std::vector<double>> transformPicture(const HwlImage& image, int L) 
   return planes;
 }
 
-std::vector<std::uint8_t> encodeTransformed(const HwlImage& image,
-                                            const std::vector<std::vector<double>>& transformed,
+std::vector<std::uint8_t> encodeTransformed(const HwlImage& image, const std::vector<std::vector<double>>& transformed,
                                             int L, const HwlEncodeOptions& options) {
   const int count = static_cast<int>(transformed.size());
   std::array<std::vector<std::int32_t>, 3> integers;
@@ -181,9 +177,8 @@ std::vector<std::uint8_t> encodeTransformed(const HwlImage& image,
     integers[p].resize(plane.size());
     hwlQuantise(plane, integers[p], image.width, image.height, L, options.valueBits[p], tables[p]);
   }
-  return assemble("<memory>", {integers[0], integers[1], integers[2]}, image.width, image.height,
-                  count == 3 ? 24 : 8, L, {&tables[0], &tables[1], &tables[2]},
-                  options.valueBits);
+  return assemble("<memory>", {integers[0], integers[1], integers[2]}, image.width, image.height, count == 3 ? 24 : 8,
+                  L, {&tables[0], &tables[1], &tables[2]}, options.valueBits);
 }
 
 void checkImage(const HwlImage& image) {
@@ -191,14 +186,12 @@ void checkImage(const HwlImage& image) {
     throw std::invalid_argument("an image has 1 or 3 channels, not " + std::to_string(image.channels));
   }
   if (image.width < 1 || image.height < 1 || image.width > 65535 || image.height > 65535) {
-    throw HwlError("<memory>", "a picture of " + std::to_string(image.width) + "x" +
-                                   std::to_string(image.height) +
+    throw HwlError("<memory>", "a picture of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
                                    " cannot be encoded (1 to 65535 each way)");
   }
   if (area(image.width, image.height) > hwlMaxPixels) {
-    throw HwlError("<memory>", "a picture of " + std::to_string(image.width) + "x" +
-                                   std::to_string(image.height) + " is more than the " +
-                                   std::to_string(hwlMaxPixels) + " pixels a decoder takes");
+    throw HwlError("<memory>", "a picture of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                                   " is more than the " + std::to_string(hwlMaxPixels) + " pixels a decoder takes");
   }
   requireSize(image.samples.size(), area(image.width, image.height) * image.channels, "the image");
 }
@@ -209,8 +202,7 @@ int levelOf(const HwlImage& image, int levels) {
 
 }  // namespace
 
-void hwlForward(std::span<const double> source, std::span<double> destination, int w, int h, int W,
-                int H, int L) {
+void hwlForward(std::span<const double> source, std::span<double> destination, int w, int h, int W, int H, int L) {
   checkRegion(source.size(), destination.size(), w, h, W, H, L);
   std::vector<double> scratch(area(W, H));
   forwardLevel(source.data(), scratch.data(), destination.data(), w, h, W);
@@ -221,10 +213,9 @@ void hwlForward(std::span<const double> source, std::span<double> destination, i
   }
 }
 
-void hwlForwardYuv(std::span<const double> red, std::span<const double> green,
-                   std::span<const double> blue, std::span<double> destination1,
-                   std::span<double> destination2, std::span<double> destination3, int w, int h,
-                   int W, int H, int L) {
+void hwlForwardYuv(std::span<const double> red, std::span<const double> green, std::span<const double> blue,
+                   std::span<double> destination1, std::span<double> destination2, std::span<double> destination3,
+                   int w, int h, int W, int H, int L) {
   const std::size_t n = area(W, H);
   requireSize(red.size(), n, "the red plane");
   requireSize(green.size(), n, "the green plane");
@@ -263,8 +254,8 @@ std::size_t hwlCountZeros(std::span<const std::int32_t> plane, int width, int he
   return static_cast<std::size_t>(std::count(plane.begin(), plane.begin() + static_cast<std::ptrdiff_t>(n), 0));
 }
 
-void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers, int width, int height,
-                 int L, int valueBits, HwlTable& table) {
+void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers, int width, int height, int L,
+                 int valueBits, HwlTable& table) {
   if (valueBits < 1 || valueBits > 8) {
     throw HwlError("<memory>", "value width " + std::to_string(valueBits) + " is outside 1 to 8");
   }
@@ -286,8 +277,8 @@ void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers
   });
   for (int g = 0; g <= L + 1; ++g) {
     if (minimum[g] == 0 && maximum[g] == 0) continue;
-    const double largest = std::fabs(maximum[g]) < std::fabs(minimum[g]) ? std::fabs(minimum[g])
-                                                                           : std::fabs(maximum[g]);
+    const double largest =
+        std::fabs(maximum[g]) < std::fabs(minimum[g]) ? std::fabs(minimum[g]) : std::fabs(maximum[g]);
     table[g] = static_cast<double>(top / largest);
   }
   forEachGroup(width, height, L, [&](int g, unsigned y, unsigned from, unsigned to) {
@@ -298,19 +289,17 @@ void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers
   });
 }
 
-void hwlQuantise3(std::span<const double> reals1, std::span<const double> reals2,
-                  std::span<const double> reals3, std::span<std::int32_t> integers1,
-                  std::span<std::int32_t> integers2, std::span<std::int32_t> integers3, int width,
-                  int height, int L, int valueBits1, int valueBits2, int valueBits3, HwlTable& table1,
-                  HwlTable& table2, HwlTable& table3) {
+void hwlQuantise3(std::span<const double> reals1, std::span<const double> reals2, std::span<const double> reals3,
+                  std::span<std::int32_t> integers1, std::span<std::int32_t> integers2,
+                  std::span<std::int32_t> integers3, int width, int height, int L, int valueBits1, int valueBits2,
+                  int valueBits3, HwlTable& table1, HwlTable& table2, HwlTable& table3) {
   hwlQuantise(reals1, integers1, width, height, L, valueBits1, table1);
   hwlQuantise(reals2, integers2, width, height, L, valueBits2, table2);
   hwlQuantise(reals3, integers3, width, height, L, valueBits3, table3);
 }
 
 void hwlEncodePlane(std::span<const std::int32_t> plane, std::vector<std::uint8_t>& symbols,
-                    std::vector<std::uint8_t>& values, int width, int height, int /*L*/,
-                    int valueBits) {
+                    std::vector<std::uint8_t>& values, int width, int height, int /*L*/, int valueBits) {
   const std::size_t total = area(width, height);
   requireSize(plane.size(), total, "the coefficient plane");
   const std::size_t longest = std::size_t{4} << valueBits;
@@ -336,24 +325,20 @@ void hwlEncodePlane(std::span<const std::int32_t> plane, std::vector<std::uint8_
   }
 }
 
-std::vector<std::uint8_t> hwlWriteBytes(std::span<const std::int32_t> plane1,
-                                        std::span<const std::int32_t> plane2,
-                                        std::span<const std::int32_t> plane3, int width, int height,
-                                        int bitsPerPixel, int L, const HwlTable* table1,
-                                        const HwlTable* table2, const HwlTable* table3,
+std::vector<std::uint8_t> hwlWriteBytes(std::span<const std::int32_t> plane1, std::span<const std::int32_t> plane2,
+                                        std::span<const std::int32_t> plane3, int width, int height, int bitsPerPixel,
+                                        int L, const HwlTable* table1, const HwlTable* table2, const HwlTable* table3,
                                         int valueBits1, int valueBits2, int valueBits3) {
-  return assemble("<memory>", {plane1, plane2, plane3}, width, height, bitsPerPixel, L,
-                  {table1, table2, table3}, {valueBits1, valueBits2, valueBits3});
+  return assemble("<memory>", {plane1, plane2, plane3}, width, height, bitsPerPixel, L, {table1, table2, table3},
+                  {valueBits1, valueBits2, valueBits3});
 }
 
 void hwlWriteFile(const std::string& fileName, std::span<const std::int32_t> plane1,
-                  std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3,
-                  int width, int height, int bitsPerPixel, int L, const HwlTable* table1,
-                  const HwlTable* table2, const HwlTable* table3, int valueBits1, int valueBits2,
-                  int valueBits3) {
-  const std::vector<std::uint8_t> bytes =
-      assemble(fileName, {plane1, plane2, plane3}, width, height, bitsPerPixel, L,
-               {table1, table2, table3}, {valueBits1, valueBits2, valueBits3});
+                  std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3, int width, int height,
+                  int bitsPerPixel, int L, const HwlTable* table1, const HwlTable* table2, const HwlTable* table3,
+                  int valueBits1, int valueBits2, int valueBits3) {
+  const std::vector<std::uint8_t> bytes = assemble(fileName, {plane1, plane2, plane3}, width, height, bitsPerPixel, L,
+                                                   {table1, table2, table3}, {valueBits1, valueBits2, valueBits3});
   std::FILE* file = std::fopen(fileName.c_str(), "wb");
   if (!file) throw HwlError(fileName, std::string("cannot create: ") + std::strerror(errno));
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -363,22 +348,19 @@ void hwlWriteFile(const std::string& fileName, std::span<const std::int32_t> pla
   }
 }
 
-void hwlWriteStream(std::ostream& stream, std::span<const std::int32_t> plane1,
-                    std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3,
-                    int width, int height, int bitsPerPixel, int L, const HwlTable* table1,
-                    const HwlTable* table2, const HwlTable* table3, int valueBits1, int valueBits2,
-                    int valueBits3) {
-  const std::vector<std::uint8_t> bytes =
-      assemble("<stream>", {plane1, plane2, plane3}, width, height, bitsPerPixel, L,
-               {table1, table2, table3}, {valueBits1, valueBits2, valueBits3});
+void hwlWriteStream(std::ostream& stream, std::span<const std::int32_t> plane1, std::span<const std::int32_t> plane2,
+                    std::span<const std::int32_t> plane3, int width, int height, int bitsPerPixel, int L,
+                    const HwlTable* table1, const HwlTable* table2, const HwlTable* table3, int valueBits1,
+                    int valueBits2, int valueBits3) {
+  const std::vector<std::uint8_t> bytes = assemble("<stream>", {plane1, plane2, plane3}, width, height, bitsPerPixel, L,
+                                                   {table1, table2, table3}, {valueBits1, valueBits2, valueBits3});
   stream.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   stream.flush();
   if (!stream) throw HwlError("<stream>", "the stream could not be written");
 }
 
-void hwlReadPlanesFromStream(std::istream& stream, std::span<std::int32_t> plane1,
-                             std::span<std::int32_t> plane2, std::span<std::int32_t> plane3,
-                             HwlTable* table1, HwlTable* table2, HwlTable* table3) {
+void hwlReadPlanesFromStream(std::istream& stream, std::span<std::int32_t> plane1, std::span<std::int32_t> plane2,
+                             std::span<std::int32_t> plane3, HwlTable* table1, HwlTable* table2, HwlTable* table3) {
   StreamSource source(stream, "<stream>");
   readPlanes(source, {plane1, plane2, plane3}, {table1, table2, table3});
 }
@@ -392,8 +374,7 @@ int hwlDefaultLevel(int width, int height) {
 std::vector<std::uint8_t> hwlEncode(const HwlImage& image, const HwlEncodeOptions& options) {
   checkImage(image);
   const int L = levelOf(image, options.levels);
-  checkEncoding("<memory>", image.width, image.height, image.channels == 3 ? 24 : 8, L,
-                options.valueBits);
+  checkEncoding("<memory>", image.width, image.height, image.channels == 3 ? 24 : 8, L, options.valueBits);
   return encodeTransformed(image, transformPicture(image, L), L, options);
 }
 

@@ -30,13 +30,11 @@ namespace hwl {
 // Forward Haar transform of the w x h region (row stride W, H rows), levels 0 to L, finest first, rows
 // before columns; the result lands in the nested quadrant layout. Source and destination may be the
 // same plane.
-void hwlForward(std::span<const double> source, std::span<double> destination, int w, int h, int W,
-                int H, int L);
+void hwlForward(std::span<const double> source, std::span<double> destination, int w, int h, int W, int H, int L);
 // Red, green and blue planes (0 to 255) to Y, U, V and their transforms.
-void hwlForwardYuv(std::span<const double> red, std::span<const double> green,
-                   std::span<const double> blue, std::span<double> destination1,
-                   std::span<double> destination2, std::span<double> destination3, int w, int h,
-                   int W, int H, int L);
+void hwlForwardYuv(std::span<const double> red, std::span<const double> green, std::span<const double> blue,
+                   std::span<double> destination1, std::span<double> destination2, std::span<double> destination3,
+                   int w, int h, int W, int H, int L);
 
 // Sets every detail coefficient v with v != 0 and |v| <= threshold to 0; returns how many. The
 // approximation block is never touched.
@@ -48,13 +46,12 @@ std::size_t hwlCountZeros(std::span<const std::int32_t> plane, int width, int he
 // Scales every group (detail levels 0 to L, then the approximation) so its largest magnitude becomes
 // 2^k - 1, rounds to integers (ties to even) and records the scale in the table (0 for an all-zero
 // group).
-void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers, int width, int height,
-                 int L, int valueBits, HwlTable& table);
-void hwlQuantise3(std::span<const double> reals1, std::span<const double> reals2,
-                  std::span<const double> reals3, std::span<std::int32_t> integers1,
-                  std::span<std::int32_t> integers2, std::span<std::int32_t> integers3, int width,
-                  int height, int L, int valueBits1, int valueBits2, int valueBits3, HwlTable& table1,
-                  HwlTable& table2, HwlTable& table3);
+void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers, int width, int height, int L,
+                 int valueBits, HwlTable& table);
+void hwlQuantise3(std::span<const double> reals1, std::span<const double> reals2, std::span<const double> reals3,
+                  std::span<std::int32_t> integers1, std::span<std::int32_t> integers2,
+                  std::span<std::int32_t> integers3, int width, int height, int L, int valueBits1, int valueBits2,
+                  int valueBits3, HwlTable& table1, HwlTable& table2, HwlTable& table3);
 
 // Appends one plane's symbols (0 to 3) and values (the lowest 8 bits of each magnitude), one per
 // byte. A zero followed by more than (k + 4) / 2 zeros starts a run of at most 4 * 2^k; no run covers
@@ -65,26 +62,21 @@ void hwlEncodePlane(std::span<const std::int32_t> plane, std::vector<std::uint8_
 // A complete file, to a named file, a stream or memory. An 8-bit file uses plane 1 and table 1 (the
 // others may be empty and null) and writes 0 into the header fields of planes 2 and 3.
 void hwlWriteFile(const std::string& fileName, std::span<const std::int32_t> plane1,
-                  std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3,
-                  int width, int height, int bitsPerPixel, int L, const HwlTable* table1,
-                  const HwlTable* table2, const HwlTable* table3, int valueBits1, int valueBits2,
-                  int valueBits3);
-void hwlWriteStream(std::ostream& stream, std::span<const std::int32_t> plane1,
-                    std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3,
-                    int width, int height, int bitsPerPixel, int L, const HwlTable* table1,
-                    const HwlTable* table2, const HwlTable* table3, int valueBits1, int valueBits2,
-                    int valueBits3);
-std::vector<std::uint8_t> hwlWriteBytes(std::span<const std::int32_t> plane1,
-                                        std::span<const std::int32_t> plane2,
-                                        std::span<const std::int32_t> plane3, int width, int height,
-                                        int bitsPerPixel, int L, const HwlTable* table1,
-                                        const HwlTable* table2, const HwlTable* table3,
+                  std::span<const std::int32_t> plane2, std::span<const std::int32_t> plane3, int width, int height,
+                  int bitsPerPixel, int L, const HwlTable* table1, const HwlTable* table2, const HwlTable* table3,
+                  int valueBits1, int valueBits2, int valueBits3);
+void hwlWriteStream(std::ostream& stream, std::span<const std::int32_t> plane1, std::span<const std::int32_t> plane2,
+                    std::span<const std::int32_t> plane3, int width, int height, int bitsPerPixel, int L,
+                    const HwlTable* table1, const HwlTable* table2, const HwlTable* table3, int valueBits1,
+                    int valueBits2, int valueBits3);
+std::vector<std::uint8_t> hwlWriteBytes(std::span<const std::int32_t> plane1, std::span<const std::int32_t> plane2,
+                                        std::span<const std::int32_t> plane3, int width, int height, int bitsPerPixel,
+                                        int L, const HwlTable* table1, const HwlTable* table2, const HwlTable* table3,
                                         int valueBits1, int valueBits2, int valueBits3);
 
 // hwlReadPlanes from a stream positioned at the header.
-void hwlReadPlanesFromStream(std::istream& stream, std::span<std::int32_t> plane1,
-                             std::span<std::int32_t> plane2, std::span<std::int32_t> plane3,
-                             HwlTable* table1, HwlTable* table2, HwlTable* table3);
+void hwlReadPlanesFromStream(std::istream& stream, std::span<std::int32_t> plane1, std::span<std::int32_t> plane2,
+                             std::span<std::int32_t> plane3, HwlTable* table1, HwlTable* table2, HwlTable* table3);
 
 // ---------------------------------------------------------------------------------------------------
 // Whole pictures.
@@ -97,9 +89,9 @@ struct HwlImage {
 };
 
 struct HwlEncodeOptions {
-  int levels = -1;                    // lastLevel; -1: hwlDefaultLevel
+  int levels = -1;                        // lastLevel; -1: hwlDefaultLevel
   std::array<int, 3> valueBits{8, 8, 8};  // k per plane (a grey picture uses the first)
-  double threshold = 0;               // detail coefficients up to this magnitude become 0
+  double threshold = 0;                   // detail coefficients up to this magnitude become 0
 };
 
 // The most levels the size allows, up to 5: the largest L <= 5 with 2^(L + 1) <= width and height.

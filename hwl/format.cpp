@@ -11,12 +11,9 @@ void put16(std::uint8_t* at, std::uint16_t v) {
 void put32(std::uint8_t* at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-std::uint16_t get16(const std::uint8_t* at) {
-  return static_cast<std::uint16_t>(at[0] | at[1] << 8);
-}
+std::uint16_t get16(const std::uint8_t* at) { return static_cast<std::uint16_t>(at[0] | at[1] << 8); }
 std::uint32_t get32(const std::uint8_t* at) {
-  return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-         std::uint32_t{at[3]} << 24;
+  return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 | std::uint32_t{at[3]} << 24;
 }
 
 }  // namespace
@@ -65,9 +62,7 @@ std::size_t pixelBufferSize(const HwlHeader& header) {
   return 0;
 }
 
-std::size_t symbolStreamSize(std::uint32_t symbolCount) {
-  return symbolCount / 4 + (symbolCount % 4 != 0 ? 1 : 0);
-}
+std::size_t symbolStreamSize(std::uint32_t symbolCount) { return symbolCount / 4 + (symbolCount % 4 != 0 ? 1 : 0); }
 
 std::size_t valueStreamSize(std::uint32_t valueCount, int valueBits) {
   if (valueBits == 8) return valueCount;

@@ -108,7 +108,7 @@ namespace hwl {
 
 constexpr std::size_t hwlHeaderSize = 36;
 constexpr int hwlMaxLastLevel = 16;
-constexpr int hwlTableSize = hwlMaxLastLevel + 2;  // entries of a table buffer
+constexpr int hwlTableSize = hwlMaxLastLevel + 2;               // entries of a table buffer
 constexpr std::uint64_t hwlMaxPixels = std::uint64_t{1} << 26;  // width * height of a decoded picture
 
 struct HwlHeader {
@@ -164,13 +164,12 @@ struct HwlPicture {
 // Decodes a file. When allocate is set, pixels is resized to the picture's buffer size; otherwise it
 // must already hold at least that many bytes. A picture that is not decoded leaves pixels as it was.
 // A caller that decodes again into the same buffer pays for no allocation.
-void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName,
-               bool allocate);
+void hwlDecode(std::vector<std::uint8_t>& pixels, HwlHeader& header, const std::string& fileName, bool allocate);
 HwlPicture hwlDecode(const std::string& fileName);
 // The same from bytes in memory (a whole file) or from a stream positioned at the header; name is used
 // in error messages.
-void hwlDecodeBytes(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pixels,
-                    HwlHeader& header, bool allocate, const std::string& name = "<memory>");
+void hwlDecodeBytes(std::span<const std::uint8_t> file, std::vector<std::uint8_t>& pixels, HwlHeader& header,
+                    bool allocate, const std::string& name = "<memory>");
 HwlPicture hwlDecodeBytes(std::span<const std::uint8_t> file, const std::string& name = "<memory>");
 HwlPicture hwlDecodeStream(std::istream& stream, const std::string& name = "<stream>");
 

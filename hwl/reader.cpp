@@ -25,8 +25,7 @@ void ByteSource::read(std::uint8_t* destination, std::size_t size, const std::st
   position_ += size;
 }
 
-std::vector<std::uint8_t> ByteSource::readBlock(std::size_t size, std::size_t padding,
-                                                const std::string& what) {
+std::vector<std::uint8_t> ByteSource::readBlock(std::size_t size, std::size_t padding, const std::string& what) {
   std::vector<std::uint8_t> block;
   if (const auto left = remaining(); left && *left < size) {
     endsInside(what, static_cast<std::size_t>(*left), size);
@@ -51,9 +50,8 @@ std::vector<std::uint8_t> ByteSource::readBlock(std::size_t size, std::size_t pa
 }
 
 void ByteSource::endsInside(const std::string& what, std::size_t got, std::size_t wanted) const {
-  throw HwlError(name_, "the file ends inside the " + what + " (at byte " +
-                            std::to_string(position_ + got) + ", " + std::to_string(wanted - got) +
-                            " more bytes needed)");
+  throw HwlError(name_, "the file ends inside the " + what + " (at byte " + std::to_string(position_ + got) + ", " +
+                            std::to_string(wanted - got) + " more bytes needed)");
 }
 
 FileSource::FileSource(const std::string& fileName) : ByteSource(fileName) {
@@ -110,19 +108,18 @@ void checkHeader(const HwlHeader& header, const std::string& name) {
   const int planes = decodedPlaneCount(header);
   if (planes == 0) return;
   if (const std::uint64_t pixels = std::uint64_t{header.width} * header.height; pixels > hwlMaxPixels) {
-    throw HwlError(name, "the picture is " + std::to_string(header.width) + "x" +
-                             std::to_string(header.height) + ", " + std::to_string(pixels) +
-                             " pixels; the decoder takes at most " + std::to_string(hwlMaxPixels));
+    throw HwlError(name, "the picture is " + std::to_string(header.width) + "x" + std::to_string(header.height) + ", " +
+                             std::to_string(pixels) + " pixels; the decoder takes at most " +
+                             std::to_string(hwlMaxPixels));
   }
   if (header.lastLevel > hwlMaxLastLevel) {
-    throw HwlError(name, "lastLevel " + std::to_string(header.lastLevel) + " is above " +
-                             std::to_string(hwlMaxLastLevel));
+    throw HwlError(name,
+                   "lastLevel " + std::to_string(header.lastLevel) + " is above " + std::to_string(hwlMaxLastLevel));
   }
   for (int p = 0; p < planes; ++p) {
     const int k = header.valueBits[p];
     if (k < 1 || k > 8) {
-      throw HwlError(name, "the " + planeName(p) + " value width is " + std::to_string(k) +
-                               " bits (1 to 8 allowed)");
+      throw HwlError(name, "the " + planeName(p) + " value width is " + std::to_string(k) + " bits (1 to 8 allowed)");
     }
   }
 }
@@ -153,10 +150,10 @@ void readBody(ByteSource& source, HwlContents& contents) {
     plane.symbolCount = header.symbolCount[p];
     plane.valueCount = header.valueCount[p];
     plane.valueBits = header.valueBits[p];
-    plane.symbols = source.readBlock(symbolStreamSize(plane.symbolCount), streamPadding,
-                                     planeName(p) + " symbol stream");
-    plane.values = source.readBlock(valueStreamSize(plane.valueCount, plane.valueBits),
-                                    streamPadding, planeName(p) + " value stream");
+    plane.symbols =
+        source.readBlock(symbolStreamSize(plane.symbolCount), streamPadding, planeName(p) + " symbol stream");
+    plane.values = source.readBlock(valueStreamSize(plane.valueCount, plane.valueBits), streamPadding,
+                                    planeName(p) + " value stream");
   }
 }
 

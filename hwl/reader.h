@@ -69,8 +69,7 @@ class StreamSource final : public ByteSource {
 
 class MemorySource final : public ByteSource {
  public:
-  MemorySource(std::span<const std::uint8_t> bytes, std::string name)
-      : ByteSource(std::move(name)), bytes_(bytes) {}
+  MemorySource(std::span<const std::uint8_t> bytes, std::string name) : ByteSource(std::move(name)), bytes_(bytes) {}
 
  protected:
   std::size_t readSome(std::uint8_t* destination, std::size_t size) override;

@@ -14,9 +14,7 @@
 
 namespace hwl::detail {
 
-inline double synthesiseFlat(double lo) {
-  return static_cast<double>(static_cast<Extended>(lo) * haarFactor);
-}
+inline double synthesiseFlat(double lo) { return static_cast<double>(static_cast<Extended>(lo) * haarFactor); }
 
 inline bool firstIsSmoothed(const double* lo, const double* hi, std::ptrdiff_t step, int n, int j) {
   return hi[(j - 1) * step] == 0 && lo[j * step] != lo[(j + 1) * step] &&
@@ -32,22 +30,19 @@ inline double synthesisedFirst(const double* lo, const double* hi, std::ptrdiff_
   const double l = lo[j * step];
   const double h = hi[j * step];
   if (j == 0 || j == n - 1 || h != 0) return synthesiseFirst(l, h);
-  return firstIsSmoothed(lo, hi, step, n, j) ? synthesiseSmoothed(l, lo[(j - 1) * step])
-                                             : synthesiseFlat(l);
+  return firstIsSmoothed(lo, hi, step, n, j) ? synthesiseSmoothed(l, lo[(j - 1) * step]) : synthesiseFlat(l);
 }
 
 inline double synthesisedSecond(const double* lo, const double* hi, std::ptrdiff_t step, int n, int j) {
   const double l = lo[j * step];
   const double h = hi[j * step];
   if (j == 0 || j == n - 1 || h != 0) return synthesiseSecond(l, h);
-  return secondIsSmoothed(lo, hi, step, j) ? synthesiseSmoothed(l, lo[(j + 1) * step])
-                                           : synthesiseFlat(l);
+  return secondIsSmoothed(lo, hi, step, j) ? synthesiseSmoothed(l, lo[(j + 1) * step]) : synthesiseFlat(l);
 }
 
 // Sample r (0 <= r < 2n) of the line.
 inline double synthesisedSample(const double* lo, const double* hi, std::ptrdiff_t step, int n, int r) {
-  return r % 2 == 0 ? synthesisedFirst(lo, hi, step, n, r / 2)
-                    : synthesisedSecond(lo, hi, step, n, r / 2);
+  return r % 2 == 0 ? synthesisedFirst(lo, hi, step, n, r / 2) : synthesisedSecond(lo, hi, step, n, r / 2);
 }
 
 }  // namespace hwl::detail

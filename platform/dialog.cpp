@@ -26,13 +26,9 @@ ControlState* findControl(Dialog* dialog, int id, std::size_t* index = nullptr) 
   return nullptr;
 }
 
-const ControlState* findControl(const Dialog* dialog, int id) {
-  return findControl(const_cast<Dialog*>(dialog), id);
-}
+const ControlState* findControl(const Dialog* dialog, int id) { return findControl(const_cast<Dialog*>(dialog), id); }
 
-bool isComboBox(const ControlState* state) {
-  return state && state->control->controlClass == ControlClass::comboBox;
-}
+bool isComboBox(const ControlState* state) { return state && state->control->controlClass == ControlClass::comboBox; }
 
 bool startsWithIgnoringCase(const std::string& text, const std::string& prefix) {
   if (prefix.size() > text.size()) return false;

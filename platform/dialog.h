@@ -51,8 +51,7 @@ using DialogProc = std::int64_t (*)(Dialog* dialog, DialogMessage message, std::
 // Creates the dialog from the template, sends initDialog with initParam, shows it modally and runs it
 // until the procedure calls endDialog. Returns the value given to endDialog, or -1 if the dialog
 // cannot be shown.
-std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, DialogProc proc,
-                            std::int64_t initParam);
+std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, DialogProc proc, std::int64_t initParam);
 
 std::int64_t sendDialogMessage(Dialog* dialog, DialogMessage message, std::int64_t wParam, std::int64_t lParam);
 
@@ -70,9 +69,9 @@ int comboAddString(Dialog* dialog, int id, const std::string& text);  // the new
 // after `start` to the end, then from the top back to `start`; start -1 searches the whole list from the
 // top. Returns the index selected, or -1 (selection unchanged) if none matches.
 int comboSelectString(Dialog* dialog, int id, int start, const std::string& prefix);
-int comboSetCurSel(Dialog* dialog, int id, int index);  // -1 clears the selection; returns the index or -1
-int comboGetCurSel(const Dialog* dialog, int id);       // -1: no selection
-int comboGetCount(const Dialog* dialog, int id);        // -1 if id is no combo box
+int comboSetCurSel(Dialog* dialog, int id, int index);              // -1 clears the selection; returns the index or -1
+int comboGetCurSel(const Dialog* dialog, int id);                   // -1: no selection
+int comboGetCount(const Dialog* dialog, int id);                    // -1 if id is no combo box
 std::string comboGetText(const Dialog* dialog, int id, int index);  // "" if there is no such entry
 
 bool escapeKeyState();

@@ -77,9 +77,9 @@ std::string dialogCss(const DialogTemplate& dialogTemplate) {
   const auto rule = [&](const std::string& selector, const std::string& body) {
     return scope + " " + selector + " { " + body + " }\n";
   };
-  return scope + ", " + rule("*", std::string("font-family: \"") + dialogTemplate.fontName +
-                                      "\", sans-serif; font-size: " + std::to_string(dialogTemplate.fontPoints) +
-                                      "pt;") +
+  return scope + ", " +
+         rule("*", std::string("font-family: \"") + dialogTemplate.fontName +
+                       "\", sans-serif; font-size: " + std::to_string(dialogTemplate.fontPoints) + "pt;") +
          rule("button", "min-height: 0; min-width: 0; padding: 1px 4px;") +
          rule("button.default", "border-color: #3c3c3c;") + rule("checkbutton", "padding: 0;") +
          rule("check", "min-width: 11px; min-height: 11px; margin: 0 4px 0 0;") +
@@ -123,7 +123,7 @@ void onSelectionChanged(GtkComboBox* combo, gpointer data) {
 GtkWidget* createButton(const DialogControl& control, DialogView& view) {
   if (control.style & style::groupBox) return gtk_frame_new(control.text);
   GtkWidget* button = (control.style & style::autoCheckBox) ? gtk_check_button_new_with_label(control.text)
-                                                             : gtk_button_new_with_label(control.text);
+                                                            : gtk_button_new_with_label(control.text);
   g_signal_connect(button, "clicked", G_CALLBACK(onClicked), &view);
   return button;
 }
@@ -327,8 +327,7 @@ void viewShowCheck(DialogView* view, std::size_t control, bool checked) {
 }
 
 void viewAddItem(DialogView* view, std::size_t control, const std::string& text) {
-  updateWidget(view,
-               [&] { gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(view->widgets[control]), text.c_str()); });
+  updateWidget(view, [&] { gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(view->widgets[control]), text.c_str()); });
 }
 
 void viewShowSelection(DialogView* view, std::size_t control, int selection) {
@@ -339,8 +338,7 @@ void viewEnd(DialogView* view) {
   if (view && view->loop) g_main_loop_quit(view->loop);
 }
 
-std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, DialogProc proc,
-                            std::int64_t initParam) {
+std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, DialogProc proc, std::int64_t initParam) {
   if (!dialogTemplate || !proc || !startGtk()) return -1;
   Dialog dialog;
   initDialogState(dialog, *dialogTemplate, proc);

@@ -24,9 +24,9 @@ struct SoundStream {
   // Under the clock lock:
   bool waiting = false;  // played, but no output callback has taken it yet
   bool started = false;
-  std::int64_t startFrame = 0;  // the output frame that holds its first sample
+  std::int64_t startFrame = 0;                                       // the output frame that holds its first sample
   std::int64_t endFrame = std::numeric_limits<std::int64_t>::max();  // the output frame after its last one
-  double heldFrames = 0;        // the largest position reported, so that it never runs backwards
+  double heldFrames = 0;  // the largest position reported, so that it never runs backwards
 };
 
 namespace {
@@ -258,7 +258,8 @@ SoundStream* openStream(const char* fileName, unsigned mode, std::int64_t offset
 int playStream(int channel, SoundStream* stream) {
   Library& lib = library();
   if (!lib.initialised) return fail(SoundError::uninitialised, -1);
-  const bool channelInRange = channel == freeChannel || (channel >= 0 && channel < static_cast<int>(lib.channels.size()));
+  const bool channelInRange =
+      channel == freeChannel || (channel >= 0 && channel < static_cast<int>(lib.channels.size()));
   if (!isOpen(stream) || !channelInRange) return fail(SoundError::invalidParam, -1);
   {
     const std::lock_guard mixing(lib.mixLock);

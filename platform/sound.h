@@ -57,7 +57,7 @@ enum class SoundOutput : int { silent = 0, audible = 1 };
 
 // Every failure code with its number and the text the demo reports it with (engine/music.cpp), one row
 // each: X(name, number, text). The numbers run from 0 without gaps.
-#define VELMORROW_SOUND_ERRORS(X)                                                                                \
+#define VELMORROW_SOUND_ERRORS(X)                                                                                 \
   X(none, 0, "No errors")                                                                                         \
   X(busy, 1, "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first")                              \
   X(uninitialised, 2, "This command failed because FSOUND_Init was not called")                                   \
@@ -102,7 +102,6 @@ constexpr bool soundErrorsInNumberOrder() {
 }
 static_assert(soundErrorsInNumberOrder());
 
-
 // Stream mode bits.
 constexpr unsigned streamLoopOff = 0x1;
 constexpr unsigned streamLoopNormal = 0x2;
@@ -113,8 +112,8 @@ constexpr unsigned streamStereo = 0x40;
 constexpr unsigned streamUnsigned = 0x80;
 constexpr unsigned streamSigned = 0x100;
 
-constexpr int freeChannel = -1;             // playStream: any free channel
-constexpr int outputBlockFrames = 1024;     // frames per output callback
+constexpr int freeChannel = -1;          // playStream: any free channel
+constexpr int outputBlockFrames = 1024;  // frames per output callback
 constexpr std::int64_t maxFileBytes = std::int64_t{256} << 20;
 
 struct SoundStream;  // opaque; owned by the library until closeStream or closeSound

@@ -55,14 +55,14 @@ class OutputClock {
   void restart(double now, std::int64_t frames);
 
   int rate_;
-  std::int64_t consumed_ = 0;   // frames handed over before the current block
-  std::int64_t block_ = 0;      // frames of the current block
+  std::int64_t consumed_ = 0;  // frames handed over before the current block
+  std::int64_t block_ = 0;     // frames of the current block
   std::int64_t callbacks_ = 0;
-  SoundTime epoch_{};           // the first callback; times are kept as seconds since then
+  SoundTime epoch_{};  // the first callback; times are kept as seconds since then
   SoundTime lastCallback_{};
-  double blockStart_ = 0;       // filtered time of the current block's first frame
-  double nextCallback_ = 0;     // predicted time of the next callback
-  double framePeriod_ = 0;      // learned seconds per frame
+  double blockStart_ = 0;    // filtered time of the current block's first frame
+  double nextCallback_ = 0;  // predicted time of the next callback
+  double framePeriod_ = 0;   // learned seconds per frame
 };
 
 }  // namespace platform

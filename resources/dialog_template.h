@@ -19,15 +19,15 @@ namespace resources {
 namespace style {
 constexpr std::uint32_t child = 1u << 0;
 constexpr std::uint32_t visible = 1u << 1;
-constexpr std::uint32_t tabStop = 1u << 2;       // reached with Tab
-constexpr std::uint32_t group = 1u << 3;         // starts a group of controls
-constexpr std::uint32_t vScroll = 1u << 4;       // a vertical scroll bar (a combo box's list)
-constexpr std::uint32_t popup = 1u << 5;         // dialog: a top-level window
-constexpr std::uint32_t caption = 1u << 6;       // dialog: title bar
-constexpr std::uint32_t sysMenu = 1u << 7;       // dialog: window menu and close box
-constexpr std::uint32_t modalFrame = 1u << 8;    // dialog: fixed-size frame
-constexpr std::uint32_t setFont = 1u << 9;       // dialog: the template names its font
-constexpr std::uint32_t pushButton = 1u << 10;   // button kinds
+constexpr std::uint32_t tabStop = 1u << 2;      // reached with Tab
+constexpr std::uint32_t group = 1u << 3;        // starts a group of controls
+constexpr std::uint32_t vScroll = 1u << 4;      // a vertical scroll bar (a combo box's list)
+constexpr std::uint32_t popup = 1u << 5;        // dialog: a top-level window
+constexpr std::uint32_t caption = 1u << 6;      // dialog: title bar
+constexpr std::uint32_t sysMenu = 1u << 7;      // dialog: window menu and close box
+constexpr std::uint32_t modalFrame = 1u << 8;   // dialog: fixed-size frame
+constexpr std::uint32_t setFont = 1u << 9;      // dialog: the template names its font
+constexpr std::uint32_t pushButton = 1u << 10;  // button kinds
 constexpr std::uint32_t defPushButton = 1u << 11;
 constexpr std::uint32_t autoCheckBox = 1u << 12;  // toggles its own check mark when clicked
 constexpr std::uint32_t groupBox = 1u << 13;      // a labelled frame around other controls

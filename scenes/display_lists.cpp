@@ -58,14 +58,15 @@ constexpr Point leafTips[4][3] = {
 };
 constexpr TexCoord leafTipTex[3] = {{1, 0}, {0, 0}, {0, 1}};
 
-constexpr Point lowerBud[] = {{0, 2.9f, 0},    {-0.25f, 3.5f, 0}, {0, 3.5f, 0.25f},
+constexpr Point lowerBud[] = {{0, 2.9f, 0},     {-0.25f, 3.5f, 0}, {0, 3.5f, 0.25f},
                               {0.25f, 3.5f, 0}, {0, 3.5f, -0.25f}, {-0.25f, 3.5f, 0}};
 constexpr Point upperBud[] = {{0, 4, 0},        {-0.25f, 3.5f, 0}, {0, 3.5f, 0.25f},
                               {0.25f, 3.5f, 0}, {0, 3.5f, -0.25f}, {-0.25f, 3.5f, 0}};
 // Three turns around the stalk's axis, ending on the fan's own centre.
-constexpr Point petals[] = {{0, 2.9f, 0},     {-0.35f, 3.5f, 0}, {0, 3.5f, 0.3f},   {0.32f, 3.3f, 0}, {0, 3.2f, -0.35f},
-                            {-0.35f, 3.3f, 0}, {0, 3.5f, 0.37f}, {0.37f, 3.5f, 0},  {0, 3.5f, -0.39f}, {-0.41f, 3.3f, 0},
-                            {0, 3.2f, 0.43f},  {0.43f, 3.2f, 0}, {0, 3.2f, -0.43f}, {0, 2.9f, 0}};
+constexpr Point petals[] = {{0, 2.9f, 0},      {-0.35f, 3.5f, 0}, {0, 3.5f, 0.3f},  {0.32f, 3.3f, 0},
+                            {0, 3.2f, -0.35f}, {-0.35f, 3.3f, 0}, {0, 3.5f, 0.37f}, {0.37f, 3.5f, 0},
+                            {0, 3.5f, -0.39f}, {-0.41f, 3.3f, 0}, {0, 3.2f, 0.43f}, {0.43f, 3.2f, 0},
+                            {0, 3.2f, -0.43f}, {0, 2.9f, 0}};
 
 constexpr int grassBlades = 2000;
 

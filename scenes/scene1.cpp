@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::int32_t sceneCode = 10;
 
-
 // Each sprite coordinate is R(1600) / 100 - 8: a cube from -8 to 7.99 around the viewer.
 float spriteCoordinate() { return static_cast<float>(randomInt(1600) / 100.0 - 8); }
 

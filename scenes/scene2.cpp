@@ -22,7 +22,6 @@ namespace {
 constexpr std::int32_t sceneCode = 20;
 constexpr FlameAlphas steadyFlame{0.2, 0.1, 0.8, 0.5, 0.6};
 
-
 // A caption window, start inclusive, end exclusive: the caption shows this row at x = xAt0 - t / 12000
 // with alpha sin((t - from) / 1500), rising to 1 after about 2356 ms and negative (unseen) after 4712.
 struct CaptionWindow {
@@ -44,10 +43,9 @@ struct AngleSet {
 };
 
 constexpr AngleSet angleSets[] = {
-    {0, -200, -500, 500},       {25417, -500, 600, -400},   {27969, 500, -400, -500},
-    {30494, -300, -500, 400},   {31771, 500, 500, -400},    {33040, -400, -400, 400},
-    {35578, 300, 500, -400},    {36848, -500, -300, 400},   {38113, 300, -500, 400},
-    {40656, -500, 500, -600},
+    {0, -200, -500, 500},    {25417, -500, 600, -400}, {27969, 500, -400, -500}, {30494, -300, -500, 400},
+    {31771, 500, 500, -400}, {33040, -400, -400, 400}, {35578, 300, 500, -400},  {36848, -500, -300, 400},
+    {38113, 300, -500, 400}, {40656, -500, 500, -600},
 };
 
 CloudAngles anglesAt(const AngleSet& set, double t) {

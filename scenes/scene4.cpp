@@ -27,7 +27,6 @@ constexpr int spriteCount = 200;
 constexpr double sceneStart = 71139;
 constexpr double skySettled = 72139;
 
-
 engine::Particle& strand(int i) { return particles5->particles[i]; }
 engine::Particle& sprite(int i) { return particles2->particles[i]; }
 
@@ -102,8 +101,8 @@ void drawPictureNearLens() {
 
 void enterSwingingView(double t) {
   engine::setCamera(camera, static_cast<float>(3 * std::sin(t / 3200)),
-                    static_cast<float>(2 * std::sin((t - sceneStart) / 2200) + 2), static_cast<float>(3 * std::cos(t / 2000)),
-                    0, 0, 0, 0, 1, 0);
+                    static_cast<float>(2 * std::sin((t - sceneStart) / 2200) + 2),
+                    static_cast<float>(3 * std::cos(t / 2000)), 0, 0, 0, 0, 1, 0);
   engine::applyCamera(camera);
 }
 
@@ -147,16 +146,16 @@ struct BirdVertex {
 };
 
 constexpr BirdVertex birdWings[8] = {
-    {0, 1, -0.25, Lift::none, 0, 0}, {1, 1, 0.25, Lift::none, 0, 0},
-    {1, 0, 0.2, Lift::joint, 0, 0.5}, {0, 0, -0.2, Lift::joint, 0, 0.5},  // inner wing 1
-    {0, 1, -0.25, Lift::none, 0, 0}, {1, 1, 0.25, Lift::none, 0, 0},
+    {0, 1, -0.25, Lift::none, 0, 0},   {1, 1, 0.25, Lift::none, 0, 0},
+    {1, 0, 0.2, Lift::joint, 0, 0.5},  {0, 0, -0.2, Lift::joint, 0, 0.5},  // inner wing 1
+    {0, 1, -0.25, Lift::none, 0, 0},   {1, 1, 0.25, Lift::none, 0, 0},
     {1, 0, 0.2, Lift::joint, 0, -0.5}, {0, 0, -0.2, Lift::joint, 0, -0.5},  // inner wing 2
 };
 
 constexpr BirdVertex birdTriangles[12] = {
-    {0, 1, 0.2, Lift::joint, 0, 0.5},   {1, 1, -0.2, Lift::joint, 0, 0.5},  {1, 0, 0, Lift::tip, 0, 1},   // tip 1
-    {0, 1, 0.2, Lift::joint, 0, -0.5},  {1, 1, -0.2, Lift::joint, 0, -0.5}, {1, 0, 0, Lift::tip, 0, -1},  // tip 2
-    {0, 1, -0.35, Lift::none, 0.1, 0},  {1, 1, -0.35, Lift::none, -0.1, 0}, {1, 0, 0.6, Lift::none, 0, 0},  // body
+    {0, 1, 0.2, Lift::joint, 0, 0.5},   {1, 1, -0.2, Lift::joint, 0, 0.5},  {1, 0, 0, Lift::tip, 0, 1},         // tip 1
+    {0, 1, 0.2, Lift::joint, 0, -0.5},  {1, 1, -0.2, Lift::joint, 0, -0.5}, {1, 0, 0, Lift::tip, 0, -1},        // tip 2
+    {0, 1, -0.35, Lift::none, 0.1, 0},  {1, 1, -0.35, Lift::none, -0.1, 0}, {1, 0, 0.6, Lift::none, 0, 0},      // body
     {1, 0, -0.5, Lift::none, -0.15, 0}, {1, 1, -0.35, Lift::none, -0.1, 0}, {0, 1, -0.35, Lift::none, 0.1, 0},  // tail
 };
 

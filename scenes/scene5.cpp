@@ -29,7 +29,6 @@ double wave(double period) { return std::sin(clockTime() / period); }
 
 void bind(const engine::Texture* texture) { glBindTexture(GL_TEXTURE_2D, texture->glName); }
 
-
 // ---- the swarm ----
 
 // A magnitude of 1.01 to 2.0 from one draw, negated when a second draw of randomInt(2) gives 1.
@@ -118,17 +117,26 @@ struct RibbonQuad {
 
 // The shadow ribbon: untextured (its texture coordinates are issued all the same).
 constexpr RibbonQuad shadowQuads[3] = {
-    {0.2f, 0.1f, 0.1f, 0.5f,
+    {0.2f,
+     0.1f,
+     0.1f,
+     0.5f,
      {{0, 1, xL, -0.15, zL(1000)},
       {1, 1, xR, -0.15, zR(1300)},
       {1, 0, xR, 0.15, zR(1200)},
       {0, 0, xL, 0.15, zL(1400)}}},
-    {0.2f, 0.1f, 0.1f, 0.1f,
+    {0.2f,
+     0.1f,
+     0.1f,
+     0.1f,
      {{0, 1, xL, -0.15 - wL(1400), zL(1100)},
       {1, 1, xR, -0.15 - wL(1400), zR(1300)},
       {1, 0, xR, 0.15 + wR(1200), zR(1300)},
       {0, 0, xL, 0.15 + wR(1400), zL(1200)}}},
-    {0.2f, 0.1f, 0.1f, 0.2f,
+    {0.2f,
+     0.1f,
+     0.1f,
+     0.2f,
      {{0, 1, xL - wL(1000), -0.15, zL(1100)},
       {1, 1, xR + wR(1200), -0.15, zR(1300)},
       {1, 0, xR + wR(1400), 0.15, zR(1400)},
@@ -137,17 +145,26 @@ constexpr RibbonQuad shadowQuads[3] = {
 
 // The shimmer ribbon: textured with the small flare, whose coordinates drift with the depth terms.
 constexpr RibbonQuad shimmerQuads[3] = {
-    {0.1f, 0.1f, 0.2f, 0.5f,
+    {0.1f,
+     0.1f,
+     0.2f,
+     0.5f,
      {{zL(2000), zR(2000), xL, -0.15, zL(1300)},
       {zR(2000), zR(2000), xR, -0.15, zR(1500)},
       {zR(2000), zL(2000), xR, 0.15, zR(1000)},
       {zL(2000), zL(2000), xL, 0.15, zL(1200)}}},
-    {0.2f, 0.1f, 0.1f, 0.5f,
+    {0.2f,
+     0.1f,
+     0.1f,
+     0.5f,
      {{zL(3000), zR(3000), xL, -0.15 - wL(1200), zL(1100)},
       {zR(3000), zR(3000), xR, -0.15 - wL(1400), zR(1300)},
       {zR(3000), zL(3000), xR, 0.15 + wR(1200), zR(1000)},
       {zL(3000), zL(3000), xL, 0.15 + wR(1200), zL(1200)}}},
-    {1.0f, 1.0f, 1.0f, 0.5f,
+    {1.0f,
+     1.0f,
+     1.0f,
+     0.5f,
      {{zL(1500), zR(1500), xL - wL(1000), -0.15, zL(1000)},
       {zR(1500), zR(1500), xR + wR(1200), -0.15, zR(1000)},
       {zR(1500), zL(1500), xR + wR(1000), 0.15, zR(1000)},
@@ -168,7 +185,7 @@ void ribbonQuad(const RibbonQuad& quad, int segment) {
   glColor4f(quad.r, quad.g, quad.b, quad.a);
   for (const RibbonVertex& v : quad.vertices) {
     texturedVertex(evaluate(v.s, segment), evaluate(v.t, segment), evaluate(v.x, segment), evaluate(v.y, segment),
-           evaluate(v.z, segment));
+                   evaluate(v.z, segment));
   }
 }
 

@@ -37,7 +37,7 @@ struct CaptionPlace {
 
 // Caption 0 is the title; 1 and 5 head the two credit blocks, the others are their lines.
 constexpr CaptionPlace captionPlaces[10] = {
-    {4.1f, 1.95f, 0}, {2.8f, 0.9f, 3}, {3.0f, 0.5f, 4},   {3.0f, 0.2f, 5},   {3.0f, -0.1f, 6},
+    {4.1f, 1.95f, 0}, {2.8f, 0.9f, 3},  {3.0f, 0.5f, 4},  {3.0f, 0.2f, 5},   {3.0f, -0.1f, 6},
     {2.8f, -0.5f, 7}, {3.0f, -0.9f, 8}, {3.0f, -1.2f, 9}, {3.0f, -1.5f, 10}, {3.0f, -1.8f, 11},
 };
 
@@ -83,8 +83,8 @@ struct PetalCorner {
 
 // Ten times around the head, 36 degrees apart: two quads per outer petal, one per inner petal.
 constexpr PetalCorner outerPetal[8] = {
-    {Paint::c1, {0.02, -0.015, 0}},   {Paint::c2, {0.15, -0.06, 0}},   {Paint::keep, {0.15, 0.06, 0.05}},
-    {Paint::c1, {0.02, 0.015, 0.05}}, {Paint::c2, {0.15, -0.06, 0}},   {Paint::keep, {0.17, -0.045, 0}},
+    {Paint::c1, {0.02, -0.015, 0}},     {Paint::c2, {0.15, -0.06, 0}},     {Paint::keep, {0.15, 0.06, 0.05}},
+    {Paint::c1, {0.02, 0.015, 0.05}},   {Paint::c2, {0.15, -0.06, 0}},     {Paint::keep, {0.17, -0.045, 0}},
     {Paint::keep, {0.17, 0.045, 0.05}}, {Paint::keep, {0.15, 0.06, 0.05}},
 };
 constexpr PetalCorner innerPetal[4] = {

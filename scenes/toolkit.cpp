@@ -25,12 +25,12 @@ struct Face {
 
 // Counter-clockwise seen from outside the block.
 constexpr Face blockFaces[6] = {
-    {0, 0, 1, {{false, -1, 1, 0, 0}, {false, 1, 1, 1, 0}, {true, 1, 1, 1, 1}, {true, -1, 1, 0, 1}}},        // front
-    {0, 0, -1, {{false, -1, -1, 1, 0}, {true, -1, -1, 1, 1}, {true, 1, -1, 0, 1}, {false, 1, -1, 0, 0}}},   // back
-    {0, 1, 0, {{true, -1, -1, 0, 1}, {true, -1, 1, 0, 0}, {true, 1, 1, 1, 0}, {true, 1, -1, 1, 1}}},        // top
-    {0, -1, 0, {{false, -1, -1, 1, 1}, {false, 1, -1, 0, 1}, {false, 1, 1, 0, 0}, {false, -1, 1, 1, 0}}},   // bottom
-    {1, 0, 0, {{false, 1, -1, 1, 0}, {true, 1, -1, 1, 1}, {true, 1, 1, 0, 1}, {false, 1, 1, 0, 0}}},        // right
-    {-1, 0, 0, {{false, -1, -1, 0, 0}, {false, -1, 1, 1, 0}, {true, -1, 1, 1, 1}, {true, -1, -1, 0, 1}}},   // left
+    {0, 0, 1, {{false, -1, 1, 0, 0}, {false, 1, 1, 1, 0}, {true, 1, 1, 1, 1}, {true, -1, 1, 0, 1}}},       // front
+    {0, 0, -1, {{false, -1, -1, 1, 0}, {true, -1, -1, 1, 1}, {true, 1, -1, 0, 1}, {false, 1, -1, 0, 0}}},  // back
+    {0, 1, 0, {{true, -1, -1, 0, 1}, {true, -1, 1, 0, 0}, {true, 1, 1, 1, 0}, {true, 1, -1, 1, 1}}},       // top
+    {0, -1, 0, {{false, -1, -1, 1, 1}, {false, 1, -1, 0, 1}, {false, 1, 1, 0, 0}, {false, -1, 1, 1, 0}}},  // bottom
+    {1, 0, 0, {{false, 1, -1, 1, 0}, {true, 1, -1, 1, 1}, {true, 1, 1, 0, 1}, {false, 1, 1, 0, 0}}},       // right
+    {-1, 0, 0, {{false, -1, -1, 0, 0}, {false, -1, 1, 1, 0}, {true, -1, 1, 1, 1}, {true, -1, -1, 0, 1}}},  // left
 };
 
 void enterView(double left, double right, double bottom, double top, double nearPlane, double farPlane) {

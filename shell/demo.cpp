@@ -76,8 +76,8 @@ void loadTextures() {
   engine::PictureLoader loader(filesInLoadingOrder(), engine::PictureLoader::workersForThisMachine());
   NextPicture next(loader);
   for (const TextureRow& row : textureTable) {
-    *row.global = row.alpha == AlphaSource::none ? next.upload(row.file, row.components, row.mipmaps)
-                                                 : loadWithAlpha(row, next);
+    *row.global =
+        row.alpha == AlphaSource::none ? next.upload(row.file, row.components, row.mipmaps) : loadWithAlpha(row, next);
     if (row.progressAfter > 0) showProgress(row.progressAfter);
   }
 }

@@ -22,28 +22,17 @@ struct Span {
 
 // In this order: where two ranges of one track meet, the later row owns the shared millisecond.
 const Span spans[] = {
-    {&startTrack, 0, 100, scenes::scene1Start},
-    {&renderTrack, 0, 15000, scenes::scene1Render},
-    {&postTrack, 0, 15000, scenes::scene1Post},
-    {&startTrack, 15000, 15100, scenes::scene2Start},
-    {&renderTrack, 15000, 45730, scenes::scene2Render},
-    {&postTrack, 15000, 45730, scenes::scene2Post},
-    {&startTrack, 45730, 45830, scenes::scene3Start},
-    {&renderTrack, 45730, 71139, scenes::scene3Render},
-    {&postTrack, 45730, 71139, scenes::scene3Post},
-    {&startTrack, 71139, 71239, scenes::scene4Start},
-    {&renderTrack, 71139, 86180, scenes::scene4Render},
-    {&postTrack, 71139, 86180, scenes::scene4Post},
-    {&startTrack, 86180, 86280, scenes::scene5Start},
-    {&renderTrack, 86180, 101000, scenes::scene5Render},
-    {&postTrack, 86180, 101000, scenes::scene5Post},
-    {&renderTrack, 101000, 101500, scenes::scene5RenderRings},
-    {&startTrack, 101500, 105100, scenes::scene6Start},
-    {&renderTrack, 101500, 121920, scenes::scene6Render},
-    {&postTrack, 101500, 121920, scenes::scene6Post},
-    {&startTrack, 121920, 122020, scenes::scene7Start},
-    {&renderTrack, 121920, 150000, scenes::scene7Render},
-    {&renderTrack, 150000, 158400, scenes::scene7Render2},
+    {&startTrack, 0, 100, scenes::scene1Start},           {&renderTrack, 0, 15000, scenes::scene1Render},
+    {&postTrack, 0, 15000, scenes::scene1Post},           {&startTrack, 15000, 15100, scenes::scene2Start},
+    {&renderTrack, 15000, 45730, scenes::scene2Render},   {&postTrack, 15000, 45730, scenes::scene2Post},
+    {&startTrack, 45730, 45830, scenes::scene3Start},     {&renderTrack, 45730, 71139, scenes::scene3Render},
+    {&postTrack, 45730, 71139, scenes::scene3Post},       {&startTrack, 71139, 71239, scenes::scene4Start},
+    {&renderTrack, 71139, 86180, scenes::scene4Render},   {&postTrack, 71139, 86180, scenes::scene4Post},
+    {&startTrack, 86180, 86280, scenes::scene5Start},     {&renderTrack, 86180, 101000, scenes::scene5Render},
+    {&postTrack, 86180, 101000, scenes::scene5Post},      {&renderTrack, 101000, 101500, scenes::scene5RenderRings},
+    {&startTrack, 101500, 105100, scenes::scene6Start},   {&renderTrack, 101500, 121920, scenes::scene6Render},
+    {&postTrack, 101500, 121920, scenes::scene6Post},     {&startTrack, 121920, 122020, scenes::scene7Start},
+    {&renderTrack, 121920, 150000, scenes::scene7Render}, {&renderTrack, 150000, 158400, scenes::scene7Render2},
     {&postTrack, 121920, 158400, scenes::scene7Post},
 };
 
@@ -61,8 +50,6 @@ void fillTimeline() {
   scenes::currentScene = 0;
 }
 
-std::size_t trackIndex(std::int32_t clock) {
-  return static_cast<std::size_t>(std::clamp(clock, 0, lastTimelineIndex));
-}
+std::size_t trackIndex(std::int32_t clock) { return static_cast<std::size_t>(std::clamp(clock, 0, lastTimelineIndex)); }
 
 }  // namespace shell

@@ -24,7 +24,7 @@ class Doubles {
  public:
   Doubles() = default;
   explicit Doubles(std::size_t count, bool zeroed = true)
-      : data_(static_cast<double*>(::operator new(roundUp(count) * sizeof(double), std::align_val_t{64}))) {
+      : data_(static_cast<double*>(::operator new (roundUp(count) * sizeof(double), std::align_val_t{64}))) {
     if (zeroed) std::memset(data_.get(), 0, roundUp(count) * sizeof(double));
   }
   double* get() const { return data_.get(); }
@@ -32,7 +32,7 @@ class Doubles {
  private:
   static std::size_t roundUp(std::size_t count) { return (count + 7) / 8 * 8 + 8; }
   struct Free {
-    void operator()(double* p) const { ::operator delete(p, std::align_val_t{64}); }
+    void operator()(double* p) const { ::operator delete (p, std::align_val_t{64}); }
   };
   std::unique_ptr<double, Free> data_;
 };

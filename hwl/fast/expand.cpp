@@ -17,12 +17,9 @@ namespace hwl::detail {
 namespace {
 
 #define HWL_BITS_TARGET __attribute__((target("popcnt")))
-#define HWL_CHUNKS_TARGET \
-  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+#define HWL_CHUNKS_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
-unsigned symbolAt(const PackedPlane& plane, std::size_t s) {
-  return plane.symbols[s / 4] >> (2 * (s % 4)) & 3;
-}
+unsigned symbolAt(const PackedPlane& plane, std::size_t s) { return plane.symbols[s / 4] >> (2 * (s % 4)) & 3; }
 
 // Where an expansion stands: output index o, symbol index s, value index t, and whether symbol s is
 // the extension of a run whose other parts have been applied.
@@ -36,8 +33,7 @@ struct Cursor {
 // The format's expansion from a cursor to the end, one symbol at a time, into a cleared plane.
 // valueAt(t) is value t.
 template <class C, class ValueAt>
-void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c,
-                ValueAt valueAt) {
+void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c, ValueAt valueAt) {
   const std::size_t symbolCount = plane.symbolCount;
   const std::uint64_t valueCount = plane.availableValues();
   const unsigned k = static_cast<unsigned>(plane.valueBits);
@@ -164,8 +160,7 @@ bool processorHasChunkInstructions() {
 }
 
 // The plane's available values, one per byte, in a buffer of at least `count` rounded up to 64.
-HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& plane,
-                                                            std::uint64_t count) {
+HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& plane, std::uint64_t count) {
   const std::size_t rounded = (count + 63) / 64 * 64 + 64;
   auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(rounded);
   const unsigned k = static_cast<unsigned>(plane.valueBits);
@@ -201,8 +196,8 @@ HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& 
 // Stores the packed coefficients of slots [from, to) so that slot i lands at out[base + i], leaving
 // out whatever would fall at or past total.
 template <class C>
-HWL_CHUNKS_TARGET inline void storePiece(C* out, std::size_t base, __m512i packed, unsigned from,
-                                         unsigned to, std::size_t total) {
+HWL_CHUNKS_TARGET inline void storePiece(C* out, std::size_t base, __m512i packed, unsigned from, unsigned to,
+                                         std::size_t total) {
   if (base >= total || from >= to) return;
   std::uint32_t slots = static_cast<std::uint32_t>((std::uint64_t{1} << to) - (std::uint64_t{1} << from));
   if (total - base < 32) slots &= (std::uint32_t{1} << (total - base)) - 1;
@@ -314,15 +309,15 @@ inline std::uint32_t evenBits(std::uint64_t x) {
 // compiler reload what they might alias.
 template <class C>
 HWL_BITS_TARGET inline void placeNonzero(C* out, std::size_t total, std::size_t base, const ChunkMasks& masks,
-                                         std::uint32_t which, const std::uint8_t* values, std::uint64_t t,
-                                         unsigned k) {
+                                         std::uint32_t which, const std::uint8_t* values, std::uint64_t t, unsigned k) {
   const std::uint32_t kept = masks.kept, consumers = masks.consumers, negative = masks.negative;
   const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
   for (std::uint32_t nonzero = masks.nonzero & which; nonzero != 0; nonzero &= nonzero - 1) {
     const std::uint32_t bit = nonzero & (0u - nonzero);
     const std::uint32_t before = bit - 1;
     const std::size_t o = base + static_cast<unsigned>(std::popcount(kept & before));
-    const auto v = static_cast<int>(bitsFrom(values, (t + static_cast<unsigned>(std::popcount(consumers & before))) * k) & mask);
+    const auto v =
+        static_cast<int>(bitsFrom(values, (t + static_cast<unsigned>(std::popcount(consumers & before))) * k) & mask);
     if (o < total) out[o] = static_cast<C>(negative & bit ? -v : v);
   }
 }

@@ -9,10 +9,10 @@
 namespace hwl::detail {
 
 enum class ExpandMethod {
-  best,      // the fastest the processor runs
-  chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
-  bits,      // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
-  quads,     // four symbols at a time up to each run (plain C++, for any processor)
+  best,    // the fastest the processor runs
+  chunks,  // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
+  bits,    // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
+  quads,   // four symbols at a time up to each run (plain C++, for any processor)
 };
 
 // Whether the processor runs the chunked expansion.
@@ -23,7 +23,6 @@ bool chunkExpansionAvailable();
 // for value widths up to 7 (magnitudes up to 127).
 constexpr std::size_t expandSpare = 64;
 template <class C>  // std::int16_t or std::int8_t
-void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total,
-                        ExpandMethod method = ExpandMethod::best);
+void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method = ExpandMethod::best);
 
 }  // namespace hwl::detail

@@ -63,9 +63,7 @@ HWL_INLINE D mul(D a, D b) { return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.
 HWL_INLINE D mulWhere(D src, Mask m, D a, D b) { return blend(m, src, mul(a, b)); }
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm256_fmadd_pd(a.lo, b.lo, c.lo), _mm256_fmadd_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm256_fmsub_pd(a.lo, b.lo, c.lo), _mm256_fmsub_pd(a.hi, b.hi, c.hi)}; }
-HWL_INLINE D fnmadd(D a, D b, D c) {
-  return {_mm256_fnmadd_pd(a.lo, b.lo, c.lo), _mm256_fnmadd_pd(a.hi, b.hi, c.hi)};
-}
+HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm256_fnmadd_pd(a.lo, b.lo, c.lo), _mm256_fnmadd_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D abs(D a) {
   const __m256d sign = _mm256_set1_pd(-0.0);
   return {_mm256_andnot_pd(sign, a.lo), _mm256_andnot_pd(sign, a.hi)};
@@ -177,9 +175,7 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
 }
 
 // The nearest 32-bit integers of eight lanes (ties to even, the default rounding), in lane order.
-HWL_INLINE __m256i nearestInts(D a) {
-  return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo));
-}
+HWL_INLINE __m256i nearestInts(D a) { return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo)); }
 
 // first0 second0 first1 second1 ... as two registers of eight words.
 HWL_INLINE void interleaveWords(__m256i first, __m256i second, __m256i& low, __m256i& high) {

@@ -41,7 +41,9 @@ HWL_INLINE D add(D a, D b) { return {_mm512_add_pd(a.v, b.v)}; }
 HWL_INLINE D sub(D a, D b) { return {_mm512_sub_pd(a.v, b.v)}; }
 HWL_INLINE D mul(D a, D b) { return {_mm512_mul_pd(a.v, b.v)}; }
 // Lanes in m: a b; the others from src.
-HWL_INLINE D mulWhere(D src, Mask m, D a, D b) { return {_mm512_mask_mul_pd(src.v, static_cast<__mmask8>(m), a.v, b.v)}; }
+HWL_INLINE D mulWhere(D src, Mask m, D a, D b) {
+  return {_mm512_mask_mul_pd(src.v, static_cast<__mmask8>(m), a.v, b.v)};
+}
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm512_fmadd_pd(a.v, b.v, c.v)}; }    // a b + c
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm512_fmsub_pd(a.v, b.v, c.v)}; }    // a b - c
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm512_fnmadd_pd(a.v, b.v, c.v)}; }  // c - a b

@@ -41,10 +41,14 @@ DecodePath parsePath(const char* value, const std::string& name) {
 
 const char* pathName(DecodePath path) {
   switch (path) {
-    case DecodePath::automatic: return "auto";
-    case DecodePath::avx512: return "avx512";
-    case DecodePath::avx2: return "avx2";
-    case DecodePath::stages: return "stages";
+    case DecodePath::automatic:
+      return "auto";
+    case DecodePath::avx512:
+      return "avx512";
+    case DecodePath::avx2:
+      return "avx2";
+    case DecodePath::stages:
+      return "stages";
   }
   return "?";
 }

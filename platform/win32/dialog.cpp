@@ -43,10 +43,14 @@ void followControl(DialogView& view, WPARAM wParam) {
 
 DialogMessage translate(UINT message) {
   switch (message) {
-    case WM_INITDIALOG: return DialogMessage::initDialog;
-    case WM_COMMAND: return DialogMessage::command;
-    case WM_CLOSE: return DialogMessage::close;
-    default: return DialogMessage::other;
+    case WM_INITDIALOG:
+      return DialogMessage::initDialog;
+    case WM_COMMAND:
+      return DialogMessage::command;
+    case WM_CLOSE:
+      return DialogMessage::close;
+    default:
+      return DialogMessage::other;
   }
 }
 
@@ -86,7 +90,8 @@ std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, Dia
 bool systemEscapeKeyState() { return GetAsyncKeyState(VK_ESCAPE) != 0; }
 
 void viewShowCheck(DialogView* view, std::size_t control, bool checked) {
-  if (view && view->handle) CheckDlgButton(view->handle, controlId(view, control), checked ? BST_CHECKED : BST_UNCHECKED);
+  if (view && view->handle)
+    CheckDlgButton(view->handle, controlId(view, control), checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void viewAddItem(DialogView* view, std::size_t control, const std::string& text) {

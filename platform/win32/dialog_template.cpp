@@ -17,7 +17,7 @@ struct StyleBit {
 };
 
 constexpr StyleBit dialogBits[] = {
-    {style::popup, WS_POPUP},     {style::visible, WS_VISIBLE},        {style::caption, WS_CAPTION},
+    {style::popup, WS_POPUP},     {style::visible, WS_VISIBLE},       {style::caption, WS_CAPTION},
     {style::sysMenu, WS_SYSMENU}, {style::modalFrame, DS_MODALFRAME}, {style::setFont, DS_SETFONT},
 };
 
@@ -28,7 +28,9 @@ constexpr StyleBit windowBits[] = {
 
 // Kinds are numbers, not bits, in Win32: BS_PUSHBUTTON is 0.
 constexpr StyleBit buttonKinds[] = {
-    {style::defPushButton, BS_DEFPUSHBUTTON}, {style::autoCheckBox, BS_AUTOCHECKBOX}, {style::groupBox, BS_GROUPBOX},
+    {style::defPushButton, BS_DEFPUSHBUTTON},
+    {style::autoCheckBox, BS_AUTOCHECKBOX},
+    {style::groupBox, BS_GROUPBOX},
 };
 constexpr StyleBit comboKinds[] = {{style::dropDownList, CBS_DROPDOWNLIST}};
 constexpr StyleBit staticKinds[] = {{style::centerText, SS_CENTER}};
@@ -76,9 +78,12 @@ class Words {
 
 std::uint16_t classAtom(ControlClass controlClass) {
   switch (controlClass) {
-    case ControlClass::button: return 0x0080;
-    case ControlClass::staticText: return 0x0082;
-    case ControlClass::comboBox: return 0x0085;
+    case ControlClass::button:
+      return 0x0080;
+    case ControlClass::staticText:
+      return 0x0082;
+    case ControlClass::comboBox:
+      return 0x0085;
   }
   return 0x0082;
 }
@@ -102,9 +107,12 @@ std::uint32_t win32DialogStyle(std::uint32_t ours) { return mapBits(ours, dialog
 std::uint32_t win32ControlStyle(ControlClass controlClass, std::uint32_t ours) {
   std::uint32_t result = mapBits(ours, windowBits);
   switch (controlClass) {
-    case ControlClass::button: return result | mapBits(ours, buttonKinds);
-    case ControlClass::comboBox: return result | mapBits(ours, comboKinds);
-    case ControlClass::staticText: return result | mapBits(ours, staticKinds);
+    case ControlClass::button:
+      return result | mapBits(ours, buttonKinds);
+    case ControlClass::comboBox:
+      return result | mapBits(ours, comboKinds);
+    case ControlClass::staticText:
+      return result | mapBits(ours, staticKinds);
   }
   return result;
 }

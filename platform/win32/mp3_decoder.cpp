@@ -36,12 +36,12 @@ struct Mp3Decoder::Codec {
   std::size_t inputPosition = 0;  // next file byte to feed
   bool flushed = false;           // the input is used up and the decoder has given everything it held
 
-  std::int64_t toSkip = 0;      // decoder samples (per channel) still to drop at the start of the pass
-  std::int64_t toKeep = -1;     // music samples still to deliver in this pass; -1: all there are
-  std::vector<std::int16_t> pending;  // stereo frames at the output rate, ready to be read
-  std::size_t pendingRead = 0;  // frames of pending already read
+  std::int64_t toSkip = 0;                 // decoder samples (per channel) still to drop at the start of the pass
+  std::int64_t toKeep = -1;                // music samples still to deliver in this pass; -1: all there are
+  std::vector<std::int16_t> pending;       // stereo frames at the output rate, ready to be read
+  std::size_t pendingRead = 0;             // frames of pending already read
   std::vector<std::int16_t> resampleFrom;  // stereo frames at the file's rate not yet resampled
-  double resamplePosition = 0;  // in frames of resampleFrom
+  double resamplePosition = 0;             // in frames of resampleFrom
 
   ~Codec() { close(); }
 
@@ -189,10 +189,12 @@ struct Mp3Decoder::Codec {
 SoundError readSoundFile(const char* fileName, std::int64_t offset, std::int64_t length,
                          std::vector<unsigned char>& bytes) {
   if (!fileName || offset < 0 || length < 0) return SoundError::invalidParam;
-  HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SoundError::fileNotFound : SoundError::fileBad;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SoundError::fileNotFound
+                                                                          : SoundError::fileBad;
   }
   LARGE_INTEGER size{};
   SoundError result = SoundError::none;

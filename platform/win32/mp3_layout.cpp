@@ -44,8 +44,8 @@ bool readInfoTag(std::span<const unsigned char> frame, const Mp3FrameHeader& hea
   // The encoder's extension: a 9-byte version, then at byte 21 the delay and padding, 12 bits each.
   if (!(flags & 1) || frame.size() < at + 24) return true;
   const unsigned char* lame = &frame[at];
-  const bool known = std::memcmp(lame, "LAME", 4) == 0 || std::memcmp(lame, "Lavc", 4) == 0 ||
-                     std::memcmp(lame, "Lavf", 4) == 0;
+  const bool known =
+      std::memcmp(lame, "LAME", 4) == 0 || std::memcmp(lame, "Lavc", 4) == 0 || std::memcmp(lame, "Lavf", 4) == 0;
   if (!known) return true;
   layout.encoderDelay = (lame[21] << 4) | (lame[22] >> 4);
   layout.encoderPadding = ((lame[22] & 0x0F) << 8) | lame[23];

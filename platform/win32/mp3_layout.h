@@ -10,7 +10,7 @@
 namespace platform {
 
 struct Mp3FrameHeader {
-  int version = 1;          // 1: MPEG-1; 2: MPEG-2; 25: MPEG-2.5
+  int version = 1;  // 1: MPEG-1; 2: MPEG-2; 25: MPEG-2.5
   int layer = 3;
   int bitrateKbps = 0;
   int sampleRate = 0;

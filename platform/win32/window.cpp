@@ -48,27 +48,43 @@ MSG lastTaken{};  // the message getMessage took last, for dispatchMessage
 
 Message translate(UINT message) {
   switch (message) {
-    case WM_CREATE: return Message::create;
-    case WM_DESTROY: return Message::destroy;
-    case WM_PAINT: return Message::paint;
-    case WM_KEYDOWN: return Message::keyDown;
-    case WM_SYSCOMMAND: return Message::sysCommand;
-    case WM_CLOSE: return Message::close;
-    case WM_QUIT: return Message::quit;
-    default: return Message::other;
+    case WM_CREATE:
+      return Message::create;
+    case WM_DESTROY:
+      return Message::destroy;
+    case WM_PAINT:
+      return Message::paint;
+    case WM_KEYDOWN:
+      return Message::keyDown;
+    case WM_SYSCOMMAND:
+      return Message::sysCommand;
+    case WM_CLOSE:
+      return Message::close;
+    case WM_QUIT:
+      return Message::quit;
+    default:
+      return Message::other;
   }
 }
 
 UINT toWin32(Message message) {
   switch (message) {
-    case Message::create: return WM_CREATE;
-    case Message::destroy: return WM_DESTROY;
-    case Message::paint: return WM_PAINT;
-    case Message::keyDown: return WM_KEYDOWN;
-    case Message::sysCommand: return WM_SYSCOMMAND;
-    case Message::close: return WM_CLOSE;
-    case Message::quit: return WM_QUIT;
-    case Message::other: break;
+    case Message::create:
+      return WM_CREATE;
+    case Message::destroy:
+      return WM_DESTROY;
+    case Message::paint:
+      return WM_PAINT;
+    case Message::keyDown:
+      return WM_KEYDOWN;
+    case Message::sysCommand:
+      return WM_SYSCOMMAND;
+    case Message::close:
+      return WM_CLOSE;
+    case Message::quit:
+      return WM_QUIT;
+    case Message::other:
+      break;
   }
   return currentRaw.message;
 }
@@ -79,8 +95,8 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
   const RawMessage outer = currentRaw;
   currentRaw = RawMessage{message, wParam, lParam};
   if (message == WM_DESTROY) theWindow.destroyed = true;
-  const LRESULT result = static_cast<LRESULT>(theWindow.proc(&theWindow, translate(message), static_cast<std::int64_t>(wParam),
-                                                             static_cast<std::int64_t>(lParam)));
+  const LRESULT result = static_cast<LRESULT>(theWindow.proc(
+      &theWindow, translate(message), static_cast<std::int64_t>(wParam), static_cast<std::int64_t>(lParam)));
   currentRaw = outer;
   return result;
 }

@@ -11,11 +11,11 @@
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using testsupport::readFile;
 using testsupport::TempDir;
 using testsupport::writeFile;
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
   std::vector<std::string> names;

@@ -12,10 +12,9 @@ using namespace std::chrono_literals;
 
 TEST(ContentTool, BuildsTheSameDataFolderEveryTime) {
   TempDir dir;
-  const ProcessResult result =
-      run({(binaryDir() / "velmorrow-content").string(), "--out", (dir / "data").string(), "--contact-sheet",
-           (dir / "sheet.png").string(), "--jobs", "1"},
-          {}, 540s);
+  const ProcessResult result = run({(binaryDir() / "velmorrow-content").string(), "--out", (dir / "data").string(),
+                                    "--contact-sheet", (dir / "sheet.png").string(), "--jobs", "1"},
+                                   {}, 540s);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(binaryDir() / "data")) {

@@ -123,9 +123,8 @@ TEST(StartupDialog, EscapeHeldWhileTheDialogOpensCancelsIt) {
 
 TEST(StartupDialog, WithoutADisplayTheStartupDialogIsReported) {
   TempDir dir;
-  const ProcessResult result =
-      run({demoBinary()}, ProcessOptions{dir.path(), {{"SDL_AUDIODRIVER", "dummy"}}, {"DISPLAY", "WAYLAND_DISPLAY"}},
-          30s);
+  const ProcessResult result = run(
+      {demoBinary()}, ProcessOptions{dir.path(), {{"SDL_AUDIODRIVER", "dummy"}}, {"DISPLAY", "WAYLAND_DISPLAY"}}, 30s);
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(readFile(dir / "error.txt"),
             "Sorry, but the following module had something to say:\r\n\r\nStartup Dialog\r\n"

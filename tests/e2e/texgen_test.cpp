@@ -140,10 +140,10 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
 TEST(Texgen, FailedWritesKeepTheOldFileAndSayWhy) {
   TempDir dir;
   writeFile(dir / "blend.txt", recipeText);
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"render", "blend.txt", "out.png", "--size", "64x64"},
-           {"render", "blend.txt", "out.raw", "--size", "64x64"},
-           {"compile", "blend.txt", "out.recipe"}}) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"render", "blend.txt", "out.png", "--size", "64x64"},
+                                             {"render", "blend.txt", "out.raw", "--size", "64x64"},
+                                             {"compile", "blend.txt", "out.recipe"}}) {
     const std::string& target = arguments[2];
     writeFile(dir / target, "the good file");
     const ProcessResult full = texgenAfter("trap '' XFSZ; exec prlimit --fsize=100 --", arguments, dir);

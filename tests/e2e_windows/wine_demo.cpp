@@ -20,7 +20,8 @@ std::vector<std::string> windowsDemoCommand(const std::string& prefixName) {
 }
 
 std::array<int, 3> Screenshot::at(int x, int y) const {
-  const std::size_t i = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x));
+  const std::size_t i =
+      3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x));
   return {rgb[i], rgb[i + 1], rgb[i + 2]};
 }
 
@@ -34,8 +35,8 @@ Screenshot captureWindow(const Xvfb& x, const std::string& window) {
   Screenshot shot{values["WIDTH"], values["HEIGHT"], {}};
   const std::string size = std::to_string(shot.width) + "x" + std::to_string(shot.height);
   const std::string origin = x.display() + "+" + std::to_string(values["X"]) + "," + std::to_string(values["Y"]);
-  const ProcessResult grab = run({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse", "0", "-video_size", size,
-                                  "-i", origin, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+  const ProcessResult grab = run({"ffmpeg", "-loglevel", "error", "-f", "x11grab", "-draw_mouse", "0", "-video_size",
+                                  size, "-i", origin, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
   if (grab.exitCode != 0 || grab.out.size() != 3 * static_cast<std::size_t>(shot.width * shot.height)) return {};
   shot.rgb.assign(grab.out.begin(), grab.out.end());
   return shot;

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <unistd.h>
 
+using ::testing::ExitedWithCode;
 using testsupport::readFile;
 using testsupport::TempDir;
-using ::testing::ExitedWithCode;
 
 namespace {
 
@@ -22,10 +22,10 @@ std::string report(const std::string& module, const std::string& message) {
 }
 
 // Runs the statement in a child process whose current directory is `dir`.
-#define IN_DIR(dir, statement)                                    \
-  do {                                                            \
-    if (::chdir((dir).path().c_str()) != 0) std::_Exit(99);       \
-    statement;                                                    \
+#define IN_DIR(dir, statement)                              \
+  do {                                                      \
+    if (::chdir((dir).path().c_str()) != 0) std::_Exit(99); \
+    statement;                                              \
   } while (false)
 
 TEST(FatalError, WritesTheFourLinesAndExitsWithZero) {
@@ -37,8 +37,7 @@ TEST(FatalError, WritesTheFourLinesAndExitsWithZero) {
 TEST(FatalError, OverwritesAnEarlierReportAndKeepsTheTextsUnchanged) {
   TempDir dir;
   testsupport::writeFile(dir / "error.txt", std::string(500, 'x'));
-  EXPECT_EXIT(IN_DIR(dir, engine::fatalError("Startup Dialog", "Can`t create startup dialog")), ExitedWithCode(0),
-              "");
+  EXPECT_EXIT(IN_DIR(dir, engine::fatalError("Startup Dialog", "Can`t create startup dialog")), ExitedWithCode(0), "");
   EXPECT_EQ(readFile(dir / "error.txt"), report("Startup Dialog", "Can`t create startup dialog"));
 }
 

@@ -15,9 +15,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::ExitedWithCode;
 using testsupport::readFile;
 using testsupport::TempDir;
-using ::testing::ExitedWithCode;
 
 std::string report(const std::string& message) {
   return "Sorry, but the following module had something to say:\r\n\r\nFMOD\r\n" + message + "\r\n";
@@ -58,7 +58,8 @@ TEST(InitMusic, ReportsAMissingFileAnUnknownFormatAndAMissingDevice) {
   std::filesystem::remove(dir / "data" / "music.mp3");
   std::filesystem::create_directories(dir / "data" / "music.mp3");
   EXPECT_EQ(failingInitMusic(dir, "data/music.mp3", false), report("Error loading file"));
-  EXPECT_EQ(failingInitMusic(dir, "data/music.mp3", true, "no-such-driver"), report("Error initializing output device"));
+  EXPECT_EQ(failingInitMusic(dir, "data/music.mp3", true, "no-such-driver"),
+            report("Error initializing output device"));
 }
 
 TEST(MusicTime, StartsNearZeroAndRunsInRealTimeWithMusicOff) {

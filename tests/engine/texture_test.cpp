@@ -13,9 +13,9 @@
 namespace {
 
 using glrec::Call;
+using ::testing::ExitedWithCode;
 using testsupport::FlatHwl;
 using testsupport::TempDir;
-using ::testing::ExitedWithCode;
 
 engine::Image imageOf(std::uint32_t width, std::uint32_t height, std::uint8_t fill) {
   return engine::Image{width, height, 4, std::vector<std::uint8_t>(std::size_t(width) * height * 4, fill)};
@@ -33,9 +33,9 @@ TEST(Texture, WithoutMipmapsUploadsOnceWithLinearFilters) {
   testsupport::writeFlatHwl(dir / "p.hwl", FlatHwl{8, 4, 24});
   glrec::reset();
   engine::Texture* texture = engine::initTexture(nullptr, (dir / "p.hwl").string(), 3, false);
-  EXPECT_EQ(glrec::names(), (std::vector<std::string>{"glGenTextures", "glBindTexture", "glTexImage2D",
-                                                       "glTexParameteri", "glTexParameteri", "glTexParameteri",
-                                                       "glTexParameteri"}));
+  EXPECT_EQ(glrec::names(),
+            (std::vector<std::string>{"glGenTextures", "glBindTexture", "glTexImage2D", "glTexParameteri",
+                                      "glTexParameteri", "glTexParameteri", "glTexParameteri"}));
   EXPECT_EQ(glrec::callsNamed("glTexImage2D")[0],
             (Call{"glTexImage2D", {GL_TEXTURE_2D, 0, 3, 8, 4, 0, GL_BGRA, GL_UNSIGNED_BYTE}}));
   EXPECT_EQ(glrec::callsNamed("glTexParameteri"), expectedParameters(GL_LINEAR, GL_LINEAR));
@@ -117,10 +117,10 @@ TEST(ImageAlpha, ASmallerSourceStopsTheCopyAtItsLastPixel) {
 }
 
 // Loads a file in a child process whose working directory is `dir`.
-#define LOAD_IN(dir, file)                                                       \
-  do {                                                                           \
-    if (::chdir((dir).path().c_str()) != 0) std::_Exit(99);                      \
-    engine::initTexture(nullptr, file, 3, false);                                \
+#define LOAD_IN(dir, file)                                  \
+  do {                                                      \
+    if (::chdir((dir).path().c_str()) != 0) std::_Exit(99); \
+    engine::initTexture(nullptr, file, 3, false);           \
   } while (false)
 
 const std::string couldNotLoad =

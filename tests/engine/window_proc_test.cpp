@@ -37,7 +37,8 @@ TEST_F(WindowProc, EscapeRunsTheDestroyBranch) {
 }
 
 TEST_F(WindowProc, OtherKeysAreSwallowed) {
-  for (std::int64_t key : {std::int64_t{0x20}, std::int64_t{'a'}, std::int64_t{0x0D}}) EXPECT_EQ(engine::windowProc(nullptr, Message::keyDown, key, 0), 0);
+  for (std::int64_t key : {std::int64_t{0x20}, std::int64_t{'a'}, std::int64_t{0x0D}})
+    EXPECT_EQ(engine::windowProc(nullptr, Message::keyDown, key, 0), 0);
   EXPECT_TRUE(engine::windowActive);
   EXPECT_FALSE(platform::peekMessage());
 }

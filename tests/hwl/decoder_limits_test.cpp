@@ -26,8 +26,14 @@ std::size_t peakMemory() {
 
 // A header with its tables (every factor 1) and no streams: a picture of zeros, any size.
 std::vector<std::uint8_t> headerAndTables(int w, int h, int bitsPerPixel) {
-  hwl::HwlHeader header{{'H', 'W', 'L'}, static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h),
-                        static_cast<std::uint8_t>(bitsPerPixel), 0, {}, {}, {8, 8, 8}};
+  hwl::HwlHeader header{{'H', 'W', 'L'},
+                        static_cast<std::uint16_t>(w),
+                        static_cast<std::uint16_t>(h),
+                        static_cast<std::uint8_t>(bitsPerPixel),
+                        0,
+                        {},
+                        {},
+                        {8, 8, 8}};
   const std::size_t entries = 2 * (bitsPerPixel == 24 ? 3 : 1);
   std::vector<std::uint8_t> file(hwl::hwlHeaderSize + 8 * entries);
   const auto packed = hwl::packHeader(header);
@@ -57,8 +63,11 @@ TEST(HwlDecode, PicturesOverTheSizeLimitAreRefusedBeforeAnythingIsAllocated) {
   EXPECT_THAT([&] { hwl::hwlDecodeBytes(over, pixels, header, true, "big.hwl"); }, refused);
   std::istringstream stream(std::string(over.begin(), over.end()));
   EXPECT_THAT([&] { hwl::hwlDecodeStream(stream, "big.hwl"); }, refused);
-  EXPECT_THAT([] { hwl::hwlEncode(hwl::HwlImage{8192, 8193, 1, {}}, {}); },
-              ::testing::ThrowsMessage<HwlError>(HasSubstr("more than the 67108864 pixels")));
+  EXPECT_THAT(
+      [] {
+        hwl::hwlEncode(hwl::HwlImage{8192, 8193, 1, {}}, {});
+      },
+      ::testing::ThrowsMessage<HwlError>(HasSubstr("more than the 67108864 pixels")));
   // The limit itself is a picture like any other; only its header is read here.
   EXPECT_EQ(readContents(headerAndTables(16384, 4096, 24)).planeCount, 3);
 }

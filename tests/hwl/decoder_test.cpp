@@ -101,24 +101,22 @@ TEST(HwlStreams, RunsUseEveryExtensionAndStopAtThePlaneEnd) {
   }
   // A run longer than the plane stops at its end; what is left of the streams is ignored.
   std::vector<std::int32_t> plane(5, 9);
-  hwl::hwlExpandPlane(plane, std::vector<std::uint8_t>{2, 1, 3, 2, 2},
-                      std::vector<std::uint8_t>{1, 200, 3, 3}, 5, 1, 0, 8);
+  hwl::hwlExpandPlane(plane, std::vector<std::uint8_t>{2, 1, 3, 2, 2}, std::vector<std::uint8_t>{1, 200, 3, 3}, 5, 1, 0,
+                      8);
   EXPECT_EQ(plane, (std::vector<std::int32_t>{1, 0, 0, 0, 0}));
 }
 
 TEST(HwlStreams, StreamsThatEndEarlyLeaveTheRestUntouched) {
   std::vector<std::int32_t> plane(6, 9);
   // Symbol 2 with value 0 still consumes the value; the values run out at the fourth symbol.
-  hwl::hwlExpandPlane(plane, std::vector<std::uint8_t>{2, 0, 3, 2, 2},
-                      std::vector<std::uint8_t>{0, 5}, 6, 1, 0, 8);
+  hwl::hwlExpandPlane(plane, std::vector<std::uint8_t>{2, 0, 3, 2, 2}, std::vector<std::uint8_t>{0, 5}, 6, 1, 0, 8);
   EXPECT_EQ(plane, (std::vector<std::int32_t>{0, 0, -5, 9, 9, 9}));
   // A run whose extension symbol is missing.
   plane.assign(6, 9);
   hwl::hwlExpandPlane(plane, std::vector<std::uint8_t>{0, 1}, std::vector<std::uint8_t>{3}, 6, 1, 0, 8);
   EXPECT_EQ(plane, (std::vector<std::int32_t>{0, 9, 9, 9, 9, 9}));
   // Through the file reader, unreached coefficients are zero.
-  EXPECT_EQ(readCoefficients(greyFile(6, 1, 0, 8, {2, 2}, {4}), 6),
-            (std::vector<std::int32_t>{4, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(readCoefficients(greyFile(6, 1, 0, 8, {2, 2}, {4}), 6), (std::vector<std::int32_t>{4, 0, 0, 0, 0, 0}));
 }
 
 TEST(HwlDequantise, EightByEightLevelGroups) {
@@ -129,7 +127,7 @@ TEST(HwlDequantise, EightByEightLevelGroups) {
   hwl::hwlDequantise(ones, reals, 8, 8, 1, table);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
-      double factor = 2;  // level 0: rows 0-3 at columns 4-7, rows 4-7 everywhere
+      double factor = 2;                                    // level 0: rows 0-3 at columns 4-7, rows 4-7 everywhere
       if (x < 4 && y < 4) factor = x < 2 && y < 2 ? 8 : 4;  // the 2 x 2 approximation, level 1
       EXPECT_EQ(reals[y * 8 + x], (x + y == 0 ? -2 : 1) * factor) << x << "," << y;
     }
@@ -160,8 +158,7 @@ TEST(HwlInverse, ZeroDetailSmoothingRuns) {
   EXPECT_THAT(synthesiseRow({10, 10, 50, 50}, {0, 0, 0, 0}),
               ::testing::Pointwise(::testing::DoubleNear(1e-12), V{10, 10, 10, 10, 50, 50, 50, 50}));
   EXPECT_THAT(synthesiseRow({10, 20, 30, 30, 30}, {0, 0, 0, 0, 0}),
-              ::testing::Pointwise(::testing::DoubleNear(1e-12),
-                                   V{10, 10, 20, 22, 30, 30, 30, 30, 30, 30}));
+              ::testing::Pointwise(::testing::DoubleNear(1e-12), V{10, 10, 20, 22, 30, 30, 30, 30, 30, 30}));
   EXPECT_THAT(synthesiseRow({10, 20, 30, 40}, {0, 0, 5, 0}),
               ::testing::Pointwise(::testing::DoubleNear(1e-12), V{10, 10, 18, 20, 35, 25, 40, 40}));
 }
@@ -171,13 +168,11 @@ TEST(HwlInverse, TwoByTwoAndInPlace) {
   std::vector<double> plane{a, p, q, r}, out(4);
   hwl::hwlInverse(plane, out, 2, 2, 2, 2, 0);
   using X = long double;
-  auto syn = [](double lo, double hi, bool plus) {
-    return double((plus ? X(lo) + hi : X(lo) - hi) * X(c));
-  };
+  auto syn = [](double lo, double hi, bool plus) { return double((plus ? X(lo) + hi : X(lo) - hi) * X(c)); };
   const double left0 = syn(a, q, true), left1 = syn(a, q, false);
   const double right0 = syn(p, r, true), right1 = syn(p, r, false);
-  EXPECT_EQ(out, (std::vector<double>{syn(left0, right0, true), syn(left0, right0, false),
-                                      syn(left1, right1, true), syn(left1, right1, false)}));
+  EXPECT_EQ(out, (std::vector<double>{syn(left0, right0, true), syn(left0, right0, false), syn(left1, right1, true),
+                                      syn(left1, right1, false)}));
   // Three levels on a 16 x 8 plane with a row stride of 20: in place equals separate planes.
   std::mt19937 random(5);
   std::uniform_real_distribution<double> any(-50, 50);
@@ -192,9 +187,9 @@ TEST(HwlInverse, TwoByTwoAndInPlace) {
 }
 
 TEST(HwlStore, ClampsAndRoundsHalfToEven) {
-  const std::vector<std::pair<double, int>> cases{
-      {255.0, 255}, {300.0, 255}, {254.7, 255}, {254.5, 254}, {0.4, 0},  {-3.0, 0},
-      {0.5, 0},     {1.5, 2},     {2.5, 2},     {0.0, 0},     {127.49, 127}};
+  const std::vector<std::pair<double, int>> cases{{255.0, 255}, {300.0, 255}, {254.7, 255}, {254.5, 254},
+                                                  {0.4, 0},     {-3.0, 0},    {0.5, 0},     {1.5, 2},
+                                                  {2.5, 2},     {0.0, 0},     {127.49, 127}};
   for (const auto& [v, byte] : cases) {
     EXPECT_EQ(hwl::hwlStoreSample(v), byte) << v;
     EXPECT_EQ(oracle::store(v), byte) << v;
@@ -205,8 +200,8 @@ TEST(HwlStore, ClampsAndRoundsHalfToEven) {
   EXPECT_EQ(rgb.blue, 100.0);
   EXPECT_NEAR(rgb.green, 99.999985, 1e-9);
   std::vector<std::uint8_t> pixels(8, 0xAB);
-  hwl::hwlStoreBgr(std::vector<double>{rgb.red, 1}, std::vector<double>{rgb.green, 2},
-                   std::vector<double>{rgb.blue, 3}, pixels, 2, 1);
+  hwl::hwlStoreBgr(std::vector<double>{rgb.red, 1}, std::vector<double>{rgb.green, 2}, std::vector<double>{rgb.blue, 3},
+                   pixels, 2, 1);
   EXPECT_EQ(pixels, (std::vector<std::uint8_t>{100, 100, 100, 0, 3, 2, 1, 0}));
 }
 
@@ -230,9 +225,8 @@ std::vector<Generated> generatedFiles() {
         const int planeBits = std::max(1, k - p);  // planes with their own widths
         spec.planes.push_back(testhwl::pictureLikePlane(w, h, L, planeBits, random));
       }
-      files.push_back({buildFile(spec), "L " + std::to_string(L) + " k " + std::to_string(k) + " " +
-                                            std::to_string(w) + "x" + std::to_string(h) + " " +
-                                            std::to_string(bits) + "-bit"});
+      files.push_back({buildFile(spec), "L " + std::to_string(L) + " k " + std::to_string(k) + " " + std::to_string(w) +
+                                            "x" + std::to_string(h) + " " + std::to_string(bits) + "-bit"});
     }
   }
   return files;
@@ -243,8 +237,7 @@ class HwlDecodeOnEveryPath : public ::testing::TestWithParam<hwl::detail::Decode
  protected:
   void SetUp() override { SKIP_UNLESS_PATH_AVAILABLE(GetParam()); }
 };
-INSTANTIATE_TEST_SUITE_P(Paths, HwlDecodeOnEveryPath, ::testing::ValuesIn(testhwl::everyPath),
-                         testhwl::pathTestName);
+INSTANTIATE_TEST_SUITE_P(Paths, HwlDecodeOnEveryPath, ::testing::ValuesIn(testhwl::everyPath), testhwl::pathTestName);
 
 // The vector paths' own calls: they must take the picture, and give the oracle's bytes and doubles.
 class HwlVectorPath : public ::testing::TestWithParam<hwl::detail::DecodePath> {
@@ -291,8 +284,8 @@ TEST_P(HwlVectorPath, MatchesTheOracle) {
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         for (int c = 0; c < channels; ++c) {
-          const double v = 128 + 100 * std::sin(x * fx + c) * std::cos(y * fy - c) +
-                           (x * 3 > w * (c + 1) ? 50 : -20) + noise * (unit(random) - 0.5);
+          const double v = 128 + 100 * std::sin(x * fx + c) * std::cos(y * fy - c) + (x * 3 > w * (c + 1) ? 50 : -20) +
+                           noise * (unit(random) - 0.5);
           image.samples.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
         }
       }
@@ -343,8 +336,8 @@ TEST_P(HwlVectorPath, InverseGivesTheExtendedDoubles) {
       hwl::hwlInverse(reals, expected, h.width, h.height, h.width, h.height, h.lastLevel);
       const std::vector<double> fast = hwl::detail::vectorInversePlane(GetParam(), contents, p);
       for (std::size_t i = 0; i < n; ++i) {
-        ASSERT_EQ(fast[i], expected[i]) << h.width << "x" << h.height << " L " << int{h.lastLevel}
-                                        << " plane " << p << " sample " << i;
+        ASSERT_EQ(fast[i], expected[i]) << h.width << "x" << h.height << " L " << int{h.lastLevel} << " plane " << p
+                                        << " sample " << i;
       }
       samples += n;
     }
@@ -436,8 +429,7 @@ TEST(HwlDecode, BadFilesThrowNamingTheFileAndTheProblem) {
               ::testing::ThrowsMessage<HwlError>(HasSubstr("plane-1 scale table")));
 
   auto expectRejected = [&](std::vector<std::uint8_t> bad, const char* problem) {
-    EXPECT_THAT([&] { hwl::hwlDecodeBytes(bad, "bad.hwl"); },
-                ::testing::ThrowsMessage<HwlError>(HasSubstr(problem)));
+    EXPECT_THAT([&] { hwl::hwlDecodeBytes(bad, "bad.hwl"); }, ::testing::ThrowsMessage<HwlError>(HasSubstr(problem)));
   };
   std::vector<std::uint8_t> bad = file;
   bad[8] = 17;
@@ -466,8 +458,8 @@ TEST(HwlDecode, BadFilesThrowNamingTheFileAndTheProblem) {
 TEST_P(HwlDecodeOnEveryPath, UnevenSizesAndSurplusLevelsDecodeDeterministically) {
   const testhwl::PathOverride path(GetParam());
   std::mt19937 random(11);
-  for (const auto& [w, h, L] : std::vector<Size3>{
-           {1, 1, 0}, {1, 9, 2}, {7, 1, 3}, {5, 5, 5}, {33, 17, 4}, {2, 2, 16}}) {
+  for (const auto& [w, h, L] :
+       std::vector<Size3>{{1, 1, 0}, {1, 9, 2}, {7, 1, 3}, {5, 5, 5}, {33, 17, 4}, {2, 2, 16}}) {
     FileSpec spec{w, h, 24, L, {}, "HWL"};
     for (int p = 0; p < 3; ++p) spec.planes.push_back(testhwl::pictureLikePlane(w, h, L, 7, random));
     const auto file = buildFile(spec);
@@ -515,9 +507,9 @@ TEST(HwlDecodePath, TheEnvironmentChoosesAPathAndNamesWhatIsMissing) {
   EXPECT_EQ(choosePath("stages", both, "f"), P::stages);
   EXPECT_EQ(choosePath("avx2", both, "f"), P::avx2);
   EXPECT_THAT([&] { choosePath("avx512", avx2Only, "f.hwl"); },
-              ::testing::ThrowsMessage<HwlError>(::testing::AllOf(
-                  HasSubstr("f.hwl: HWL_DECODE_PATH asks for the avx512 path, which this"),
-                  HasSubstr("; this machine has avx2, stages"))));
+              ::testing::ThrowsMessage<HwlError>(
+                  ::testing::AllOf(HasSubstr("f.hwl: HWL_DECODE_PATH asks for the avx512 path, which this"),
+                                   HasSubstr("; this machine has avx2, stages"))));
   EXPECT_THAT([&] { choosePath("avx2", {}, "f.hwl"); },
               ::testing::ThrowsMessage<HwlError>(HasSubstr("this machine has stages")));
   EXPECT_THAT([&] { choosePath("AVX2", both, "f.hwl"); },

@@ -71,8 +71,8 @@ TEST(HwlEncodePlane, ZeroRunsAndTheirLimits) {
     std::vector<int> expectedSymbols, expectedValues;
     testhwl::codeCoefficients(coefficients, k, expectedSymbols, expectedValues);
     std::vector<std::uint8_t> symbols, got;
-    hwl::hwlEncodePlane(std::vector<std::int32_t>(coefficients.begin(), coefficients.end()), symbols,
-                        got, 40, 30, 2, k);
+    hwl::hwlEncodePlane(std::vector<std::int32_t>(coefficients.begin(), coefficients.end()), symbols, got, 40, 30, 2,
+                        k);
     EXPECT_EQ(std::vector<int>(symbols.begin(), symbols.end()), expectedSymbols) << k;
     EXPECT_EQ(std::vector<int>(got.begin(), got.end()), expectedValues) << k;
   }
@@ -91,25 +91,23 @@ TEST(HwlWrite, PlanesComeBackFromStreamsForEveryWidthAndLevel) {
         for (int g = 0; g < L + 2; ++g) tables[p][g] = 0.5 + g + p;
       }
       std::stringstream stream;
-      hwl::hwlWriteStream(stream, planes[0], planes[1], planes[2], w, h, 24, L, &tables[0],
-                          &tables[1], &tables[2], k, k, k);
+      hwl::hwlWriteStream(stream, planes[0], planes[1], planes[2], w, h, 24, L, &tables[0], &tables[1], &tables[2], k,
+                          k, k);
       const std::string bytes = stream.str();
       // The header is complete: every plane's counts are those of its streams.
-      const hwl::HwlHeader header = hwl::unpackHeader(
-          std::span<const std::uint8_t, 36>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 36));
+      const hwl::HwlHeader header =
+          hwl::unpackHeader(std::span<const std::uint8_t, 36>(reinterpret_cast<const std::uint8_t*>(bytes.data()), 36));
       std::size_t size = 36 + 3 * (L + 2) * 8;
       for (int p = 0; p < 3; ++p) {
         ASSERT_GT(header.symbolCount[p], 0u);
-        size += hwl::symbolStreamSize(header.symbolCount[p]) +
-                hwl::valueStreamSize(header.valueCount[p], k);
+        size += hwl::symbolStreamSize(header.symbolCount[p]) + hwl::valueStreamSize(header.valueCount[p], k);
       }
       EXPECT_EQ(bytes.size(), size);
       std::array<std::vector<std::int32_t>, 3> back;
       std::array<HwlTable, 3> backTables{};
       for (auto& plane : back) plane.assign(planes[0].size(), 77);
       stream.seekg(0);
-      hwl::hwlReadPlanesFromStream(stream, back[0], back[1], back[2], &backTables[0], &backTables[1],
-                                   &backTables[2]);
+      hwl::hwlReadPlanesFromStream(stream, back[0], back[1], back[2], &backTables[0], &backTables[1], &backTables[2]);
       EXPECT_EQ(back, planes) << "L " << L << " k " << k;
       EXPECT_EQ(backTables, tables);
     }
@@ -132,8 +130,7 @@ TEST(HwlWrite, FileStreamAndMemoryGiveTheSameBytesEveryTime) {
   hwl::hwlWriteStream(stream, plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr, 6, 0, 0);
   EXPECT_EQ(stream.str(), std::string(bytes.begin(), bytes.end()));
   testsupport::TempDir dir;
-  hwl::hwlWriteFile((dir / "f.hwl").string(), plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr,
-                    6, 0, 0);
+  hwl::hwlWriteFile((dir / "f.hwl").string(), plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr, 6, 0, 0);
   EXPECT_EQ(testsupport::readFile(dir / "f.hwl"), stream.str());
 
   auto rejected = [&](int bits, int L, int k, const char* problem) {
@@ -144,21 +141,18 @@ TEST(HwlWrite, FileStreamAndMemoryGiveTheSameBytesEveryTime) {
   rejected(8, 3, 0, "value width 0 is outside 1 to 8");
   rejected(8, 17, 6, "lastLevel 17 is outside 0 to 16");
   rejected(16, 3, 6, "bitsPerPixel must be 8 or 24");
-  EXPECT_THAT([&] { hwl::hwlWriteFile("/nonexistent/f.hwl", plane, {}, {}, 32, 32, 8, 3, &table,
-                                      nullptr, nullptr, 6, 0, 0); },
-              ::testing::ThrowsMessage<HwlError>(HasSubstr("/nonexistent/f.hwl: cannot create")));
+  EXPECT_THAT(
+      [&] { hwl::hwlWriteFile("/nonexistent/f.hwl", plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr, 6, 0, 0); },
+      ::testing::ThrowsMessage<HwlError>(HasSubstr("/nonexistent/f.hwl: cannot create")));
   std::ostringstream broken;
   broken.setstate(std::ios::badbit);
-  EXPECT_THROW(hwl::hwlWriteStream(broken, plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr, 6,
-                                   0, 0),
-               HwlError);
+  EXPECT_THROW(hwl::hwlWriteStream(broken, plane, {}, {}, 32, 32, 8, 3, &table, nullptr, nullptr, 6, 0, 0), HwlError);
 }
 
 TEST(HwlForward, InverseUndoesItWhereNoDetailIsZero) {
   std::mt19937 random(21);
   std::uniform_real_distribution<double> noise(0, 255);
-  for (const auto& [w, h, L] : std::vector<Size3>{
-           {16, 16, 3}, {24, 10, 1}, {13, 11, 2}, {7, 9, 4}, {1, 5, 0}}) {
+  for (const auto& [w, h, L] : std::vector<Size3>{{16, 16, 3}, {24, 10, 1}, {13, 11, 2}, {7, 9, 4}, {1, 5, 0}}) {
     std::vector<double> plane(static_cast<std::size_t>(w) * h);
     for (double& v : plane) v = noise(random);
     std::vector<double> coefficients(plane.size()), back(plane.size());
@@ -180,8 +174,8 @@ hwl::HwlImage testPicture(int w, int h, int channels) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       for (int ch = 0; ch < channels; ++ch) {
-        const double v = 128 + 80 * std::sin(x * 0.09 + ch) * std::cos(y * 0.07 - ch) +
-                         ((x / 8 + y / 8) % 2 ? 30 : -30);
+        const double v =
+            128 + 80 * std::sin(x * 0.09 + ch) * std::cos(y * 0.07 - ch) + ((x / 8 + y / 8) % 2 ? 30 : -30);
         image.samples.push_back(static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
       }
     }
@@ -190,8 +184,7 @@ hwl::HwlImage testPicture(int w, int h, int channels) {
 }
 
 TEST(HwlEncode, PicturesRoundTripAndEncodeDeterministically) {
-  for (const auto& [w, h, channels] :
-       std::vector<Size3>{{64, 48, 3}, {64, 64, 1}, {37, 29, 3}}) {
+  for (const auto& [w, h, channels] : std::vector<Size3>{{64, 48, 3}, {64, 64, 1}, {37, 29, 3}}) {
     const hwl::HwlImage image = testPicture(w, h, channels);
     const auto file = hwl::hwlEncode(image, {});
     EXPECT_EQ(hwl::hwlEncode(image, {}), file);
@@ -214,8 +207,7 @@ TEST(HwlEncode, PicturesRoundTripAndEncodeDeterministically) {
 TEST(HwlEncode, PsnrSearchFindsASmallFileThatReachesTheTarget) {
   const hwl::HwlImage image = testPicture(64, 64, 3);
   double lastProgress = -1;
-  const hwl::HwlSearchResult result =
-      hwl::hwlEncodeForPsnr(image, 34, -1, [&](double p) { lastProgress = p; });
+  const hwl::HwlSearchResult result = hwl::hwlEncodeForPsnr(image, 34, -1, [&](double p) { lastProgress = p; });
   EXPECT_EQ(lastProgress, 1.0);
   ASSERT_TRUE(result.reached);
   EXPECT_GE(result.psnr, 34);

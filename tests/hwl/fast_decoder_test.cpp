@@ -45,8 +45,7 @@ void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& la
   const hwl::detail::PackedPlane plane = packed(s, w, h);
   const std::size_t total = std::size_t(w) * h;
   std::vector<std::int32_t> expected(total, 0);
-  hwl::hwlExpandPlane(expected, hwl::detail::unpackSymbols(plane), hwl::detail::unpackValues(plane), w,
-                      h, 0, s.k);
+  hwl::hwlExpandPlane(expected, hwl::detail::unpackSymbols(plane), hwl::detail::unpackValues(plane), w, h, 0, s.k);
   std::vector<ExpandMethod> methods{ExpandMethod::quads, ExpandMethod::bits};
   if (hwl::detail::chunkExpansionAvailable()) methods.push_back(ExpandMethod::chunks);
   for (ExpandMethod method : methods) {
@@ -88,7 +87,8 @@ TEST(HwlFastExpansion, AgreesWithTheFormatOnRandomStreams) {
       Streams s = randomStreams(random, k, symbols, runShare);
       const int width = 1 + static_cast<int>(random() % 97);
       // Planes that the streams overfill (runs pass the end), fill about right, and leave short.
-      for (int rows : {1 + symbols / width / 4, 1 + symbols / width, std::min(60000 / width, 8 * (1 + symbols / width) << k)}) {
+      for (int rows :
+           {1 + symbols / width / 4, 1 + symbols / width, std::min(60000 / width, 8 * (1 + symbols / width) << k)}) {
         expectExpansionsAgree(s, width, rows, "case " + std::to_string(index++));
       }
     }
@@ -136,8 +136,7 @@ class HwlVectorPathEdges : public ::testing::TestWithParam<hwl::detail::DecodePa
  protected:
   void SetUp() override { SKIP_UNLESS_PATH_AVAILABLE(GetParam()); }
 };
-INSTANTIATE_TEST_SUITE_P(Paths, HwlVectorPathEdges, ::testing::ValuesIn(testhwl::vectorPaths),
-                         testhwl::pathTestName);
+INSTANTIATE_TEST_SUITE_P(Paths, HwlVectorPathEdges, ::testing::ValuesIn(testhwl::vectorPaths), testhwl::pathTestName);
 
 // A picture of flat areas, ramps in one direction only, steps and a noisy patch: neighbouring samples
 // come out equal from different formulas, which the finest level must prove or decide exactly.
@@ -147,8 +146,8 @@ hwl::HwlImage flatsAndRamps(int w, int h, int channels, std::mt19937& random) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       for (int c = 0; c < channels; ++c) {
-        int v = 40 + 60 * c;                               // flat
-        if (x > w / 3 && x < 2 * w / 3) v = 20 + y * 200 / h;  // vertical ramp, constant across
+        int v = 40 + 60 * c;                                        // flat
+        if (x > w / 3 && x < 2 * w / 3) v = 20 + y * 200 / h;       // vertical ramp, constant across
         if (y > h / 2) v = 30 + (x * 180 / w) / (3 + c) * (3 + c);  // stepped horizontal ramp
         if (x > 3 * w / 4 && y > 3 * h / 4) v += noise(random);
         image.samples.push_back(static_cast<std::uint8_t>(std::clamp(v, 0, 255)));
@@ -164,8 +163,11 @@ TEST_P(HwlVectorPathEdges, PicturesWithFlatAreasGiveTheStageBytes) {
     int w, h, channels, levels, bits;
     double threshold;
   };
-  for (const Case& c : std::vector<Case>{{203, 157, 3, 5, 7, 3}, {256, 96, 3, 5, 8, 0}, {64, 301, 1, 5, 6, 8},
-                                         {131, 67, 1, 2, 8, 1}, {90, 90, 3, 0, 5, 2}}) {
+  for (const Case& c : std::vector<Case>{{203, 157, 3, 5, 7, 3},
+                                         {256, 96, 3, 5, 8, 0},
+                                         {64, 301, 1, 5, 6, 8},
+                                         {131, 67, 1, 2, 8, 1},
+                                         {90, 90, 3, 0, 5, 2}}) {
     hwl::HwlEncodeOptions options;
     options.levels = c.levels;
     options.valueBits = {c.bits, std::max(1, c.bits - 1), std::max(1, c.bits - 1)};

@@ -87,8 +87,7 @@ void codeCoefficients(const std::vector<int>& coefficients, int k, std::vector<i
   }
 }
 
-std::vector<int> pictureLikeCoefficients(int width, int height, int lastLevel, int k,
-                                         std::mt19937& random) {
+std::vector<int> pictureLikeCoefficients(int width, int height, int lastLevel, int k, std::mt19937& random) {
   const int top = (1 << k) - 1;
   std::vector<int> c(static_cast<std::size_t>(width) * height, 0);
   std::uniform_int_distribution<int> any(-top, top);
@@ -128,8 +127,7 @@ PlaneStreams pictureLikePlane(int width, int height, int lastLevel, int k, std::
   PlaneStreams plane;
   plane.valueBits = k;
   plane.table = plausibleTable(lastLevel, k, random);
-  codeCoefficients(pictureLikeCoefficients(width, height, lastLevel, k, random), k, plane.symbols,
-                   plane.values);
+  codeCoefficients(pictureLikeCoefficients(width, height, lastLevel, k, random), k, plane.symbols, plane.values);
   return plane;
 }
 

@@ -13,8 +13,8 @@ namespace testhwl {
 struct PlaneStreams {
   std::vector<double> table;  // lastLevel + 2 entries
   int valueBits = 8;
-  std::vector<int> symbols;   // 0 to 3
-  std::vector<int> values;    // 0 to 2^k - 1
+  std::vector<int> symbols;                  // 0 to 3
+  std::vector<int> values;                   // 0 to 2^k - 1
   std::optional<std::uint32_t> symbolCount;  // header counts when they should differ from the lists
   std::optional<std::uint32_t> valueCount;
 };
@@ -39,15 +39,13 @@ void codeCoefficients(const std::vector<int>& coefficients, int valueBits, std::
 // A coefficient plane (width x height, lastLevel) that looks like a transformed picture: a blocky
 // approximation with repeated values, details mostly zero, whole zero stretches long enough for the
 // longest runs. Magnitudes fit valueBits.
-std::vector<int> pictureLikeCoefficients(int width, int height, int lastLevel, int valueBits,
-                                         std::mt19937& random);
+std::vector<int> pictureLikeCoefficients(int width, int height, int lastLevel, int valueBits, std::mt19937& random);
 
 // A table whose factors put the approximation near pixel range and details near typical sizes, each
 // jittered so the factors have full mantissas; now and then a detail entry is 0.
 std::vector<double> plausibleTable(int lastLevel, int valueBits, std::mt19937& random);
 
 // A coded plane from the two above.
-PlaneStreams pictureLikePlane(int width, int height, int lastLevel, int valueBits,
-                              std::mt19937& random);
+PlaneStreams pictureLikePlane(int width, int height, int lastLevel, int valueBits, std::mt19937& random);
 
 }  // namespace testhwl

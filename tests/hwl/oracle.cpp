@@ -23,8 +23,8 @@ struct Plane {
 };
 
 // Symbols and values of one plane, unpacked one per entry; pos advances past the plane's streams.
-void readStreams(const std::vector<std::uint8_t>& f, std::size_t& pos, std::uint32_t n,
-                 std::uint32_t m, int k, std::vector<int>& symbols, std::vector<int>& values) {
+void readStreams(const std::vector<std::uint8_t>& f, std::size_t& pos, std::uint32_t n, std::uint32_t m, int k,
+                 std::vector<int>& symbols, std::vector<int>& values) {
   for (std::uint32_t s = 0; s < n; ++s) symbols.push_back((f[pos + s / 4] >> (2 * (s % 4))) & 3);
   pos += n / 4 + (n % 4 ? 1 : 0);
   if (k == 8) {
@@ -45,8 +45,7 @@ void readStreams(const std::vector<std::uint8_t>& f, std::size_t& pos, std::uint
   pos += bytes;
 }
 
-std::vector<int> expand(const std::vector<int>& symbols, const std::vector<int>& values, int k,
-                        std::size_t total) {
+std::vector<int> expand(const std::vector<int>& symbols, const std::vector<int>& values, int k, std::size_t total) {
   std::vector<int> out(total, 0);
   std::size_t o = 0, s = 0, t = 0;
   while (o < total && s < symbols.size()) {

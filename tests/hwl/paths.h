@@ -56,7 +56,7 @@ class PathOverride {
 }  // namespace testhwl
 
 // Skips the test, naming the path, when this machine or build does not run it.
-#define SKIP_UNLESS_PATH_AVAILABLE(path)                                                            \
-  if (!hwl::detail::pathAvailable(path))                                                           \
+#define SKIP_UNLESS_PATH_AVAILABLE(path)                                                          \
+  if (!hwl::detail::pathAvailable(path))                                                          \
   GTEST_SKIP() << "the " << hwl::detail::pathName(path) << " decode path is not available here (" \
                << "processor or build without it)"

@@ -177,7 +177,7 @@ TEST(Drums, AKickFallsInPitchAndEveryDrumDiesAwayWithinItsDecay) {
   ASSERT_GE(crossings.size(), 6u);
   const int early = crossings[1] - crossings[0];
   const int late = crossings[crossings.size() - 1] - crossings[crossings.size() - 2];
-  EXPECT_LT(early, 44100 / 100);   // above 100 Hz at first
+  EXPECT_LT(early, 44100 / 100);      // above 100 Hz at first
   EXPECT_NEAR(late, 44100 / 50, 40);  // settled near 50 Hz
 
   for (DrumKind kind : {DrumKind::kick, DrumKind::snare, DrumKind::hat}) {

@@ -18,7 +18,8 @@ TEST(Delay, EchoesAlternateSidesExactlyOneDelayTimeApartAndFade) {
   for (int n = 0; n < 4 * 4410 + 10; ++n) out.push_back(delay.process({n == 0 ? 1.0f : 0.0f, n == 0 ? 1.0f : 0.0f}));
   const auto loudestLeft = [&](int from, int to) {
     int at = from;
-    for (int n = from; n < to; ++n) if (std::fabs(out[n].left) > std::fabs(out[at].left)) at = n;
+    for (int n = from; n < to; ++n)
+      if (std::fabs(out[n].left) > std::fabs(out[at].left)) at = n;
     return at;
   };
   EXPECT_EQ(loudestLeft(1, 4410 + 100), 4410);
@@ -93,12 +94,12 @@ TEST(Limiter, TurnsDownOnlyWithinItsLookAheadBeforeAPeak) {
   limit(left, right, 1.0f, 3.0, 50.0);
   const int lookAhead = static_cast<int>(samplesFor(3.0));
   EXPECT_EQ(left[10000 - lookAhead - 1], 0.5f);   // untouched before the look-ahead
-  EXPECT_LT(right[10000 - lookAhead / 2], 0.5f);   // gliding down inside it
+  EXPECT_LT(right[10000 - lookAhead / 2], 0.5f);  // gliding down inside it
   EXPECT_LE(left[10000], 1.0f);
   EXPECT_NEAR(left[10000], 1.0f, 0.01f);
-  EXPECT_LT(right[10000 + 100], 0.5f);             // recovering slowly afterwards
+  EXPECT_LT(right[10000 + 100], 0.5f);  // recovering slowly afterwards
   EXPECT_TRUE(std::is_sorted(right.begin() + 10000, right.end()));
-  EXPECT_NEAR(right[19999], 0.5f, 0.005f);          // 4.5 release times later
+  EXPECT_NEAR(right[19999], 0.5f, 0.005f);  // 4.5 release times later
 }
 
 }  // namespace

@@ -43,13 +43,14 @@ Decoded decodeMp3(const std::filesystem::path& path) {
 
 double levelDb(const Decoded& audio, double fromMs, double toMs) {
   const auto index = [&](double ms) {
-    return static_cast<std::size_t>(std::clamp(std::llround(ms * audio.rate / 1000.0), 0LL,
-                                               static_cast<long long>(audio.left.size())));
+    return static_cast<std::size_t>(
+        std::clamp(std::llround(ms * audio.rate / 1000.0), 0LL, static_cast<long long>(audio.left.size())));
   };
   const std::size_t from = index(fromMs), to = index(toMs);
   if (to <= from) return -200.0;
   double sum = 0.0;
-  for (std::size_t i = from; i < to; ++i) sum += 0.5 * (audio.left[i] * audio.left[i] + audio.right[i] * audio.right[i]);
+  for (std::size_t i = from; i < to; ++i)
+    sum += 0.5 * (audio.left[i] * audio.left[i] + audio.right[i] * audio.right[i]);
   const double mean = sum / static_cast<double>(to - from);
   return mean > 1e-20 ? 10.0 * std::log10(mean) : -200.0;
 }

@@ -59,7 +59,8 @@ TEST(Render, StartsOnTheFirstNotesSampleAndGivesTheSameSamplesEveryTime) {
   EXPECT_EQ(first.right, second.right);
   EXPECT_EQ(firstSound(first.left), static_cast<std::size_t>(sampleAt(250.0)));
   float peak = 0.0f;
-  for (std::size_t i = 0; i < first.left.size(); ++i) peak = std::max({peak, std::fabs(first.left[i]), std::fabs(first.right[i])});
+  for (std::size_t i = 0; i < first.left.size(); ++i)
+    peak = std::max({peak, std::fabs(first.left[i]), std::fabs(first.right[i])});
   EXPECT_GT(peak, 0.1f);
   EXPECT_LE(peak, static_cast<float>(dbToGain(-1.0)));
 }

@@ -108,7 +108,8 @@ TEST(Score, NamesTheFileAndLineOfWhatIsWrong) {
   EXPECT_EQ(errorOf("meter 4\n"), "bad.score:1: `meter` takes 2 values, found 1");
   EXPECT_EQ(errorOf("instrument a synth\n  wave pink\nend\n"),
             "bad.score:2: unknown wave `pink` (sine, saw, square, triangle or noise)");
-  EXPECT_EQ(errorOf("instrument a kick\n  wave saw\nend\n"), "bad.score:2: unknown setting `wave` for drum instrument `a`");
+  EXPECT_EQ(errorOf("instrument a kick\n  wave saw\nend\n"),
+            "bad.score:2: unknown setting `wave` for drum instrument `a`");
   EXPECT_EQ(errorOf(head + "pattern p 4\n  a x . .\nend\n"), "bad.score:4: the row has 3 cells, the pattern 4 steps");
   EXPECT_EQ(errorOf(head + "pattern p 2\n  b x .\nend\n"), "bad.score:4: no instrument named `b`");
   EXPECT_EQ(errorOf(head + "pattern p 2\n  a . -\nend\n"), "bad.score:4: `-` holds a note but there is none before it");
@@ -122,7 +123,8 @@ TEST(Score, NamesTheFileAndLineOfWhatIsWrong) {
             "bad.score:5: the section starts before the one above it ends");
   EXPECT_EQ(errorOf(head + section + "  ramp a wobble 1 2 from 0ms to 10ms\nend\n"),
             "bad.score:4: `wobble` cannot be ramped (gain, cutoff, resonance, pan, reverb, delay)");
-  EXPECT_EQ(errorOf(head + "section s from bar 1 to 1000ms\nend\n"), "bad.score:3: a section's own times are in ms, not bars");
+  EXPECT_EQ(errorOf(head + "section s from bar 1 to 1000ms\nend\n"),
+            "bad.score:3: a section's own times are in ms, not bars");
   EXPECT_EQ(errorOf("length 1000\n" + head + "section s from 0ms to 2000ms\nend\n"),
             "bad.score:4: the last section ends after the length of the music");
   EXPECT_EQ(errorOf("end\n"), "bad.score:1: `end` without a block to close");
@@ -142,10 +144,8 @@ TEST(Score, EachInstrumentKindTakesItsOwnSettings) {
   EXPECT_EQ(errorOf(instrument("snare", "punch 200 30")),
             "bad.score:2: unknown setting `punch` for drum instrument `a`");
   EXPECT_EQ(errorOf(instrument("kick", "tone 90")), "bad.score:2: unknown setting `tone` for drum instrument `a`");
-  EXPECT_EQ(errorOf(instrument("kick", "filter 900")),
-            "bad.score:2: unknown setting `filter` for drum instrument `a`");
-  EXPECT_EQ(errorOf(instrument("synth", "pitch 50")),
-            "bad.score:2: unknown setting `pitch` for synth instrument `a`");
+  EXPECT_EQ(errorOf(instrument("kick", "filter 900")), "bad.score:2: unknown setting `filter` for drum instrument `a`");
+  EXPECT_EQ(errorOf(instrument("synth", "pitch 50")), "bad.score:2: unknown setting `pitch` for synth instrument `a`");
   // Words, notes and whole numbers.
   EXPECT_EQ(errorOf(instrument("synth", "filter notch 2000 0.4")),
             "bad.score:2: unknown filter `notch` (lowpass, highpass or bandpass)");
@@ -169,8 +169,8 @@ TEST(Score, EveryDrumKindStartsFromItsOwnSettings) {
 }
 
 TEST(Score, AHashInsideAWordIsASharpNotAComment) {
-  const Score score = parseScore("instrument a synth\n  note C#4 # middle C sharp\nend\nsection s from 0ms to 10ms\nend\n",
-                                 "sharp.score");
+  const Score score = parseScore(
+      "instrument a synth\n  note C#4 # middle C sharp\nend\nsection s from 0ms to 10ms\nend\n", "sharp.score");
   EXPECT_EQ(score.instruments[0].note, 61.0);
 }
 

@@ -12,9 +12,10 @@ namespace {
 using namespace music;
 
 Score scoreWith(const std::string& patterns, const std::string& section) {
-  const std::string text = "tempo 636.25\nmeter 4 4\nlength 200000\n"
-                           "instrument a synth\nend\ninstrument b hat\nend\n" +
-                           patterns + section;
+  const std::string text =
+      "tempo 636.25\nmeter 4 4\nlength 200000\n"
+      "instrument a synth\nend\ninstrument b hat\nend\n" +
+      patterns + section;
   return parseScore(text, "test.score");
 }
 
@@ -67,10 +68,11 @@ TEST(Sequencer, ChordsHitsAndTransposeBecomeOneEventPerNoteInTimeOrder) {
 }
 
 TEST(Automation, HoldsBeforeRampsFollowsThemAndKeepsTheirEndValues) {
-  const Score score = scoreWith("", "section s from 0ms to 10000ms\n"
-                                    "  ramp a gain -20 -10 from 1000ms to 2000ms\n"
-                                    "  ramp a gain -30 -40 from 5000ms to 6000ms\n"
-                                    "  ramp a cutoff 100 1600 from 0ms to 4000ms\nend\n");
+  const Score score = scoreWith("",
+                                "section s from 0ms to 10000ms\n"
+                                "  ramp a gain -20 -10 from 1000ms to 2000ms\n"
+                                "  ramp a gain -30 -40 from 5000ms to 6000ms\n"
+                                "  ramp a cutoff 100 1600 from 0ms to 4000ms\nend\n");
   const Automation automation(score);
   EXPECT_EQ(automation.value(0, Param::gain, 500.0), 0.0);  // the instrument's own gain
   EXPECT_DOUBLE_EQ(automation.value(0, Param::gain, 1500.0), -15.0);

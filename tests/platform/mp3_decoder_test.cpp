@@ -70,7 +70,8 @@ TEST(Mp3Decoder, GivesBackExactlyTheEncodedFramesFromTheFirstSampleOn) {
   const std::vector<std::int16_t> decoded = left(stereo);
   const double aligned = mismatch(decoded, source.samples, 0);
   EXPECT_LT(aligned, 16000.0 * 16000.0 / 100) << "at least 20 dB signal to noise";
-  for (int lag : {-1105, -576, -529, -1, 1, 529, 576, 1105}) EXPECT_GT(mismatch(decoded, source.samples, lag), 4 * aligned) << lag;
+  for (int lag : {-1105, -576, -529, -1, 1, 529, 576, 1105})
+    EXPECT_GT(mismatch(decoded, source.samples, lag), 4 * aligned) << lag;
 }
 
 TEST(Mp3Decoder, LoopsWithoutAGap) {
@@ -102,7 +103,8 @@ TEST(Mp3Decoder, RejectsWhatIsNotMp3) {
     EXPECT_EQ(error, SoundError::fileFormat);
   }
   SoundError error = SoundError::none;
-  if (auto decoder = open(noise, true, error)) readFrames(*decoder, 200000);  // whatever it finds, it must not crash or spin
+  if (auto decoder = open(noise, true, error))
+    readFrames(*decoder, 200000);  // whatever it finds, it must not crash or spin
 }
 
 TEST(Mp3Decoder, ATruncatedFilePlaysWhatItHoldsAndAnEmptyOneEndsEvenWhenLooping) {

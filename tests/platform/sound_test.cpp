@@ -20,7 +20,8 @@ using platform::SoundOutput;
 using testsupport::TempDir;
 using Clock = std::chrono::steady_clock;
 
-constexpr unsigned loopMode = platform::streamLoopNormal | platform::stream16Bits | platform::streamMono | platform::streamSigned;
+constexpr unsigned loopMode =
+    platform::streamLoopNormal | platform::stream16Bits | platform::streamMono | platform::streamSigned;
 
 // Each test starts from a closed library on the given output; SDL reads its driver when audio starts.
 class Sound : public ::testing::Test {
@@ -42,7 +43,9 @@ class Sound : public ::testing::Test {
   TempDir dir;
 };
 
-double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -126,11 +129,13 @@ TEST_F(Sound, TheDiskDeviceWritesTheDecodedMusicFromItsFirstSampleAndLoopsIt) {
   // Blocks of silence written while the device waited for the first stream come first.
   const std::size_t block = 2 * platform::outputBlockFrames;
   std::size_t start = 0;
-  while (start + block <= device.size() && std::all_of(device.begin() + start, device.begin() + start + block, [](auto s) { return s == 0; })) {
+  while (start + block <= device.size() &&
+         std::all_of(device.begin() + start, device.begin() + start + block, [](auto s) { return s == 0; })) {
     start += block;
   }
   ASSERT_GT(device.size() - start, 2 * music.size()) << "more than two passes written";
-  for (std::size_t i = start; i < device.size(); ++i) ASSERT_EQ(device[i], music[(i - start) % music.size()]) << "sample " << i - start;
+  for (std::size_t i = start; i < device.size(); ++i)
+    ASSERT_EQ(device[i], music[(i - start) % music.size()]) << "sample " << i - start;
 }
 
 TEST_F(Sound, ReportsTheErrorCodesOfItsTable) {

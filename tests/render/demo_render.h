@@ -23,8 +23,8 @@ struct Frame {
 };
 
 struct RenderRequest {
-  std::filesystem::path data;         // the data folder
-  std::vector<std::int32_t> clocks;   // the frames to keep
+  std::filesystem::path data;        // the data folder
+  std::vector<std::int32_t> clocks;  // the frames to keep
   int width = 800;
   int height = 600;
   double fps = 60;

@@ -41,7 +41,8 @@ int commonValue(const rendertest::Frame& frame, int y, int channel) {
 
 TEST(Scene3And4Frames, SkyIsWhiteAsTheTreeSceneEnds) {
   const rendertest::Frame& frame = frames().at(71000);
-  for (auto [x, y] : {std::pair{0, 0}, {width - 1, 0}, {width / 2, height / 2}, {0, height - 1}, {width - 1, height - 1}}) {
+  for (auto [x, y] :
+       {std::pair{0, 0}, {width - 1, 0}, {width / 2, height / 2}, {0, height - 1}, {width - 1, height - 1}}) {
     expectNear(frame.at(x, y), {255, 255, 255}, 0, "at " + std::to_string(x) + ", " + std::to_string(y));
   }
 }

@@ -49,14 +49,15 @@ TEST(Scene7Render, FromTheSkysDarkeningOnOnlyTheButterflyCouldShow) {
   const auto frames = rendertest::renderDemo({dir.path(), clocks, 400, 300, 5});
   ASSERT_EQ(frames.size(), clocks.size());
   if (const char* keep = std::getenv("VELMORROW_KEEP_FRAMES")) {
-    for (const auto& [clock, frame] : frames) frame.save(std::filesystem::path(keep) / ("scene7_" + std::to_string(clock) + ".png"));
+    for (const auto& [clock, frame] : frames)
+      frame.save(std::filesystem::path(keep) / ("scene7_" + std::to_string(clock) + ".png"));
   }
 
   // Halfway through the fade the sky is blue, the sky picture shows and the butterfly sits on the
   // flower in view.
   const Frame& fading = frames.at(152000);
-  EXPECT_GT(fading.at(200, 295)[2], 150);          // the sky's bottom edge
-  EXPECT_GT(fading.at(300, 60)[1], 100);           // the sky picture, half faded
+  EXPECT_GT(fading.at(200, 295)[2], 150);  // the sky's bottom edge
+  EXPECT_GT(fading.at(300, 60)[1], 100);   // the sky picture, half faded
   EXPECT_GT(countPixels(fading, butterflyColoured), 50);
 
   for (const std::int32_t clock : {157000, 157500, 157899}) {

@@ -71,8 +71,11 @@ class DemoState : public ::testing::Test {
 
  private:
   static std::vector<std::pair<engine::ParticleSystem**, int>> systems() {
-    return {{&scenes::particles1, 200}, {&scenes::particles2, 200}, {&scenes::particles3, 200},
-            {&scenes::particles4, 600}, {&scenes::particles5, 2000}};
+    return {{&scenes::particles1, 200},
+            {&scenes::particles2, 200},
+            {&scenes::particles3, 200},
+            {&scenes::particles4, 600},
+            {&scenes::particles5, 2000}};
   }
 
   std::array<engine::Texture, scenes::textureCount> textures{};

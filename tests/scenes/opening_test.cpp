@@ -92,9 +92,8 @@ TEST_F(FlameComposition, TheCrescentLayersFollowTheirTableInTheCrescentsFrame) {
   expectArgs(frame[4], {10 * S(t, 6000), 0, 0, 1});
   expectArgs(frame[5], {1, 0.6, 0.1, alphas.a2});
 
-  const std::vector<Call> intoLayer2{{"glEnable", {GL_TEXTURE_2D}},
-                                     {"glBindTexture", {GL_TEXTURE_2D, flareName}},
-                                     {"glColor4f", {1, 0.4f, 0, 0.4f}}};
+  const std::vector<Call> intoLayer2{
+      {"glEnable", {GL_TEXTURE_2D}}, {"glBindTexture", {GL_TEXTURE_2D, flareName}}, {"glColor4f", {1, 0.4f, 0, 0.4f}}};
   EXPECT_EQ(stripLeadIns[layer2], intoLayer2);
   EXPECT_EQ(stripLeadIns[layer3], (std::vector<Call>{{"glColor4f", {1, 0.5f, 0, 0.25f}}}));
   const std::vector<Call> intoLayer4{{"glRotatef", {180, 1, 0, 0}},
@@ -120,9 +119,15 @@ TEST_F(FlameComposition, TheCrescentLayersFollowTheirTableInTheCrescentsFrame) {
   const Row rows[] = {
       {1, {-0.6, -0.8, 0}, {0, S(t, 600)}, {0, S(t, 800)}, {-0.6 + S(t, 800) / 12, -0.8, S(t, 800) / 12}},
       {4, {-0.16, -0.65, 0}, {0, 0}, {0, 0}, {-0.16 + S(t, 600) / 30, -0.65 - S(t, 800) / 15, S(t, 1100) / 10}},
-      {6, {-0.05, -0.6, 0}, {S(t, 600), S(t, 900)}, {S(t, 800), S(t, 900)},
+      {6,
+       {-0.05, -0.6, 0},
+       {S(t, 600), S(t, 900)},
+       {S(t, 800), S(t, 900)},
        {-0.05 - S(t, 1700) / 10, -0.6, S(t, 2000) / 4}},
-      {7, {-0.35, -0.6, 0}, {S(t, 500), 0}, {S(t, 700), 0},
+      {7,
+       {-0.35, -0.6, 0},
+       {S(t, 500), 0},
+       {S(t, 700), 0},
        {-0.35 + S(t, 1000) / 10, -0.6 - S(t, 1200) / 12, S(t, 900) / 10}},
       {19, {-0.08, 0, 0}, {S(t, 900), 0}, {S(t, 700), 0}, {-0.08 - S(t, 1200) / 6, 0, S(t, 800) / 10}},
       {28, {0.15, 0.5, 0}, {S(t, 700), S(t, 800)}, {S(t, 900), S(t, 1300)}, {0.15, 0.5, 0}},

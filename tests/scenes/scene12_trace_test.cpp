@@ -38,9 +38,12 @@ std::vector<std::vector<double>> flameColoursFor(const scenes::FlameAlphas& a) {
     colours.push_back({1, 0.6, 0.1, a.a1});
     colours.push_back({1, 0.6, 0.1, a.a2});
   }
-  for (const std::vector<double>& colour : std::initializer_list<std::vector<double>>{
-           {1, 0.6, 0.05, a.a1}, {1, 0.6, 0.1, a.a2}, {1, 0.4, 0, a.a3}, {1, 0.5, 0, a.a4}, {1, 0.5, 0, a.a5},
-           {1, 0.6, 0.05, a.a1}}) {
+  for (const std::vector<double>& colour : std::initializer_list<std::vector<double>>{{1, 0.6, 0.05, a.a1},
+                                                                                      {1, 0.6, 0.1, a.a2},
+                                                                                      {1, 0.4, 0, a.a3},
+                                                                                      {1, 0.5, 0, a.a4},
+                                                                                      {1, 0.5, 0, a.a5},
+                                                                                      {1, 0.6, 0.05, a.a1}}) {
     colours.push_back(colour);
   }
   return colours;

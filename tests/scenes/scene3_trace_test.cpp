@@ -63,10 +63,11 @@ TEST_F(Scene3Frame, DiscTurnsInTheDefaultViewThenTheCameraOrbitsTheTurningTreeAn
   EXPECT_EQ(looks[0], (Call{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}));
   const double s8 = std::sin(t / 8000.0);
   const double s5 = std::sin(t / 5000.0);
-  const std::vector<double> eye = singles({static_cast<float>(s8 - 3 * s5), static_cast<float>(3 * s5 + 2),
-                                            static_cast<float>(s8 - 1.5)});
+  const std::vector<double> eye =
+      singles({static_cast<float>(s8 - 3 * s5), static_cast<float>(3 * s5 + 2), static_cast<float>(s8 - 1.5)});
   EXPECT_EQ(std::vector<double>(looks[1].args.begin(), looks[1].args.begin() + 3), eye);
-  EXPECT_EQ(std::vector<double>(looks[1].args.begin() + 3, looks[1].args.end()), (std::vector<double>{0, 1.5, 0, 0, 1, 0}));
+  EXPECT_EQ(std::vector<double>(looks[1].args.begin() + 3, looks[1].args.end()),
+            (std::vector<double>{0, 1.5, 0, 0, 1, 0}));
   const std::vector<Call> turns{{"glRotatef", {-20, 1, 0, 0}},
                                 {"glRotatef", {-45, 0, 1, 0}},
                                 {"glRotatef", {static_cast<float>(32000.0 / 500), 0, 0, 1}},

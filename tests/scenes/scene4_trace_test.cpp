@@ -34,12 +34,13 @@ TEST_F(DrawBird, AtTimeZeroTheJointsAreLevelAndTheTipsHangBelowThenTheOutlineRep
   const double tip = y + std::sin(-250.0 / 800);
   EXPECT_NEAR(tip - y, -0.31, 0.01);
   const std::vector<Call> expected{
-      vertex(x - 0.25, y, z), vertex(x + 0.25, y, z), vertex(x + 0.2, y, z + 0.5), vertex(x - 0.2, y, z + 0.5),
-      vertex(x - 0.25, y, z), vertex(x + 0.25, y, z), vertex(x + 0.2, y, z - 0.5), vertex(x - 0.2, y, z - 0.5),
-      vertex(x + 0.2, y, z + 0.5), vertex(x - 0.2, y, z + 0.5), vertex(x, tip, z + 1),
-      vertex(x + 0.2, y, z - 0.5), vertex(x - 0.2, y, z - 0.5), vertex(x, tip, z - 1),
-      vertex(x - 0.35, y + 0.1, z), vertex(x - 0.35, y - 0.1, z), vertex(x + 0.6, y, z),
-      vertex(x - 0.5, y - 0.15, z), vertex(x - 0.35, y - 0.1, z), vertex(x - 0.35, y + 0.1, z)};
+      vertex(x - 0.25, y, z),       vertex(x + 0.25, y, z),      vertex(x + 0.2, y, z + 0.5),
+      vertex(x - 0.2, y, z + 0.5),  vertex(x - 0.25, y, z),      vertex(x + 0.25, y, z),
+      vertex(x + 0.2, y, z - 0.5),  vertex(x - 0.2, y, z - 0.5), vertex(x + 0.2, y, z + 0.5),
+      vertex(x - 0.2, y, z + 0.5),  vertex(x, tip, z + 1),       vertex(x + 0.2, y, z - 0.5),
+      vertex(x - 0.2, y, z - 0.5),  vertex(x, tip, z - 1),       vertex(x - 0.35, y + 0.1, z),
+      vertex(x - 0.35, y - 0.1, z), vertex(x + 0.6, y, z),       vertex(x - 0.5, y - 0.15, z),
+      vertex(x - 0.35, y - 0.1, z), vertex(x - 0.35, y + 0.1, z)};
   EXPECT_EQ(only(filled, "glVertex3f"), expected);
   EXPECT_EQ(only(filled, "glBegin"), (std::vector<Call>{{"glBegin", {GL_QUADS}}, {"glBegin", {GL_TRIANGLES}}}));
   const auto texCoords = only(filled, "glTexCoord2f");
@@ -108,9 +109,9 @@ TEST_F(Scene4Frame, DrawsEveryPartInOrderAndRestoresTheStateAfterTheWirePasses) 
   const auto looks = glrec::callsNamed("gluLookAt");
   ASSERT_EQ(looks.size(), 2u);
   EXPECT_EQ(looks[0], (Call{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}));
-  const std::vector<double> eye = singles({static_cast<float>(3 * std::sin(t / 3200.0)),
-                                            static_cast<float>(2 * std::sin((t - 71139) / 2200.0) + 2),
-                                            static_cast<float>(3 * std::cos(t / 2000.0))});
+  const std::vector<double> eye =
+      singles({static_cast<float>(3 * std::sin(t / 3200.0)), static_cast<float>(2 * std::sin((t - 71139) / 2200.0) + 2),
+               static_cast<float>(3 * std::cos(t / 2000.0))});
   EXPECT_EQ(std::vector<double>(looks[1].args.begin(), looks[1].args.begin() + 3), eye);
   std::vector<double> bound;
   for (const Call& call : glrec::callsNamed("glBindTexture")) bound.push_back(call.args[1]);

@@ -128,9 +128,9 @@ TEST_F(Scene5Trace, GlareRaysRunFromTheTurningFlareToEverySwarmPoint) {
   const std::int32_t clock = 97123;
   renderAt(clock);
   const auto angle = static_cast<float>(90 * std::sin(clock / 8000.0));
-  EXPECT_EQ(glrec::callsNamed("glRotatef"), (std::vector<Call>{{"glRotatef", {angle, 0, 0, 1}},
-                                                               {"glRotatef", {angle, 1, 0, 0}},
-                                                               {"glRotatef", {angle, 0, 1, 0}}}));
+  EXPECT_EQ(glrec::callsNamed("glRotatef"),
+            (std::vector<Call>{
+                {"glRotatef", {angle, 0, 0, 1}}, {"glRotatef", {angle, 1, 0, 0}}, {"glRotatef", {angle, 0, 1, 0}}}));
   const auto rays = glrec::callsFrom("glBegin");
   std::vector<Call> vertices;
   for (auto it = std::find(rays.begin(), rays.end(), Call{"glBegin", {GL_TRIANGLES}}); it->name != "glEnd"; ++it) {

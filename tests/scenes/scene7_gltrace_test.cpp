@@ -270,7 +270,8 @@ TEST_F(Scene7, ButterflyWingsStandAtPlusAndMinusFifteenTimesThePhase) {
   const auto butterfly = slice(calls, at, calls.size());
   const double w = 0.8f;
   const auto turn = [](double degrees) { return Call{"glRotatef", {single(degrees), 0, 1, 0}}; };
-  EXPECT_EQ(callsNamed(butterfly, "glRotatef"), (std::vector<Call>{turn(15 * w), turn(-30 * w), turn(30 * w), turn(-30 * w)}));
+  EXPECT_EQ(callsNamed(butterfly, "glRotatef"),
+            (std::vector<Call>{turn(15 * w), turn(-30 * w), turn(30 * w), turn(-30 * w)}));
   EXPECT_EQ(callsNamed(butterfly, "glColor4f"), (std::vector<Call>{colour(1, 1, 1, 0.5), colour(0, 0, 0, 1)}));
   expectInOrder(butterfly, {{"glEnable", {GL_TEXTURE_2D}},
                             {"glBindTexture", {GL_TEXTURE_2D, scene7test::butterflyName}},
@@ -287,9 +288,9 @@ TEST_F(Scene7, ClosingPictureAt152000FadesAllButTheButterfly) {
   const double v = 2000;
   // Every colour of the closing picture, in order: no captions, no ground, no leaves.
   std::vector<Call> expected{colour(0, 0, 0, 1), colour(0.05, 0.35, 0.7, 1),  // the sky, not yet darkening
-                             colour(1, 1, 1, 1 - v / 4000),                    // sky picture
-                             colour(0.3, 0.9, 0.3, 0.8 - v / 5000),            // filled stalk
-                             colour(0.2, 0.05, 0.05, 1 - v / 4000)};           // centre
+                             colour(1, 1, 1, 1 - v / 4000),                   // sky picture
+                             colour(0.3, 0.9, 0.3, 0.8 - v / 5000),           // filled stalk
+                             colour(0.2, 0.05, 0.05, 1 - v / 4000)};          // centre
   const auto filled = petalColours(filledPetals(0.6 - v / 6667));
   expected.insert(expected.end(), filled.begin(), filled.end());
   expected.push_back(colour(0.3, 0.8, 0.2, 0.7 - v / 5715));  // filled grass
@@ -311,7 +312,7 @@ TEST_F(Scene7, ClosingPictureAt152000FadesAllButTheButterfly) {
   const std::size_t wirePass = find(calls, polygonMode(GL_LINE));
   EXPECT_EQ(slice(calls, wirePass + 1, wirePass + 4),
             (std::vector<Call>{colour(0.1, 0.6, 0.1, 0.4), begin(GL_QUADS), {"glNormal3f", {0, 0, 1}}}));
-  EXPECT_EQ(glrec::count("glOrtho"), 1u);  // the gradient only
+  EXPECT_EQ(glrec::count("glOrtho"), 1u);                                           // the gradient only
   EXPECT_EQ(std::count(calls.begin(), calls.end(), begin(GL_TRIANGLES)), 1 + 100);  // grass only
   EXPECT_EQ(calls.back(), blend(GL_ONE));
   scenetest::expectFrameStateRestored();
@@ -320,7 +321,8 @@ TEST_F(Scene7, ClosingPictureAt152000FadesAllButTheButterfly) {
 TEST_F(Scene7, SkyDarkensToBlackFrom154000AndTheFadesStayBelowZero) {
   EXPECT_EQ(skyBottom(render(153999)), colour(0.05, 0.35, 0.7, 1).args);
   EXPECT_EQ(skyBottom(render(154000)), colour(0.05, 0.35, 0.7, 1).args);
-  EXPECT_EQ(skyBottom(render(155000)), colour(0.05 - 1000.0 / 60000, 0.35 - 1000.0 / 8572, 0.7 - 1000.0 / 4286, 1).args);
+  EXPECT_EQ(skyBottom(render(155000)),
+            colour(0.05 - 1000.0 / 60000, 0.35 - 1000.0 / 8572, 0.7 - 1000.0 / 4286, 1).args);
   for (const std::int32_t clock : {157000, 157500, 157900}) {
     const auto sky = skyBottom(render(clock));
     for (int c = 0; c < 3; ++c) EXPECT_LT(sky[c], 0.5 / 255) << clock << " channel " << c;

@@ -37,7 +37,7 @@ TEST(DrawBlock, EqualEndsGiveTheCubeWithAxisNormalsAndATexCoordBeforeEveryVertex
     }
   }
   const std::vector<Call> normals = glrec::callsNamed("glNormal3f");
-  const std::vector<Call> expected{{"glNormal3f", {0, 0, 1}}, {"glNormal3f", {0, 0, -1}}, {"glNormal3f", {0, 1, 0}},
+  const std::vector<Call> expected{{"glNormal3f", {0, 0, 1}},  {"glNormal3f", {0, 0, -1}}, {"glNormal3f", {0, 1, 0}},
                                    {"glNormal3f", {0, -1, 0}}, {"glNormal3f", {1, 0, 0}},  {"glNormal3f", {-1, 0, 0}}};
   EXPECT_EQ(normals, expected);
 }
@@ -88,10 +88,10 @@ TEST(DrawTextRow, DrawsTheRowStripAndLeavesAdditiveBlendingAndTheTranslation) {
   for (const Call& call : fromTranslate) EXPECT_NE(call.name, "glLoadIdentity");
   EXPECT_EQ(glrec::callsNamed("glBindTexture")[0], (Call{"glBindTexture", {GL_TEXTURE_2D, 42}}));
   EXPECT_EQ(glrec::callsNamed("glColor4f")[0], (Call{"glColor4f", {1, 1, 1, 0.75}}));
-  const std::vector<Call> strip{{"glTexCoord2f", {1, 1}},       {"glVertex3f", {2, -0.15625, 0}},
-                                {"glTexCoord2f", {0, 1}},       {"glVertex3f", {-3, -0.15625, 0}},
-                                {"glTexCoord2f", {0, 0.9375}},  {"glVertex3f", {-3, 0.15625, 0}},
-                                {"glTexCoord2f", {1, 0.9375}},  {"glVertex3f", {2, 0.15625, 0}}};
+  const std::vector<Call> strip{{"glTexCoord2f", {1, 1}},      {"glVertex3f", {2, -0.15625, 0}},
+                                {"glTexCoord2f", {0, 1}},      {"glVertex3f", {-3, -0.15625, 0}},
+                                {"glTexCoord2f", {0, 0.9375}}, {"glVertex3f", {-3, 0.15625, 0}},
+                                {"glTexCoord2f", {1, 0.9375}}, {"glVertex3f", {2, 0.15625, 0}}};
   const auto begin = glrec::callsFrom("glBegin");
   EXPECT_EQ(std::vector<Call>(begin.begin() + 1, begin.begin() + 9), strip);
 }
@@ -104,8 +104,8 @@ TEST(DrawGradient, VerticalGoesTopToBottomAndBlendingIsOnAfterwards) {
   EXPECT_EQ(glrec::state().projectionDepth, 0);
   EXPECT_EQ(glrec::state().matrixMode, static_cast<GLenum>(GL_MODELVIEW));
   const auto body = glrec::callsFrom("glBegin");
-  const std::vector<std::string> expected{"glBegin",    "glNormal3f",   "glColor4f",  "glTexCoord2f", "glVertex3f",
-                                          "glTexCoord2f", "glVertex3f", "glColor4f",  "glTexCoord2f", "glVertex3f",
+  const std::vector<std::string> expected{"glBegin",      "glNormal3f", "glColor4f", "glTexCoord2f", "glVertex3f",
+                                          "glTexCoord2f", "glVertex3f", "glColor4f", "glTexCoord2f", "glVertex3f",
                                           "glTexCoord2f", "glVertex3f", "glEnd"};
   std::vector<std::string> names;
   for (std::size_t i = 0; i < expected.size(); ++i) names.push_back(body[i].name);
@@ -129,13 +129,17 @@ TEST(DrawGradient, HorizontalGoesLeftToRight) {
 TEST(DrawPanel, RunsCounterClockwiseFromTheFirstCornerWithTheTextureRowsGiven) {
   glrec::reset();
   scenes::drawPanel(-0.65, -0.4, 0.95, 0.4, 1, 0.5);
-  const std::vector<glrec::Call> expected{
-      {"glBegin", {GL_QUADS}},     {"glNormal3f", {0, 0, 1}},
-      texCoord(0, 1),              scenetest::vertex(-0.65f, -0.4f, 0),
-      texCoord(1, 1),              scenetest::vertex(0.95f, -0.4f, 0),
-      texCoord(1, 0.5f),           scenetest::vertex(0.95f, 0.4f, 0),
-      texCoord(0, 0.5f),           scenetest::vertex(-0.65f, 0.4f, 0),
-      {"glEnd", {}}};
+  const std::vector<glrec::Call> expected{{"glBegin", {GL_QUADS}},
+                                          {"glNormal3f", {0, 0, 1}},
+                                          texCoord(0, 1),
+                                          scenetest::vertex(-0.65f, -0.4f, 0),
+                                          texCoord(1, 1),
+                                          scenetest::vertex(0.95f, -0.4f, 0),
+                                          texCoord(1, 0.5f),
+                                          scenetest::vertex(0.95f, 0.4f, 0),
+                                          texCoord(0, 0.5f),
+                                          scenetest::vertex(-0.65f, 0.4f, 0),
+                                          {"glEnd", {}}};
   EXPECT_EQ(glrec::calls(), expected);
   glrec::reset();
   scenes::drawQuad(0.25);  // the square case: t = 0 at its top edge

@@ -148,8 +148,7 @@ TEST_F(ConfigDialog, CloseBoxEndsTheProcessWithZero) {
 
 TEST_F(ConfigDialog, EscapeActsAsCancelOnAnyOtherMessage) {
   init();
-  EXPECT_EXIT((platform::noteEscapeKey(true), send(DialogMessage::command, platform::idCancel)), ExitedWithCode(0),
-              "");
+  EXPECT_EXIT((platform::noteEscapeKey(true), send(DialogMessage::command, platform::idCancel)), ExitedWithCode(0), "");
   EXPECT_EXIT((platform::noteEscapeKey(true), platform::noteEscapeKey(false), send(DialogMessage::other)),
               ExitedWithCode(0), "");
 }

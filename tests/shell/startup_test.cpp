@@ -69,8 +69,10 @@ TEST_F(Startup, HalfwayTheBarEndsAtThePicturesCentre) {
   shell::useDescription({.dataDirectory = host.dataDirectory});
   shell::showProgress(0.5);
   const std::vector<Call> bar(glrec::calls().end() - 6, glrec::calls().end());
-  const std::vector<Call> expected{{"glVertex3f", {-1.6f, -0.5f, 0.1f}}, {"glVertex3f", {0, -0.5f, 0.1f}},
-                                   {"glVertex3f", {0, -0.4f, 0.1f}},     {"glVertex3f", {-1.6f, -0.4f, 0.1f}},
+  const std::vector<Call> expected{{"glVertex3f", {-1.6f, -0.5f, 0.1f}},
+                                   {"glVertex3f", {0, -0.5f, 0.1f}},
+                                   {"glVertex3f", {0, -0.4f, 0.1f}},
+                                   {"glVertex3f", {-1.6f, -0.4f, 0.1f}},
                                    {"glEnd", {}}};
   EXPECT_EQ(std::vector<Call>(bar.begin() + 1, bar.end()), expected);
   EXPECT_EQ(glrec::callsNamed("glTranslatef")[0], (Call{"glTranslatef", {0, -0.3f, -4}}));
@@ -90,8 +92,8 @@ TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMask
   EXPECT_EQ(shell::texLoading, nullptr);
   // Four masks freed, five alpha pictures uploaded again (their first name freed), the loading picture.
   EXPECT_EQ(deletedNames + glrec::count("glDeleteTextures"), 10u);
-  for (engine::Texture* texture : {scenes::texText1, scenes::texText3, scenes::texButterflyShape,
-                                   scenes::texBackground99, scenes::texCloud}) {
+  for (engine::Texture* texture :
+       {scenes::texText1, scenes::texText3, scenes::texButterflyShape, scenes::texBackground99, scenes::texCloud}) {
     ASSERT_NE(texture, nullptr);
   }
   EXPECT_EQ(scenes::texText1->image.components, 4);

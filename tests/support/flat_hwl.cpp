@@ -24,25 +24,24 @@ std::string flatHwlBytes(const FlatHwl& picture) {
   put16(out, picture.width);
   put16(out, picture.height);
   out += static_cast<char>(picture.bitsPerPixel);
-  out += static_cast<char>(0);                            // one level
+  out += static_cast<char>(0);                                       // one level
   for (int p = 0; p < 3; ++p) put32(out, p < planes ? symbols : 0);  // every coefficient a zero symbol
-  for (int p = 0; p < 3; ++p) put32(out, 0);              // no values
+  for (int p = 0; p < 3; ++p) put32(out, 0);                         // no values
   for (int p = 0; p < 3; ++p) out += static_cast<char>(8);
   out += std::string(std::size_t(planes) * 2 * sizeof(double), '\0');  // scale tables of zeros
   for (int p = 0; p < planes; ++p) out += std::string((symbols + 3) / 4, '\0');
   return out;
 }
 
-void writeFlatHwl(const std::filesystem::path& path, const FlatHwl& picture) {
-  writeFile(path, flatHwlBytes(picture));
-}
+void writeFlatHwl(const std::filesystem::path& path, const FlatHwl& picture) { writeFile(path, flatHwlBytes(picture)); }
 
 void writeFlatDataSet(const std::filesystem::path& dir) {
   std::filesystem::create_directories(dir);
-  for (const char* name : {"loading", "text0", "text1", "text2", "text3", "fivebox1", "fivebox2", "fivebox3", "flare",
-                           "flare_big", "glare", "circle1", "cloud", "butterfly", "butterfly_alpha",
-                           "butterfly_shape", "background1", "background2", "background3", "background4",
-                           "background99"}) {
+  for (const char* name :
+       {"loading",     "text0",       "text1",           "text2",           "text3",       "fivebox1",
+        "fivebox2",    "fivebox3",    "flare",           "flare_big",       "glare",       "circle1",
+        "cloud",       "butterfly",   "butterfly_alpha", "butterfly_shape", "background1", "background2",
+        "background3", "background4", "background99"}) {
     writeFlatHwl(dir / (std::string(name) + ".hwl"));
   }
 }

@@ -67,10 +67,10 @@ std::string encodeMp3(const Pcm& pcm, int kbps) {
   std::vector<unsigned char> out(static_cast<std::size_t>(frames) * 5 / 4 + 7200 + 16384);
   int size = 0;
   if (frames > 0) {
-    size = pcm.channels == 2
-               ? lame_encode_buffer_interleaved(flags, const_cast<short*>(pcm.samples.data()), frames, out.data(),
-                                                static_cast<int>(out.size()))
-               : lame_encode_buffer(flags, pcm.samples.data(), nullptr, frames, out.data(), static_cast<int>(out.size()));
+    size = pcm.channels == 2 ? lame_encode_buffer_interleaved(flags, const_cast<short*>(pcm.samples.data()), frames,
+                                                              out.data(), static_cast<int>(out.size()))
+                             : lame_encode_buffer(flags, pcm.samples.data(), nullptr, frames, out.data(),
+                                                  static_cast<int>(out.size()));
     check(size >= 0, "lame_encode_buffer");
   }
   const int tail = lame_encode_flush(flags, out.data() + size, static_cast<int>(out.size()) - size);

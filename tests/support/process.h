@@ -34,16 +34,16 @@ std::filesystem::path binaryDir();
 std::filesystem::path sourceDir();
 
 struct ProcessOptions {
-  std::filesystem::path workingDirectory;  // empty: the test's own
+  std::filesystem::path workingDirectory;          // empty: the test's own
   std::map<std::string, std::string> environment;  // added to (or replacing in) the test's environment
   std::vector<std::string> unsetEnvironment;
 };
 
 struct ProcessResult {
-  int exitCode = -1;   // the exit status, or 128 + signal if killed by a signal
+  int exitCode = -1;  // the exit status, or 128 + signal if killed by a signal
   bool timedOut = false;
-  std::string out;     // standard output
-  std::string err;     // standard error
+  std::string out;  // standard output
+  std::string err;  // standard error
 };
 
 // A running child process whose standard output and error go to files read when it ends.

@@ -58,8 +58,7 @@ TEST(CaptureFailures, ABadPictureHeaderIsOneLineNamingModuleProblemAndFileAndNoE
     const ProcessResult result =
         capture({"--data", "data", "--size", "64x48", "--at", "0", "--out", "frames"}, dir.path());
     expectOneLine(result);
-    EXPECT_NE(result.err.find("lmxTexture: Could not load Texture (data/cloud.hwl)"), std::string::npos)
-        << result.err;
+    EXPECT_NE(result.err.find("lmxTexture: Could not load Texture (data/cloud.hwl)"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(dir / "error.txt"), "an earlier report");
     EXPECT_FALSE(fs::exists(dir / "frames" / "frame_000000.png"));
   }
@@ -85,8 +84,8 @@ TEST(CaptureFailures, AFrameWrittenToAFullDeviceIsOneLineWithTheReason) {
   writeFlatDataSet(dir / "data");
   fs::create_directory(dir / "frames");
   fs::create_symlink("/dev/full", dir / "frames" / "frame_000100.png");
-  const ProcessResult result = capture({"--data", (dir / "data").string(), "--size", "64x48", "--at", "0,100",
-                                        "--out", (dir / "frames").string()});
+  const ProcessResult result = capture(
+      {"--data", (dir / "data").string(), "--size", "64x48", "--at", "0,100", "--out", (dir / "frames").string()});
   expectOneLine(result);
   EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
   EXPECT_EQ(result.err.find("frames written"), std::string::npos) << "reported as a success: " << result.err;
@@ -124,9 +123,9 @@ TEST(CaptureFailures, AMusicFileFfmpegCannotReadKeepsTheEarlierVideo) {
   writeFlatDataSet(dir / "data");
   writeFile(dir / "bad.mp3", std::string(5000, 'z'));
   writeFile(dir / "demo.mp4", "the earlier video");
-  const ProcessResult result = capture({"--data", (dir / "data").string(), "--size", "64x48", "--fps", "10", "--to",
-                                        "1000", "--music", (dir / "bad.mp3").string(), "--video",
-                                        (dir / "demo.mp4").string()});
+  const ProcessResult result =
+      capture({"--data", (dir / "data").string(), "--size", "64x48", "--fps", "10", "--to", "1000", "--music",
+               (dir / "bad.mp3").string(), "--video", (dir / "demo.mp4").string()});
   expectOneLine(result);
   EXPECT_NE(result.err.find("ffmpeg"), std::string::npos) << result.err;
   EXPECT_EQ(readFile(dir / "demo.mp4"), "the earlier video");

@@ -36,8 +36,15 @@ std::string data() { return (binaryDir() / "data").string(); }
 
 // The frame at `clock`, rendered with few frames before it (the clock steps by half a second).
 Rgb frameAt(const TempDir& dir, const std::string& name, int clock, const std::vector<std::string>& extra) {
-  std::vector<std::string> argv{(binaryDir() / "velmorrow-capture").string(), "--data", data(), "--fps", "2",
-                                "--at", std::to_string(clock), "--out", (dir / name).string()};
+  std::vector<std::string> argv{(binaryDir() / "velmorrow-capture").string(),
+                                "--data",
+                                data(),
+                                "--fps",
+                                "2",
+                                "--at",
+                                std::to_string(clock),
+                                "--out",
+                                (dir / name).string()};
   argv.insert(argv.end(), extra.begin(), extra.end());
   const ProcessResult result = run(argv, {}, 300s);
   EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -104,7 +111,8 @@ TEST(CapturePublish, SupersamplingGivesEdgesTheirInBetweenValues) {
   int edges = 0, softened = 0;
   for (int y = 0; y < 240; ++y) {
     for (int x = 1; x + 2 < 320; ++x) {
-      const int a = green(plain, x - 1, y), b = green(plain, x, y), c = green(plain, x + 1, y), d = green(plain, x + 2, y);
+      const int a = green(plain, x - 1, y), b = green(plain, x, y), c = green(plain, x + 1, y),
+                d = green(plain, x + 2, y);
       if (std::abs(c - b) < 64 || std::abs(b - a) >= 8 || std::abs(d - c) >= 8) continue;
       ++edges;
       const int low = std::min(green(smooth, x - 1, y), green(smooth, x + 2, y));
@@ -126,8 +134,8 @@ std::vector<std::int16_t> samples(const std::string& out) {
 }
 
 double streamSeconds(const std::filesystem::path& video, const char* stream) {
-  return std::stod(run({"ffprobe", "-v", "error", "-select_streams", stream, "-show_entries", "stream=duration",
-                        "-of", "csv=p=0", video.string()},
+  return std::stod(run({"ffprobe", "-v", "error", "-select_streams", stream, "-show_entries", "stream=duration", "-of",
+                        "csv=p=0", video.string()},
                        {}, 30s)
                        .out);
 }
@@ -136,23 +144,23 @@ TEST(CapturePublish, TheVideosSoundIsTheMp3ItselfInStepWithTheRange) {
   TempDir dir;
   writeFlatDataSet(dir / "data");
   writeMp3(dir / "data" / "music.mp3", sweep(5.0), 128);
-  const ProcessResult result = run({(binaryDir() / "velmorrow-capture").string(), "--data", (dir / "data").string(),
-                                    "--size", "160x120", "--fps", "10", "--from", "1000", "--to", "2500", "--video",
-                                    (dir / "v.mp4").string()},
-                                   {}, 120s);
+  const ProcessResult result =
+      run({(binaryDir() / "velmorrow-capture").string(), "--data", (dir / "data").string(), "--size", "160x120",
+           "--fps", "10", "--from", "1000", "--to", "2500", "--video", (dir / "v.mp4").string()},
+          {}, 120s);
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const std::string audio = run({"ffprobe", "-v", "error", "-select_streams", "a", "-show_entries",
-                                 "stream=codec_name", "-of", "csv=p=0", (dir / "v.mp4").string()},
+  const std::string audio = run({"ffprobe", "-v", "error", "-select_streams", "a", "-show_entries", "stream=codec_name",
+                                 "-of", "csv=p=0", (dir / "v.mp4").string()},
                                 {}, 30s)
                                 .out;
   EXPECT_EQ(audio, "mp3\n");
   const double mp3Frame = 1152.0 / 44100;
   EXPECT_NEAR(streamSeconds(dir / "v.mp4", "a"), streamSeconds(dir / "v.mp4", "v"), mp3Frame);
 
-  const auto muxed = samples(run({"ffmpeg", "-v", "error", "-i", (dir / "v.mp4").string(), "-map", "0:a", "-f",
-                                  "s16le", "-ac", "1", "-"},
-                                 {}, 60s)
-                                 .out);
+  const auto muxed = samples(
+      run({"ffmpeg", "-v", "error", "-i", (dir / "v.mp4").string(), "-map", "0:a", "-f", "s16le", "-ac", "1", "-"}, {},
+          60s)
+          .out);
   const auto whole = samples(run({"mpg123", "-q", "-s", (dir / "data" / "music.mp3").string()}, {}, 60s).out);
   ASSERT_GT(muxed.size(), 44100u);
   ASSERT_GE(whole.size(), 44100 + muxed.size());
@@ -160,10 +168,10 @@ TEST(CapturePublish, TheVideosSoundIsTheMp3ItselfInStepWithTheRange) {
   for (std::size_t i = 0; i < muxed.size(); ++i) worst = std::max(worst, std::abs(muxed[i] - whole[44100 + i]));
   EXPECT_LE(worst, 1);  // the two decoders round alike but for a last bit
 
-  const ProcessResult aac = run({(binaryDir() / "velmorrow-capture").string(), "--data", (dir / "data").string(),
-                                 "--size", "160x120", "--fps", "10", "--to", "500", "--audio", "aac", "--video",
-                                 (dir / "a.mp4").string()},
-                                {}, 120s);
+  const ProcessResult aac =
+      run({(binaryDir() / "velmorrow-capture").string(), "--data", (dir / "data").string(), "--size", "160x120",
+           "--fps", "10", "--to", "500", "--audio", "aac", "--video", (dir / "a.mp4").string()},
+          {}, 120s);
   ASSERT_EQ(aac.exitCode, 0) << aac.err;
   EXPECT_EQ(run({"ffprobe", "-v", "error", "-select_streams", "a", "-show_entries", "stream=codec_name", "-of",
                  "csv=p=0", (dir / "a.mp4").string()},

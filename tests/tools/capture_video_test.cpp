@@ -19,18 +19,17 @@ std::string probe(const std::filesystem::path& video, const std::string& entries
 }
 
 double duration(const std::filesystem::path& video) {
-  return std::stod(run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
-                        video.string()},
-                       {}, 30s)
-                       .out);
+  return std::stod(
+      run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", video.string()}, {}, 30s)
+          .out);
 }
 
 TEST(CaptureVideo, AShortRangeBecomesAnH264VideoWithTheMusicAndTheStatsTable) {
   TempDir dir;
   writeFlatDataSet(dir / "data");
   writeSilentMusic(dir.path(), 5);
-  const ProcessResult result = run({captureBinary(), "--data", (dir / "data").string(), "--size", "320x240",
-                                    "--fps", "10", "--to", "2000", "--video", (dir / "short.mp4").string(), "--stats"},
+  const ProcessResult result = run({captureBinary(), "--data", (dir / "data").string(), "--size", "320x240", "--fps",
+                                    "10", "--to", "2000", "--video", (dir / "short.mp4").string(), "--stats"},
                                    {}, 120s);
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const std::string streams = probe(dir / "short.mp4", "stream=codec_name,pix_fmt,width,height");
@@ -38,7 +37,7 @@ TEST(CaptureVideo, AShortRangeBecomesAnH264VideoWithTheMusicAndTheStatsTable) {
   EXPECT_NE(streams.find("pix_fmt=yuv420p"), std::string::npos);
   EXPECT_NE(streams.find("width=320"), std::string::npos);
   EXPECT_NE(streams.find("codec_name=mp3"), std::string::npos);  // the music as it is
-  EXPECT_NEAR(duration(dir / "short.mp4"), 2.1, 0.1);  // 21 frames at 10 a second, the music cut to them
+  EXPECT_NEAR(duration(dir / "short.mp4"), 2.1, 0.1);            // 21 frames at 10 a second, the music cut to them
   EXPECT_NE(result.out.find("scene 1"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("median"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir / "frame_000000.png"));  // a video and stats, no PNGs
@@ -48,8 +47,8 @@ TEST(CaptureVideo, MissingMusicIsOneClearLine) {
   TempDir dir;
   writeFlatDataSet(dir / "data");
   const ProcessResult result =
-      run({captureBinary(), "--data", (dir / "data").string(), "--to", "100", "--video", (dir / "v.mp4").string()},
-          {}, 60s);
+      run({captureBinary(), "--data", (dir / "data").string(), "--to", "100", "--video", (dir / "v.mp4").string()}, {},
+          60s);
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("music.mp3 is missing"), std::string::npos) << result.err;
 }
@@ -71,21 +70,19 @@ double psnr(const std::filesystem::path& a, const std::filesystem::path& b) {
 // The whole demo as a video: as long as the demo and in step with the frames the capture tool writes.
 TEST(CaptureVideo, TheWholeDemoLastsAsLongAsTheDemoAndMatchesSingleFrames) {
   TempDir dir;
-  const std::filesystem::path data = std::filesystem::exists(binaryDir() / "data" / "loading.hwl")
-                                         ? binaryDir() / "data"
-                                         : dir / "data";
+  const std::filesystem::path data =
+      std::filesystem::exists(binaryDir() / "data" / "loading.hwl") ? binaryDir() / "data" : dir / "data";
   if (data == dir / "data") {
     writeFlatDataSet(data);
     writeSilentMusic(dir.path(), 158.5);
   }
-  const ProcessResult whole = run({captureBinary(), "--data", data.string(), "--fps", "30", "--video",
-                                   (dir / "demo.mp4").string()},
-                                  {}, 1500s);
+  const ProcessResult whole =
+      run({captureBinary(), "--data", data.string(), "--fps", "30", "--video", (dir / "demo.mp4").string()}, {}, 1500s);
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   EXPECT_NEAR(duration(dir / "demo.mp4"), 157.9, 0.1);
 
-  const ProcessResult still = run({captureBinary(), "--data", data.string(), "--fps", "30", "--at",
-                                   "59966,60000,60033", "--out", dir.path().string()},
+  const ProcessResult still = run({captureBinary(), "--data", data.string(), "--fps", "30", "--at", "59966,60000,60033",
+                                   "--out", dir.path().string()},
                                   {}, 600s);
   ASSERT_EQ(still.exitCode, 0) << still.err;
   const ProcessResult extracted = run({"ffmpeg", "-v", "error", "-ss", "60", "-i", (dir / "demo.mp4").string(),

@@ -7,8 +7,8 @@
 namespace {
 
 using capture::FrameRequest;
-using capture::PlannedFrame;
 using capture::planFrames;
+using capture::PlannedFrame;
 
 std::vector<std::int32_t> written(const std::vector<PlannedFrame>& frames) {
   std::vector<std::int32_t> clocks;

@@ -14,10 +14,10 @@
 
 namespace {
 
-using testsupport::ProcessResult;
-using testsupport::TempDir;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
+using testsupport::ProcessResult;
+using testsupport::TempDir;
 
 ProcessResult hwlconv(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv{(testsupport::binaryDir() / "hwlconv").string()};
@@ -29,8 +29,7 @@ ProcessResult hwlconv(const std::vector<std::string>& arguments) {
 // exec") or set limits ("exec prlimit --as=BYTES --"). Files over a --fsize limit fail to grow with EFBIG, as on a
 // full disk, once SIGXFSZ is ignored ("trap '' XFSZ;").
 ProcessResult hwlconvAfter(const std::string& prelude, const std::vector<std::string>& arguments) {
-  std::vector<std::string> argv{"sh", "-c", prelude + " \"$@\"", "sh",
-                                (testsupport::binaryDir() / "hwlconv").string()};
+  std::vector<std::string> argv{"sh", "-c", prelude + " \"$@\"", "sh", (testsupport::binaryDir() / "hwlconv").string()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return testsupport::run(argv, {}, std::chrono::seconds(60));
 }
@@ -43,8 +42,8 @@ std::string portablePixmap(int w, int h, int channels) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       for (int ch = 0; ch < channels; ++ch) {
-        const double v = 120 + 70 * std::sin(x * 0.11 + ch) * std::cos(y * 0.05 + 2 * ch) +
-                         (x > w / 2 && y > h / 3 ? 40 : 0);
+        const double v =
+            120 + 70 * std::sin(x * 0.11 + ch) * std::cos(y * 0.05 + 2 * ch) + (x > w / 2 && y > h / 3 ? 40 : 0);
         out += static_cast<char>(static_cast<int>(std::clamp(v, 0.0, 255.0)));
       }
     }
@@ -79,7 +78,8 @@ double reportedPsnr(const std::string& out) {
 // A picture file written by stb_image_write (BMP, TGA, PNG, JPEG) through its callback.
 std::string stbFile(const std::function<int(stbi_write_func*, void*)>& write) {
   std::string bytes;
-  write([](void* context, void* data, int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
+  write([](void* context, void* data,
+           int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
         &bytes);
   return bytes;
 }
@@ -107,9 +107,12 @@ std::string palettePng(int w, int h) {
   std::string bytes;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
-  png_set_write_fn(png, &bytes, [](png_structp p, png_bytep data, png_size_t size) {
-    static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), size);
-  }, nullptr);
+  png_set_write_fn(
+      png, &bytes,
+      [](png_structp p, png_bytep data, png_size_t size) {
+        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data), size);
+      },
+      nullptr);
   png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   std::array<png_color, 16> palette{};
@@ -172,8 +175,9 @@ TEST(Hwlconv, GreyPicturesAndPsnrTargets) {
   EXPECT_GE(reportedPsnr(grey.out), 36);
   EXPECT_THAT(grey.out, HasSubstr("chosen: --bits "));
   EXPECT_EQ(hwl::hwlDecode((dir / "g.hwl").string()).header.bitsPerPixel, 8);
-  ASSERT_EQ(hwlconv({"--grey", "--levels", "2", "--bits", "8", (dir / "colour.ppm").string(),
-                     (dir / "c.hwl").string()}).exitCode, 0);
+  ASSERT_EQ(hwlconv({"--grey", "--levels", "2", "--bits", "8", (dir / "colour.ppm").string(), (dir / "c.hwl").string()})
+                .exitCode,
+            0);
   const hwl::HwlHeader header = hwl::hwlDecode((dir / "c.hwl").string()).header;
   EXPECT_EQ(header.bitsPerPixel, 8);
   EXPECT_EQ(header.lastLevel, 2);
@@ -198,7 +202,8 @@ TEST(Hwlconv, ProblemsGiveOneLineAndStatusOne) {
   const std::string missing = (dir / "missing.hwl").string();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
       {{missing, (dir / "x.png").string()}, "missing.hwl: cannot open"},
-      {{(dir / "cut.hwl").string(), (dir / "x.png").string()}, "cut.hwl: the file ends inside the plane-3 value stream"},
+      {{(dir / "cut.hwl").string(), (dir / "x.png").string()},
+       "cut.hwl: the file ends inside the plane-3 value stream"},
       {{(dir / "sixteen.hwl").string(), (dir / "x.png").string()}, "sixteen.hwl: bitsPerPixel is 16"},
       {{(dir / "ok.hwl").string(), (dir / "x.gif").string()}, "x.gif: unknown output type"},
       {{(dir / "junk.png").string(), (dir / "x.hwl").string()}, "junk.png: not a picture hwlconv can read"},
@@ -263,7 +268,8 @@ TEST(Hwlconv, CutShortPicturesAreRefused) {
          return stbi_write_tga_to_func(f, c, w, h, 3, rgb.data());
        })},
       {"p.png", stb([&](stbi_write_func* f, void* c) { return stbi_write_png_to_func(f, c, w, h, 3, rgb.data(), 0); })},
-      {"p.jpg", stb([&](stbi_write_func* f, void* c) { return stbi_write_jpg_to_func(f, c, w, h, 3, rgb.data(), 90); })},
+      {"p.jpg",
+       stb([&](stbi_write_func* f, void* c) { return stbi_write_jpg_to_func(f, c, w, h, 3, rgb.data(), 90); })},
       {"one.pgm", "P5\n1 1\n255\n\x80"},
   };
   for (const auto& [name, bytes] : pictures) {
@@ -291,9 +297,8 @@ TEST(Hwlconv, AlphaIsReportedAndWrittenOnRequest) {
   const int w = 48, h = 40;
   const auto png = [&](int channels) {
     const std::vector<std::uint8_t> samples = samplesOf(w, h, channels);
-    return stbFile([&](stbi_write_func* f, void* c) {
-      return stbi_write_png_to_func(f, c, w, h, channels, samples.data(), 0);
-    });
+    return stbFile(
+        [&](stbi_write_func* f, void* c) { return stbi_write_png_to_func(f, c, w, h, channels, samples.data(), 0); });
   };
   const std::vector<std::tuple<std::string, std::string, int>> pictures{
       {"rgba.png", png(4), 24}, {"grey-alpha.png", png(2), 8}, {"palette.png", palettePng(w, h), 24}};
@@ -302,8 +307,9 @@ TEST(Hwlconv, AlphaIsReportedAndWrittenOnRequest) {
     testsupport::writeFile(in, bytes);
     const ProcessResult plain = hwlconv({in, out});
     EXPECT_EQ(plain.exitCode, 0) << plain.err;
-    EXPECT_EQ(plain.err, "hwlconv: " + in +
-                             ": the alpha channel is left out (--alpha A.hwl writes it as a grey picture of its own)\n");
+    EXPECT_EQ(
+        plain.err,
+        "hwlconv: " + in + ": the alpha channel is left out (--alpha A.hwl writes it as a grey picture of its own)\n");
     const ProcessResult both = hwlconv({"--alpha", mask, in, out});
     ASSERT_EQ(both.exitCode, 0) << both.err;
     EXPECT_EQ(both.err, "");
@@ -322,13 +328,13 @@ TEST(Hwlconv, AlphaIsReportedAndWrittenOnRequest) {
   }
   // Only a picture with alpha, and only when writing .hwl.
   testsupport::writeFile(dir / "opaque.ppm", portablePixmap(8, 8, 3));
-  const ProcessResult opaque = hwlconv({"--alpha", (dir / "m.hwl").string(), (dir / "opaque.ppm").string(),
-                                        (dir / "o.hwl").string()});
+  const ProcessResult opaque =
+      hwlconv({"--alpha", (dir / "m.hwl").string(), (dir / "opaque.ppm").string(), (dir / "o.hwl").string()});
   EXPECT_EQ(opaque.exitCode, 1);
   EXPECT_EQ(opaque.err, "hwlconv: " + (dir / "opaque.ppm").string() + ": has no alpha channel for --alpha\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "o.hwl"));
-  EXPECT_EQ(hwlconv({"--alpha", (dir / "m.hwl").string(), (dir / "out.hwl").string(), (dir / "o.png").string()})
-                .exitCode, 1);
+  EXPECT_EQ(
+      hwlconv({"--alpha", (dir / "m.hwl").string(), (dir / "out.hwl").string(), (dir / "o.png").string()}).exitCode, 1);
 }
 
 // A write that fails leaves the file that was there as it was, and no temporary beside it; a write
@@ -338,7 +344,8 @@ TEST(Hwlconv, FailedWritesKeepTheOldFileAndSayWhy) {
   testsupport::writeFile(dir / "in.ppm", portablePixmap(96, 64, 3));
   const std::string in = (dir / "in.ppm").string(), hwlFile = (dir / "in.hwl").string();
   ASSERT_EQ(hwlconv({"--bits", "8", in, hwlFile}).exitCode, 0);
-  const std::vector<std::vector<std::string>> runs{{"--bits", "6", in, "OUT.hwl"}, {hwlFile, "OUT.png"}, {hwlFile, "OUT.raw"}};
+  const std::vector<std::vector<std::string>> runs{
+      {"--bits", "6", in, "OUT.hwl"}, {hwlFile, "OUT.png"}, {hwlFile, "OUT.raw"}};
   for (std::vector<std::string> arguments : runs) {
     const std::string name = arguments.back();
     const std::string target = (dir / name).string();
@@ -361,8 +368,8 @@ TEST(Hwlconv, FailedWritesKeepTheOldFileAndSayWhy) {
     EXPECT_EQ(device.err, "hwlconv: cannot write /dev/full: No space left on device\n");
     std::filesystem::remove(target);
   }
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{"--info", hwlFile}, {"-v", "--bits", "6", in, (dir / "v.hwl").string()}}) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--info", hwlFile}, {"-v", "--bits", "6", in, (dir / "v.hwl").string()}}) {
     const ProcessResult result = hwlconvAfter("exec >/dev/full; exec", arguments);
     EXPECT_EQ(result.exitCode, 1) << arguments[0];
     EXPECT_EQ(result.err, "hwlconv: cannot write to standard output: No space left on device\n");
@@ -399,7 +406,8 @@ TEST(Hwlconv, OversizedAndOddInputsAreNamedForWhatTheyAre) {
       {"folder.png", "is a directory"},
   };
   for (const auto& [name, problem] : cases) {
-    const ProcessResult result = hwlconvAfter("exec prlimit --as=1073741824 --", {(dir / name).string(), (dir / "x.hwl").string()});
+    const ProcessResult result =
+        hwlconvAfter("exec prlimit --as=1073741824 --", {(dir / name).string(), (dir / "x.hwl").string()});
     EXPECT_EQ(result.exitCode, 1) << name;
     EXPECT_EQ(result.err, "hwlconv: " + (dir / name).string() + ": " + problem + "\n");
   }
@@ -413,8 +421,8 @@ TEST(Hwlconv, RoundTripsTheTestPictures) {
   if (!std::filesystem::exists(pictures / "astronaut.png")) GTEST_SKIP() << "run bench/fetch-pictures";
   TempDir dir;
   for (const char* name : {"astronaut.png", "camera.png"}) {
-    const ProcessResult encoded = hwlconv({"-v", "--bits", "7,6,6", "--threshold", "6",
-                                           (pictures / name).string(), (dir / "p.hwl").string()});
+    const ProcessResult encoded =
+        hwlconv({"-v", "--bits", "7,6,6", "--threshold", "6", (pictures / name).string(), (dir / "p.hwl").string()});
     ASSERT_EQ(encoded.exitCode, 0) << encoded.err;
     ASSERT_EQ(hwlconv({(dir / "p.hwl").string(), (dir / "back.png").string()}).exitCode, 0);
     const Png original = readPng(pictures / name);

@@ -44,7 +44,8 @@ class TemplateReader {
 TEST(DialogTemplate, HeaderCarriesStylesPlacementCaptionAndFont) {
   const std::vector<std::uint32_t> words = platform::buildDialogTemplate(resources::configDialog);
   TemplateReader in(words);
-  EXPECT_EQ(in.dword(), static_cast<std::uint32_t>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+  EXPECT_EQ(in.dword(),
+            static_cast<std::uint32_t>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
   EXPECT_EQ(in.dword(), 0u);
   EXPECT_EQ(in.word(), 9);
   EXPECT_EQ(in.word(), 100);

@@ -100,7 +100,8 @@ TEST(AcmDecode, LinesUpWithTheLinuxDecodeSampleForSample) {
   const auto snrOfSecond = [&](std::ptrdiff_t lag) {
     double power = 0, noise = 0;
     for (std::size_t i = 2 * 44100 * 5; i < 2 * 44100 * 6; ++i) {
-      const double d = static_cast<double>(linux[i]) - acm[static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) + 2 * lag)];
+      const double d =
+          static_cast<double>(linux[i]) - acm[static_cast<std::size_t>(static_cast<std::ptrdiff_t>(i) + 2 * lag)];
       power += static_cast<double>(linux[i]) * linux[i];
       noise += d * d;
     }

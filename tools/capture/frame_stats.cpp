@@ -14,8 +14,8 @@ struct SceneSpan {
 
 // Where the scenes begin on the demo clock.
 constexpr SceneSpan sceneSpans[] = {
-    {"scene 1", 0},      {"scene 2", 15000},  {"scene 3", 45730},  {"scene 4", 71139},
-    {"scene 5", 86180},  {"scene 6", 101500}, {"scene 7", 121920},
+    {"scene 1", 0},     {"scene 2", 15000},  {"scene 3", 45730},  {"scene 4", 71139},
+    {"scene 5", 86180}, {"scene 6", 101500}, {"scene 7", 121920},
 };
 
 std::size_t sceneIndex(std::int32_t clock) {

@@ -130,15 +130,13 @@ void announceRenderingTime(const capture::FrameLayout& layout, const std::vector
   const double megapixels = layout.renderWidth() * double(layout.renderHeight()) / 1e6;
   const double seconds = static_cast<double>(frames.size()) * (secondsPerFrame + secondsPerMegapixel * megapixels);
   std::fprintf(stderr, "%s: %zu frames rendered at %dx%d: about %s on two cores with software OpenGL\n", tool,
-               frames.size(), layout.renderWidth(), layout.renderHeight(),
-               capture::minutesAndSeconds(seconds).c_str());
+               frames.size(), layout.renderWidth(), layout.renderHeight(), capture::minutesAndSeconds(seconds).c_str());
 }
 
 int runCapture(const Options& options) {
   const auto frames = capture::planFrames(options.request);
   // PNG frames when asked for (--at, --out) or when nothing else is: a range alone gives PNGs too.
-  const bool wantsPngs =
-      !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
+  const bool wantsPngs = !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);
   const capture::FrameLayout layout =
       capture::layoutFrame(options.width, options.height, options.supersample, options.stretch);
   shell::screenWidth = layout.renderWidth();  // the demo draws the picture without its bars

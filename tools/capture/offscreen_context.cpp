@@ -31,9 +31,18 @@ EGLDisplay surfacelessDisplay() {
 }
 
 EGLConfig chooseConfig(EGLDisplay display) {
-  const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                               EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                               EGL_BLUE_SIZE,    8,               EGL_DEPTH_SIZE,      16,
+  const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                               EGL_PBUFFER_BIT,
+                               EGL_RENDERABLE_TYPE,
+                               EGL_OPENGL_BIT,
+                               EGL_RED_SIZE,
+                               8,
+                               EGL_GREEN_SIZE,
+                               8,
+                               EGL_BLUE_SIZE,
+                               8,
+                               EGL_DEPTH_SIZE,
+                               16,
                                EGL_NONE};
   EGLConfig config = nullptr;
   EGLint count = 0;
@@ -51,9 +60,9 @@ void checkPbufferLimits(EGLDisplay display, EGLConfig config, int width, int hei
   const bool tooLarge = (maxWidth > 0 && width > maxWidth) || (maxHeight > 0 && height > maxHeight) ||
                         (maxPixels > 0 && long(width) * height > maxPixels);
   if (tooLarge) {
-    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" +
-                             std::to_string(height) + " is larger than the renderer allows (" +
-                             std::to_string(maxWidth) + "x" + std::to_string(maxHeight) + " at most)");
+    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" + std::to_string(height) +
+                             " is larger than the renderer allows (" + std::to_string(maxWidth) + "x" +
+                             std::to_string(maxHeight) + " at most)");
   }
 }
 
@@ -61,9 +70,9 @@ void checkViewportLimits(int width, int height) {
   GLint dims[2] = {0, 0};
   glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
   if ((dims[0] > 0 && width > dims[0]) || (dims[1] > 0 && height > dims[1])) {
-    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" +
-                             std::to_string(height) + " is larger than the renderer's viewport (" +
-                             std::to_string(dims[0]) + "x" + std::to_string(dims[1]) + " at most)");
+    throw std::runtime_error("offscreen OpenGL: a render of " + std::to_string(width) + "x" + std::to_string(height) +
+                             " is larger than the renderer's viewport (" + std::to_string(dims[0]) + "x" +
+                             std::to_string(dims[1]) + " at most)");
   }
 }
 

@@ -152,8 +152,8 @@ std::variant<Options, int> readOptions(int argc, char** argv) {
       ->check(CLI::Range(0, 51))
       ->capture_default_str();
   app.add_option("--x264-preset", options.x264Preset, "x264's speed for its size: ultrafast ... veryslow")
-      ->check(CLI::IsMember({"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
-                             "veryslow", "placebo"}))
+      ->check(CLI::IsMember(
+          {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow", "placebo"}))
       ->capture_default_str();
   if (const auto status = common::parseCommandLine(app, argc, argv, tool)) return *status;
 

@@ -20,7 +20,7 @@ struct Options {
   std::string data = "data";
   std::string out = ".";
   std::string video;
-  std::string music;      // default: DATA/music.mp3
+  std::string music;  // default: DATA/music.mp3
   bool stats = false;
   bool outGiven = false;  // PNG frames were asked for with --out
   FrameRequest request;
@@ -31,7 +31,7 @@ struct Options {
   bool reencodeAudio = false;  // --audio aac
   int crf = 18;
   std::string x264Preset = "medium";
-  std::string preset;          // "1080p" or "4k": named settings for publishing, else empty
+  std::string preset;  // "1080p" or "4k": named settings for publishing, else empty
 };
 
 // What was typed, before checking.

@@ -67,10 +67,21 @@ std::vector<std::string> musicInput(const VideoSettings& settings) {
 }  // namespace
 
 std::vector<std::string> VideoWriter::command(const std::filesystem::path& path, const VideoSettings& settings) {
-  std::vector<std::string> args{"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "rawvideo",
-                                "-pixel_format", "rgb24", "-video_size",
+  std::vector<std::string> args{"ffmpeg",
+                                "-hide_banner",
+                                "-loglevel",
+                                "error",
+                                "-y",
+                                "-f",
+                                "rawvideo",
+                                "-pixel_format",
+                                "rgb24",
+                                "-video_size",
                                 std::to_string(settings.width) + "x" + std::to_string(settings.height),
-                                "-framerate", number(settings.fps), "-i", "-"};
+                                "-framerate",
+                                number(settings.fps),
+                                "-i",
+                                "-"};
   const bool music = !settings.music.empty();
   if (music) {
     const std::vector<std::string> input = musicInput(settings);

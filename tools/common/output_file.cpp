@@ -21,8 +21,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 void finishStandardOutput() {
   errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    throw OutputError(std::string("cannot write to standard output: ") +
-                      std::strerror(errno != 0 ? errno : EIO));
+    throw OutputError(std::string("cannot write to standard output: ") + std::strerror(errno != 0 ? errno : EIO));
   }
 }
 

@@ -48,7 +48,7 @@ class OutputFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::intptr_t file_ = -1;  // the open file: a descriptor, or a HANDLE on Windows
-  int slot_ = -1;  // the temporary's entry in the interrupt handler's list
+  int slot_ = -1;            // the temporary's entry in the interrupt handler's list
   bool committed_ = false;
   bool inPlace_ = false;
 };

@@ -126,8 +126,7 @@ void OutputFile::commit() {
   const BOOL closed = ::CloseHandle(handleOf(file_));
   file_ = -1;
   if (!closed) fail(target_, ::GetLastError());
-  if (!inPlace_ &&
-      !::MoveFileExA(temporary_.string().c_str(), target_.string().c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!inPlace_ && !::MoveFileExA(temporary_.string().c_str(), target_.string().c_str(), MOVEFILE_REPLACE_EXISTING)) {
     fail(target_, ::GetLastError());
   }
   committed_ = true;

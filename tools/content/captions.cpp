@@ -180,8 +180,9 @@ GreyCanvas drawCaptionTexture(const Captions& captions, Fonts& fonts, const std:
                                         std::to_string(row.from) + "-" + std::to_string(row.to) + ")");
     }
     if (ink.top < top || ink.bottom >= top + captionRowHeight) {
-      throw ContentError(row.where, quoted(row.text) + " reaches out of its row: make its style smaller or move "
-                                                       "its baseline");
+      throw ContentError(row.where, quoted(row.text) +
+                                        " reaches out of its row: make its style smaller or move "
+                                        "its baseline");
     }
     fonts.draw(look, row.text, x, baseline, &canvas, row.where);
   }

@@ -10,8 +10,7 @@ namespace content {
 
 class ContentError : public std::runtime_error {
  public:
-  ContentError(const std::string& source, const std::string& problem)
-      : std::runtime_error(source + ": " + problem) {}
+  ContentError(const std::string& source, const std::string& problem) : std::runtime_error(source + ": " + problem) {}
 };
 
 }  // namespace content

@@ -19,9 +19,7 @@ Point catmullRom(const Point& p0, const Point& p1, const Point& p2, const Point&
 std::vector<Point> curve(const std::vector<Point>& through, int perSpan, bool closed) {
   std::vector<Point> out;
   const int n = static_cast<int>(through.size());
-  const auto point = [&](int i) {
-    return closed ? through[((i % n) + n) % n] : through[std::clamp(i, 0, n - 1)];
-  };
+  const auto point = [&](int i) { return closed ? through[((i % n) + n) % n] : through[std::clamp(i, 0, n - 1)]; };
   const int spans = closed ? n : n - 1;
   for (int i = 0; i < spans; ++i) {
     for (int k = 0; k < perSpan; ++k) {

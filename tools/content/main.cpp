@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
       "better; and music.mp3, rendered from content/music.score. The same sources always give\n"
       "the same bytes. A mistake in a source stops it with one line naming the file and line,\n"
       "before anything is written.\n\n"
-      "The files:\n" + fileList()};
+      "The files:\n" +
+      fileList()};
   content::BuildOptions options;
   options.contentDir = VELMORROW_CONTENT_DIR;
   options.outDir = "data";

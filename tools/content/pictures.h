@@ -32,8 +32,8 @@ enum class Source {
 struct DataPicture {
   std::string file;  // in data/
   int width = 0, height = 0;
-  int channels = 3;         // 3: colour (a 24-bit file); 1: grey (an 8-bit file)
-  double leastPsnr = 40;    // the encoded file must reach this PSNR in dB
+  int channels = 3;       // 3: colour (a 24-bit file); 1: grey (an 8-bit file)
+  double leastPsnr = 40;  // the encoded file must reach this PSNR in dB
   Source source = Source::recipe;
   // For a recipe: the size it is rendered at and the part of that kept (0: the picture's own size).
   int renderWidth = 0, renderHeight = 0, cropX = 0, cropY = 0;

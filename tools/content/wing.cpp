@@ -11,11 +11,11 @@ namespace {
 
 // The wing's edge, clockwise from the top of the hinge, in picture fractions (s right, t down).
 const std::vector<Point> edge{
-    {0.03, 0.21}, {0.18, 0.11}, {0.42, 0.04}, {0.70, 0.02}, {0.90, 0.04},  // leading edge to the tip
-    {0.97, 0.10}, {0.95, 0.22}, {0.89, 0.35}, {0.83, 0.45}, {0.77, 0.50},  // the fore wing's outer edge
-    {0.715, 0.52}, {0.725, 0.545},                                          // where the wings meet
-    {0.77, 0.59}, {0.78, 0.68}, {0.73, 0.79}, {0.62, 0.89}, {0.47, 0.96},  // round the hind wing
-    {0.30, 0.97}, {0.16, 0.90}, {0.07, 0.77}, {0.03, 0.62}, {0.02, 0.42},  // back up along the hinge
+    {0.03, 0.21},  {0.18, 0.11},   {0.42, 0.04}, {0.70, 0.02}, {0.90, 0.04},  // leading edge to the tip
+    {0.97, 0.10},  {0.95, 0.22},   {0.89, 0.35}, {0.83, 0.45}, {0.77, 0.50},  // the fore wing's outer edge
+    {0.715, 0.52}, {0.725, 0.545},                                            // where the wings meet
+    {0.77, 0.59},  {0.78, 0.68},   {0.73, 0.79}, {0.62, 0.89}, {0.47, 0.96},  // round the hind wing
+    {0.30, 0.97},  {0.16, 0.90},   {0.07, 0.77}, {0.03, 0.62}, {0.02, 0.42},  // back up along the hinge
 };
 
 // Veins from the root of the wing towards its edge.

@@ -76,27 +76,23 @@ hwl::HwlPicture decodeHwl(const std::string& path) {
   hwl::HwlPicture picture = hwl::hwlDecode(path);
   const hwl::HwlHeader& h = picture.header;
   if (h.bitsPerPixel != 8 && h.bitsPerPixel != 24) {
-    throw ToolError(path + ": bitsPerPixel is " + std::to_string(h.bitsPerPixel) +
-                    ", only 8 and 24 hold a picture");
+    throw ToolError(path + ": bitsPerPixel is " + std::to_string(h.bitsPerPixel) + ", only 8 and 24 hold a picture");
   }
   if (h.width == 0 || h.height == 0) {
-    throw ToolError(path + ": the picture is empty (" + std::to_string(h.width) + "x" +
-                    std::to_string(h.height) + ")");
+    throw ToolError(path + ": the picture is empty (" + std::to_string(h.width) + "x" + std::to_string(h.height) + ")");
   }
   return picture;
 }
 
 Picture toPicture(const hwl::HwlPicture& decoded) {
-  Picture picture{decoded.header.width, decoded.header.height,
-                  decoded.header.bitsPerPixel == 24 ? 3 : 1, {}};
+  Picture picture{decoded.header.width, decoded.header.height, decoded.header.bitsPerPixel == 24 ? 3 : 1, {}};
   if (picture.channels == 1) {
     picture.samples = decoded.pixels;
     return picture;
   }
   picture.samples.reserve(decoded.pixels.size() / 4 * 3);
   for (std::size_t i = 0; i < decoded.pixels.size(); i += 4) {
-    picture.samples.insert(picture.samples.end(),
-                           {decoded.pixels[i + 2], decoded.pixels[i + 1], decoded.pixels[i]});
+    picture.samples.insert(picture.samples.end(), {decoded.pixels[i + 2], decoded.pixels[i + 1], decoded.pixels[i]});
   }
   return picture;
 }
@@ -106,8 +102,7 @@ Picture readHwlPicture(const std::string& path, bool grey) {
   if (grey && picture.channels == 3) {
     std::vector<std::uint8_t> luma;
     for (std::size_t i = 0; i < picture.samples.size(); i += 3) {
-      const double y = 0.3 * picture.samples[i] + 0.59 * picture.samples[i + 1] +
-                       0.11 * picture.samples[i + 2];
+      const double y = 0.3 * picture.samples[i] + 0.59 * picture.samples[i + 1] + 0.11 * picture.samples[i + 2];
       luma.push_back(static_cast<std::uint8_t>(std::lround(y)));
     }
     picture.samples = std::move(luma);
@@ -174,8 +169,8 @@ CLI::Validator finiteNumber(double least, bool orEqual, const std::string& what)
 
 void showProgress(double share) {
   if (!isatty(STDERR_FILENO)) return;
-  std::cerr << "\rsearching: " << std::setw(3) << static_cast<int>(share * 100) << " %"
-            << (share >= 1 ? "\n" : "") << std::flush;
+  std::cerr << "\rsearching: " << std::setw(3) << static_cast<int>(share * 100) << " %" << (share >= 1 ? "\n" : "")
+            << std::flush;
 }
 
 // A file made, and for a search the settings it chose ("--bits K --threshold T").
@@ -221,10 +216,10 @@ void describe(const std::string& path, const Picture& picture, const Encoded& en
   const double psnr = hwl::hwlPsnr(image, hwl::hwlDecodeBytes(encoded.file, path));
   const std::size_t size = encoded.file.size();
   if (!encoded.chosen.empty()) std::cout << "chosen: " << encoded.chosen << "\n";
-  std::cout << path << ": " << picture.width << "x" << picture.height << " "
-            << (picture.channels == 3 ? 24 : 8) << "-bit, " << size << " bytes, " << std::fixed
-            << std::setprecision(3) << 8.0 * static_cast<double>(size) / (double(picture.width) * picture.height)
-            << " bits per pixel, PSNR " << std::setprecision(2) << psnr << " dB\n";
+  std::cout << path << ": " << picture.width << "x" << picture.height << " " << (picture.channels == 3 ? 24 : 8)
+            << "-bit, " << size << " bytes, " << std::fixed << std::setprecision(3)
+            << 8.0 * static_cast<double>(size) / (double(picture.width) * picture.height) << " bits per pixel, PSNR "
+            << std::setprecision(2) << psnr << " dB\n";
 }
 
 // The picture (and its alpha channel) encoded; both files are complete before either replaces what
@@ -259,11 +254,11 @@ void convert(const Options& options) {
     throw ToolError(options.output + ": unknown output type (use .png, .raw or .hwl)");
   }
   const hwl::HwlPicture decoded = decodeHwl(options.input);
-  common::writeFileAtomically(options.output, out == ".raw" ? decoded.pixels
-                                                            : pngBytes(toPicture(decoded), options.output));
+  common::writeFileAtomically(options.output,
+                              out == ".raw" ? decoded.pixels : pngBytes(toPicture(decoded), options.output));
   if (options.verbose) {
-    std::cout << options.output << ": " << decoded.header.width << "x" << decoded.header.height
-              << ", " << int{decoded.header.bitsPerPixel} << "-bit\n";
+    std::cout << options.output << ": " << decoded.header.width << "x" << decoded.header.height << ", "
+              << int{decoded.header.bitsPerPixel} << "-bit\n";
   }
 }
 

@@ -103,8 +103,7 @@ std::unique_ptr<stbi_uc, void (*)(void*)> load(const PictureFile& file, int chan
   WatchedInput input(file.bytes);
   int width = 0, height = 0, stored = 0;
   std::unique_ptr<stbi_uc, void (*)(void*)> data(
-      stbi_load_from_callbacks(input.callbacks(), &input, &width, &height, &stored, channels),
-      stbi_image_free);
+      stbi_load_from_callbacks(input.callbacks(), &input, &width, &height, &stored, channels), stbi_image_free);
   if (input.wentPastEnd()) cutShort(file);
   if (!data) throw ToolError(file.path + ": cannot read the picture (" + stbi_failure_reason() + ")");
   if (width != file.width || height != file.height) {
@@ -150,11 +149,11 @@ std::vector<std::uint8_t> pngBytes(const Picture& picture, const std::string& pa
   std::vector<std::uint8_t> bytes;
   const auto append = [](void* context, void* data, int size) {
     const auto* at = static_cast<const std::uint8_t*>(data);
-    static_cast<std::vector<std::uint8_t>*>(context)->insert(
-        static_cast<std::vector<std::uint8_t>*>(context)->end(), at, at + size);
+    static_cast<std::vector<std::uint8_t>*>(context)->insert(static_cast<std::vector<std::uint8_t>*>(context)->end(),
+                                                             at, at + size);
   };
-  if (!stbi_write_png_to_func(append, &bytes, picture.width, picture.height, picture.channels,
-                              picture.samples.data(), picture.width * picture.channels)) {
+  if (!stbi_write_png_to_func(append, &bytes, picture.width, picture.height, picture.channels, picture.samples.data(),
+                              picture.width * picture.channels)) {
     throw ToolError(path + ": not enough memory to make the PNG");
   }
   return bytes;

@@ -22,7 +22,7 @@ struct ToolError : std::runtime_error {
 struct Picture {
   int width = 0;
   int height = 0;
-  int channels = 0;  // 1 or 3
+  int channels = 0;                   // 1 or 3
   std::vector<std::uint8_t> samples;  // width * height * channels
 };
 

@@ -16,14 +16,14 @@
 namespace music {
 
 struct DrumSettings {
-  double pitchHz = 50.0;   // kick: end pitch; snare: body pitch; hat: scales the metallic partials
-  double punchHz = 160.0;  // kick: start pitch
-  double sweepMs = 40.0;   // kick: time for the pitch to fall
-  double decayMs = 400.0;  // amplitude decay to -60 dB
-  double toneMs = 90.0;    // snare: body decay
-  double noise = 0.6;      // snare: noise level; kick: click level; hat: noise against the partials
+  double pitchHz = 50.0;     // kick: end pitch; snare: body pitch; hat: scales the metallic partials
+  double punchHz = 160.0;    // kick: start pitch
+  double sweepMs = 40.0;     // kick: time for the pitch to fall
+  double decayMs = 400.0;    // amplitude decay to -60 dB
+  double toneMs = 90.0;      // snare: body decay
+  double noise = 0.6;        // snare: noise level; kick: click level; hat: noise against the partials
   double filterHz = 6000.0;  // snare: noise high-pass; hat: band centre
-  double drive = 1.5;      // saturation (1 = barely any)
+  double drive = 1.5;        // saturation (1 = barely any)
 };
 
 enum class DrumKind { kick, snare, hat };

@@ -8,9 +8,7 @@ namespace music {
 namespace {
 
 // Fraction of the way towards the target left after `ms`: 1/1000, i.e. -60 dB.
-double factorFor(double ms) {
-  return std::exp(std::log(0.001) / static_cast<double>(samplesFor(ms)));
-}
+double factorFor(double ms) { return std::exp(std::log(0.001) / static_cast<double>(samplesFor(ms))); }
 
 // Polynomial band-limited step: the correction around a discontinuity at phase 0 for a phase
 // advancing by `increment` per sample.
@@ -28,9 +26,7 @@ double polyBlep(double phase, double increment) {
 
 }  // namespace
 
-std::int64_t samplesFor(double ms) {
-  return std::max<std::int64_t>(1, std::llround(ms * (sampleRate / 1000.0)));
-}
+std::int64_t samplesFor(double ms) { return std::max<std::int64_t>(1, std::llround(ms * (sampleRate / 1000.0))); }
 
 double noteFrequency(double note) { return 440.0 * std::exp2((note - 69.0) / 12.0); }
 
@@ -42,9 +38,7 @@ Oscillator::Oscillator(Wave wave, double phase, std::uint32_t seed)
   triangle_ = static_cast<float>(phase_ < 0.5 ? -1.0 + 4.0 * phase_ : 3.0 - 4.0 * phase_);
 }
 
-void Oscillator::setFrequency(double hz) {
-  increment_ = std::clamp(hz / sampleRate, 0.0, 0.45);
-}
+void Oscillator::setFrequency(double hz) { increment_ = std::clamp(hz / sampleRate, 0.0, 0.45); }
 
 float Oscillator::next(double phaseOffset) {
   double phase = phase_ + phaseOffset;

@@ -86,8 +86,7 @@ Stereo Reverb::process(Stereo in) {
   return out;
 }
 
-void limit(std::vector<float>& left, std::vector<float>& right, float ceiling, double lookAheadMs,
-           double releaseMs) {
+void limit(std::vector<float>& left, std::vector<float>& right, float ceiling, double lookAheadMs, double releaseMs) {
   const std::size_t count = std::min(left.size(), right.size());
   const std::size_t window = static_cast<std::size_t>(samplesFor(lookAheadMs));
   // needed[n]: the largest gain that keeps sample n under the ceiling.

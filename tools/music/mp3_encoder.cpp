@@ -21,7 +21,8 @@ struct LameCloser {
 using Lame = std::unique_ptr<lame_global_flags, LameCloser>;
 
 void check(int result, const char* what) {
-  if (result < 0) throw std::runtime_error(std::string("MP3 encoder: ") + what + " failed (" + std::to_string(result) + ")");
+  if (result < 0)
+    throw std::runtime_error(std::string("MP3 encoder: ") + what + " failed (" + std::to_string(result) + ")");
 }
 
 Lame openEncoder() {

@@ -65,10 +65,10 @@ struct Word {
 };
 
 constexpr Word<Wave> waves[] = {{"sine", Wave::sine},
-                                 {"saw", Wave::saw},
-                                 {"square", Wave::square},
-                                 {"triangle", Wave::triangle},
-                                 {"noise", Wave::noise}};
+                                {"saw", Wave::saw},
+                                {"square", Wave::square},
+                                {"triangle", Wave::triangle},
+                                {"noise", Wave::noise}};
 constexpr Word<FilterType> filterTypes[] = {
     {"lowpass", FilterType::lowpass}, {"highpass", FilterType::highpass}, {"bandpass", FilterType::bandpass}};
 constexpr Word<Param> params[] = {{"gain", Param::gain}, {"cutoff", Param::cutoff}, {"resonance", Param::resonance},
@@ -154,21 +154,33 @@ struct Setting {
 
 const Setting<Score> scoreSettings[] = {
     {"tempo", 0, {number(100.0, 5000.0)}, [](Score& s, const Values& v) { s.beatMs = v[0].number; }},
-    {"meter", 0, {whole(1, 16), whole(1, 16)},
+    {"meter",
+     0,
+     {whole(1, 16), whole(1, 16)},
      [](Score& s, const Values& v) {
        s.beatsPerBar = static_cast<int>(v[0].number);
        s.stepsPerBeat = static_cast<int>(v[1].number);
      }},
     // At most 20 minutes.
     {"length", 0, {number(1.0, 1'200'000.0)}, [](Score& s, const Values& v) { s.lengthMs = v[0].number; }},
-    {"seed", 0, {number(0.0, 4294967295.0)},
+    {"seed",
+     0,
+     {number(0.0, 4294967295.0)},
      [](Score& s, const Values& v) { s.seed = static_cast<std::uint32_t>(v[0].number); }},
     {"master", 0, {number(-90.0, 24.0)}, [](Score& s, const Values& v) { s.masterDb = v[0].number; }},
     {"limiter", 0, {number(-24.0, 0.0)}, [](Score& s, const Values& v) { s.ceilingDb = v[0].number; }},
-    {"reverb", 0, {number(0.1, 30.0), number(100.0, 20000.0), number(0.0, 500.0)},
-     [](Score& s, const Values& v) { s.reverb = {v[0].number, v[1].number, v[2].number}; }},
-    {"delay", 0, {number(0.0625, 16.0), number(0.0, 0.95), number(100.0, 20000.0)},
-     [](Score& s, const Values& v) { s.delay = {v[0].number, v[1].number, v[2].number}; }},
+    {"reverb",
+     0,
+     {number(0.1, 30.0), number(100.0, 20000.0), number(0.0, 500.0)},
+     [](Score& s, const Values& v) {
+       s.reverb = {v[0].number, v[1].number, v[2].number};
+     }},
+    {"delay",
+     0,
+     {number(0.0625, 16.0), number(0.0, 0.95), number(100.0, 20000.0)},
+     [](Score& s, const Values& v) {
+       s.delay = {v[0].number, v[1].number, v[2].number};
+     }},
 };
 
 const Setting<Instrument> instrumentSettings[] = {
@@ -178,53 +190,71 @@ const Setting<Instrument> instrumentSettings[] = {
     {"reverb", everyKind, {number(0.0, 2.0)}, [](Instrument& i, const Values& v) { i.reverb = v[0].number; }},
     {"delay", everyKind, {number(0.0, 2.0)}, [](Instrument& i, const Values& v) { i.delay = v[0].number; }},
     {"duck", everyKind, {number(0.0, 1.0)}, [](Instrument& i, const Values& v) { i.duck = v[0].number; }},
-    {"voices", everyKind, {whole(1, 64)},
+    {"voices",
+     everyKind,
+     {whole(1, 64)},
      [](Instrument& i, const Values& v) { i.voices = static_cast<int>(v[0].number); }},
     // The synth voice.
     {"wave", synthOnly, {waveWord}, [](Instrument& i, const Values& v) { i.wave = v[0].wave; }},
-    {"osc2", synthOnly, {waveWord, number(-48.0, 48.0), number(0.0, 2.0)},
+    {"osc2",
+     synthOnly,
+     {waveWord, number(-48.0, 48.0), number(0.0, 2.0)},
      [](Instrument& i, const Values& v) {
        i.wave2 = v[0].wave;
        i.osc2Semitones = v[1].number;
        i.osc2Level = v[2].number;
      }},
-    {"unison", synthOnly, {whole(1, 7), number(0.0, 100.0), number(0.0, 1.0)},
+    {"unison",
+     synthOnly,
+     {whole(1, 7), number(0.0, 100.0), number(0.0, 1.0)},
      [](Instrument& i, const Values& v) {
        i.unison = static_cast<int>(v[0].number);
        i.detuneCents = v[1].number;
        i.width = v[2].number;
      }},
-    {"envelope", synthOnly, {number(0.0, 60000.0), number(0.0, 60000.0), number(0.0, 1.0), number(0.0, 60000.0)},
+    {"envelope",
+     synthOnly,
+     {number(0.0, 60000.0), number(0.0, 60000.0), number(0.0, 1.0), number(0.0, 60000.0)},
      [](Instrument& i, const Values& v) {
        i.attackMs = v[0].number;
        i.decayMs = v[1].number;
        i.sustain = v[2].number;
        i.releaseMs = v[3].number;
      }},
-    {"filter", synthOnly, {filterWord, number(10.0, 20000.0), number(0.0, 0.99)},
+    {"filter",
+     synthOnly,
+     {filterWord, number(10.0, 20000.0), number(0.0, 0.99)},
      [](Instrument& i, const Values& v) {
        i.filterType = v[0].filter;
        i.cutoffHz = v[1].number;
        i.resonance = v[2].number;
      }},
-    {"filterenv", synthOnly, {number(-10.0, 10.0), number(1.0, 60000.0)},
+    {"filterenv",
+     synthOnly,
+     {number(-10.0, 10.0), number(1.0, 60000.0)},
      [](Instrument& i, const Values& v) {
        i.filterEnvOctaves = v[0].number;
        i.filterEnvMs = v[1].number;
      }},
     {"keytrack", synthOnly, {number(0.0, 1.0)}, [](Instrument& i, const Values& v) { i.keyTrack = v[0].number; }},
-    {"fm", synthOnly, {number(0.0, 32.0), number(0.0, 50.0), number(0.0, 60000.0)},
+    {"fm",
+     synthOnly,
+     {number(0.0, 32.0), number(0.0, 50.0), number(0.0, 60000.0)},
      [](Instrument& i, const Values& v) {
        i.fmRatio = v[0].number;
        i.fmIndex = v[1].number;
        i.fmDecayMs = v[2].number;
      }},
-    {"vibrato", synthOnly, {number(0.0, 40.0), number(0.0, 12.0)},
+    {"vibrato",
+     synthOnly,
+     {number(0.0, 40.0), number(0.0, 12.0)},
      [](Instrument& i, const Values& v) {
        i.vibratoHz = v[0].number;
        i.vibratoSemitones = v[1].number;
      }},
-    {"pitchenv", synthOnly, {number(-48.0, 48.0), number(1.0, 60000.0)},
+    {"pitchenv",
+     synthOnly,
+     {number(-48.0, 48.0), number(1.0, 60000.0)},
      [](Instrument& i, const Values& v) {
        i.pitchEnvSemitones = v[0].number;
        i.pitchEnvMs = v[1].number;
@@ -233,7 +263,9 @@ const Setting<Instrument> instrumentSettings[] = {
     {"note", synthOnly, {noteName}, [](Instrument& i, const Values& v) { i.note = v[0].number; }},
     // The drum voices.
     {"pitch", drums, {number(10.0, 8000.0)}, [](Instrument& i, const Values& v) { i.drum.pitchHz = v[0].number; }},
-    {"punch", kickOnly, {number(10.0, 8000.0), number(1.0, 2000.0)},
+    {"punch",
+     kickOnly,
+     {number(10.0, 8000.0), number(1.0, 2000.0)},
      [](Instrument& i, const Values& v) {
        i.drum.punchHz = v[0].number;
        i.drum.sweepMs = v[1].number;
@@ -241,7 +273,9 @@ const Setting<Instrument> instrumentSettings[] = {
     {"decay", drums, {number(5.0, 10000.0)}, [](Instrument& i, const Values& v) { i.drum.decayMs = v[0].number; }},
     {"tone", snareOnly, {number(5.0, 5000.0)}, [](Instrument& i, const Values& v) { i.drum.toneMs = v[0].number; }},
     {"noise", drums, {number(0.0, 4.0)}, [](Instrument& i, const Values& v) { i.drum.noise = v[0].number; }},
-    {"filter", snareOnly | hatOnly, {number(20.0, 19000.0)},
+    {"filter",
+     snareOnly | hatOnly,
+     {number(20.0, 19000.0)},
      [](Instrument& i, const Values& v) { i.drum.filterHz = v[0].number; }},
     {"drive", drums, {number(0.1, 20.0)}, [](Instrument& i, const Values& v) { i.drum.drive = v[0].number; }},
 };
@@ -286,8 +320,8 @@ class Parser {
 
   void expectCount(std::size_t count) const {
     if (words_.size() != count) {
-      fail("`" + words_[0] + "` takes " + std::to_string(count - 1) + " value" + (count == 2 ? "" : "s") +
-           ", found " + std::to_string(words_.size() - 1));
+      fail("`" + words_[0] + "` takes " + std::to_string(count - 1) + " value" + (count == 2 ? "" : "s") + ", found " +
+           std::to_string(words_.size() - 1));
     }
   }
 
@@ -498,8 +532,8 @@ class Parser {
       row.cells.push_back(next);
     }
     if (static_cast<int>(row.cells.size()) != pattern.steps) {
-      fail("the row has " + std::to_string(row.cells.size()) + " cells, the pattern " +
-           std::to_string(pattern.steps) + " steps");
+      fail("the row has " + std::to_string(row.cells.size()) + " cells, the pattern " + std::to_string(pattern.steps) +
+           " steps");
     }
     pattern.rows.push_back(std::move(row));
   }
@@ -619,7 +653,8 @@ class Parser {
     const int instrument = instrumentIndex(words_[1]);
     std::vector<double> times;
     std::size_t index = 3;
-    while (index < words_.size() && (words_[index] == "bar" || (index + 1 < words_.size() && words_[index + 1] == "ms"))) {
+    while (index < words_.size() &&
+           (words_[index] == "bar" || (index + 1 < words_.size() && words_[index + 1] == "ms"))) {
       times.push_back(time(index, &section));
     }
     if (times.empty()) fail("`hit` needs a time (such as 15000ms or bar 2)");
@@ -656,7 +691,8 @@ class Parser {
     ramp.to = number(4, -1e6, 1e6);
     std::size_t index = 6;
     ramp.fromMs = time(index, &section);
-    if (index >= words_.size() || words_[index] != "to") fail("a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`");
+    if (index >= words_.size() || words_[index] != "to")
+      fail("a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`");
     ++index;
     ramp.toMs = time(index, &section);
     if (index != words_.size()) fail("unexpected `" + words_[index] + "` in `ramp`");

@@ -2,8 +2,8 @@
 // The score: the text that says what the synthesizer plays, and the reader that turns it into a
 // checked model.
 //
-// The text is line-oriented; `#` at the start of a word starts a comment. Top-level statements set the tempo, the length and
-// the shared effects, and open blocks that close with `end`:
+// The text is line-oriented; `#` at the start of a word starts a comment. Top-level statements set the tempo, the
+// length and the shared effects, and open blocks that close with `end`:
 //
 //   tempo 636.25                 one beat in milliseconds
 //   meter 4 4                    beats per bar, sequencer steps per beat

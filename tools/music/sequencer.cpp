@@ -73,14 +73,12 @@ std::vector<NoteEvent> scheduleNotes(const Score& score) {
     const std::int64_t on = sampleAt(hit.ms);
     addNotes(events, hit.cell, instrument, hit.instrument, on, std::max(on + 1, sampleAt(hit.ms + hit.lengthMs)), 0);
   }
-  std::stable_sort(events.begin(), events.end(),
-                   [](const NoteEvent& a, const NoteEvent& b) { return a.on < b.on; });
+  std::stable_sort(events.begin(), events.end(), [](const NoteEvent& a, const NoteEvent& b) { return a.on < b.on; });
   return events;
 }
 
 Automation::Automation(const Score& score)
-    : score_(score),
-      ramps_(score.instruments.size() + 1, std::vector<std::vector<const Ramp*>>(paramCount)) {
+    : score_(score), ramps_(score.instruments.size() + 1, std::vector<std::vector<const Ramp*>>(paramCount)) {
   for (const Ramp& ramp : score.ramps) {
     ramps_[static_cast<std::size_t>(ramp.instrument + 1)][static_cast<std::size_t>(ramp.param)].push_back(&ramp);
   }
