@@ -3,15 +3,14 @@
 
 #include "tools/common/output_file.h"
 
-#include <array>
-#include <atomic>
+#include "tools/common/pending_temporaries.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -20,47 +19,12 @@ namespace common {
 
 namespace {
 
-// The temporaries not yet committed, for the interrupt handler: plain C strings in fixed slots, as a
-// signal handler may only read them and call unlink.
-constexpr int slotCount = 64;
-std::array<std::atomic<char*>, slotCount> pendingTemporaries{};
+void removeFile(const char* path) { ::unlink(path); }
 
 extern "C" void removeTemporariesAndDie(int signalNumber) {
-  for (auto& slot : pendingTemporaries) {
-    if (char* path = slot.load()) ::unlink(path);
-  }
+  detail::forEachPendingTemporary(removeFile);
   std::signal(signalNumber, SIG_DFL);
   std::raise(signalNumber);
-}
-
-void installInterruptHandler() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-      struct sigaction action {};
-      if (::sigaction(signalNumber, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) continue;
-      action = {};
-      action.sa_handler = removeTemporariesAndDie;
-      ::sigemptyset(&action.sa_mask);
-      ::sigaction(signalNumber, &action, nullptr);
-    }
-  });
-}
-
-int registerTemporary(const std::string& path) {
-  installInterruptHandler();
-  char* copy = ::strdup(path.c_str());
-  if (!copy) return -1;
-  for (int i = 0; i < slotCount; ++i) {
-    char* empty = nullptr;
-    if (pendingTemporaries[i].compare_exchange_strong(empty, copy)) return i;
-  }
-  std::free(copy);
-  return -1;  // more than slotCount at once: still removed on errors, not on an interrupt
-}
-
-void forgetTemporary(int slot) {
-  if (slot >= 0) std::free(pendingTemporaries[slot].exchange(nullptr));
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, int error) {
@@ -68,6 +32,17 @@ void forgetTemporary(int slot) {
 }
 
 }  // namespace
+
+void detail::installInterruptHandler() {
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action {};
+    if (::sigaction(signalNumber, nullptr, &action) == 0 && action.sa_handler == SIG_IGN) continue;
+    action = {};
+    action.sa_handler = removeTemporariesAndDie;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signalNumber, &action, nullptr);
+  }
+}
 
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
   std::error_code error;
@@ -91,7 +66,7 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
   file_ = ::mkostemps(name.data(), static_cast<int>(extension.size()), O_CLOEXEC);
   if (file_ < 0) fail(target_, errno);
   temporary_ = name.data();
-  slot_ = registerTemporary(temporary_.string());
+  slot_ = detail::registerTemporary(temporary_.string());
   // mkstemp makes the file 0600; give it the mode an ordinary new file would have.
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -111,7 +86,7 @@ void OutputFile::openInPlace() {
 OutputFile::~OutputFile() {
   if (file_ >= 0) ::close(file_);
   if (!committed_ && !inPlace_) ::unlink(temporary_.c_str());
-  forgetTemporary(slot_);
+  detail::forgetTemporary(slot_);
 }
 
 void OutputFile::write(const void* data, std::size_t size) {

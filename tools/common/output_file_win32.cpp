@@ -3,43 +3,21 @@
 
 #include "tools/common/output_file.h"
 
+#include "tools/common/pending_temporaries.h"
+
 #include <windows.h>
 
-#include <array>
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
-#include <mutex>
 
 namespace common {
 
 namespace {
 
-constexpr int slotCount = 64;
-std::array<std::atomic<char*>, slotCount> pendingTemporaries{};
+void removeFile(const char* path) { ::DeleteFileA(path); }
 
 BOOL WINAPI removeTemporariesOnStop(DWORD) {
-  for (auto& slot : pendingTemporaries) {
-    if (char* path = slot.load()) ::DeleteFileA(path);
-  }
+  detail::forEachPendingTemporary(removeFile);
   return FALSE;  // the process ends as it would have
-}
-
-int registerTemporary(const std::string& path) {
-  static std::once_flag once;
-  std::call_once(once, [] { ::SetConsoleCtrlHandler(removeTemporariesOnStop, TRUE); });
-  char* copy = ::_strdup(path.c_str());
-  if (!copy) return -1;
-  for (int i = 0; i < slotCount; ++i) {
-    char* empty = nullptr;
-    if (pendingTemporaries[i].compare_exchange_strong(empty, copy)) return i;
-  }
-  std::free(copy);
-  return -1;
-}
-
-void forgetTemporary(int slot) {
-  if (slot >= 0) std::free(pendingTemporaries[slot].exchange(nullptr));
 }
 
 std::string describe(DWORD error) {
@@ -61,6 +39,8 @@ std::string describe(DWORD error) {
 HANDLE handleOf(std::intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
 }  // namespace
+
+void detail::installInterruptHandler() { ::SetConsoleCtrlHandler(removeTemporariesOnStop, TRUE); }
 
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
   std::error_code error;
@@ -86,7 +66,7 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       file_ = reinterpret_cast<std::intptr_t>(handle);
-      slot_ = registerTemporary(temporary_.string());
+      slot_ = detail::registerTemporary(temporary_.string());
       return;
     }
     if (::GetLastError() != ERROR_FILE_EXISTS) fail(target_, ::GetLastError());
@@ -107,7 +87,7 @@ void OutputFile::openInPlace() {
 OutputFile::~OutputFile() {
   if (file_ != -1) ::CloseHandle(handleOf(file_));
   if (!committed_ && !inPlace_ && !temporary_.empty()) ::DeleteFileA(temporary_.string().c_str());
-  forgetTemporary(slot_);
+  detail::forgetTemporary(slot_);
 }
 
 void OutputFile::write(const void* data, std::size_t size) {
