@@ -9,6 +9,7 @@
 // Every benchmark checks its output before it times: each HWL path gives exactly the stage pipeline's
 // bytes, JPEG and PNG decode to the expected picture. Run: build-test/bench/hwl_bench
 
+#include "bench/decode_paths.h"
 #include "bench/heap_meter.h"
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
@@ -172,23 +173,9 @@ Subject prepare(const std::string& name) {
 
 std::map<std::string, double> timings;  // benchmark name -> CPU seconds per iteration
 
-using hwl::detail::DecodePath;
-
-// The paths this machine decodes with, best first, the stage path last.
-std::vector<DecodePath> decodePaths() {
-  std::vector<DecodePath> paths = hwl::detail::availableVectorPaths();
-  paths.push_back(DecodePath::stages);
-  return paths;
-}
-
-// HWL_DECODE_PATH set to a path while the guard lives.
-class PathChoice {
- public:
-  explicit PathChoice(DecodePath path) { setenv("HWL_DECODE_PATH", hwl::detail::pathName(path), 1); }
-  ~PathChoice() { unsetenv("HWL_DECODE_PATH"); }
-  PathChoice(const PathChoice&) = delete;
-  PathChoice& operator=(const PathChoice&) = delete;
-};
+using bench::DecodePath;
+using bench::decodePaths;
+using bench::PathChoice;
 
 std::string hwlCodec(DecodePath path) { return std::string("hwl-") + hwl::detail::pathName(path); }
 

@@ -9,6 +9,7 @@
 // pictures made here at the sizes the demo's pictures have. Before timing, the start-up is run once
 // and every texture checked to be loaded. Run: build-test/bench/startup_bench [--data DIR]
 
+#include "bench/decode_paths.h"
 #include "hwl/encoder.h"
 #include "hwl/fast/paths.h"
 #include "scenes/demo_state.h"
@@ -108,16 +109,8 @@ void makeDataSet(const fs::path& hwlDir, const fs::path& pngOut, bool writeHwl) 
   }
 }
 
-using hwl::detail::DecodePath;
-
-// HWL_DECODE_PATH set to a path while the guard lives.
-class PathChoice {
- public:
-  explicit PathChoice(DecodePath path) { setenv("HWL_DECODE_PATH", hwl::detail::pathName(path), 1); }
-  ~PathChoice() { unsetenv("HWL_DECODE_PATH"); }
-  PathChoice(const PathChoice&) = delete;
-  PathChoice& operator=(const PathChoice&) = delete;
-};
+using bench::DecodePath;
+using bench::PathChoice;
 
 // Context, start-up and the first frame, as the capture tool does it; the shutdown is not timed.
 void startToFirstFrame(benchmark::State& state, DecodePath path) {
@@ -161,8 +154,7 @@ void decodeEveryFileAsPng(benchmark::State& state) {
 
 // Every benchmark once per decode path this machine has, best first, the stage path last.
 void registerBenchmarks() {
-  std::vector<DecodePath> paths = hwl::detail::availableVectorPaths();
-  paths.push_back(DecodePath::stages);
+  const std::vector<DecodePath> paths = bench::decodePaths();
   for (DecodePath path : paths) {
     const std::string name = hwl::detail::pathName(path);
     benchmark::RegisterBenchmark(("startToFirstFrame/" + name).c_str(), startToFirstFrame, path)

@@ -45,6 +45,12 @@ void forEachPendingTemporary(void (*remove)(const char* path)) {
   }
 }
 
+bool writtenInPlace(const std::filesystem::path& target) {
+  std::error_code error;
+  const auto status = std::filesystem::status(target, error);
+  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 }  // namespace detail
 
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

@@ -48,8 +48,7 @@ OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)
   std::error_code error;
   // A link is followed, so that the file it names gets the new contents.
   if (std::filesystem::is_symlink(target_, error)) target_ = std::filesystem::weakly_canonical(target_, error);
-  const auto status = std::filesystem::status(target_, error);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+  if (detail::writtenInPlace(target_)) {
     openInPlace();
     return;
   }

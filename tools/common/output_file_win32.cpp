@@ -45,8 +45,7 @@ void detail::installInterruptHandler() { ::SetConsoleCtrlHandler(removeTemporari
 OutputFile::OutputFile(std::filesystem::path target) : target_(std::move(target)) {
   std::error_code error;
   if (std::filesystem::is_directory(target_, error)) fail(target_, ERROR_DIRECTORY);
-  const auto status = std::filesystem::status(target_, error);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+  if (detail::writtenInPlace(target_)) {
     openInPlace();
     return;
   }
