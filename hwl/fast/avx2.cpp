@@ -7,7 +7,7 @@
 #include "hwl/fast/paths.h"
 
 namespace hwl::detail::avx2 {
-constexpr ExpandMethod expandMethod = ExpandMethod::bits;
+constexpr ExpandMethod expandMethod = ExpandMethod::shuffles;
 }
 
 #include "hwl/fast/kernels.inc"

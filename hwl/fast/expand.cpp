@@ -361,10 +361,175 @@ HWL_BITS_TARGET void expandBits(const PackedPlane& plane, C* out, std::size_t to
   expandRest(plane, out, total, c, valueAt);
 }
 
+// ---------------------------------------------------------------------------------------------------
+// 32 symbols at a time with the same masks on AVX2: each eight symbols' values are spread to the
+// symbols that take them and the coefficients of the kept symbols packed together by byte shuffles
+// from tables indexed by the masks, into a small buffer for the chunk; its pieces between runs are
+// then stored with zeros behind them (the positions behind are written again later or belong to a
+// run).
+
+#define HWL_SHUFFLES_TARGET __attribute__((target("avx2,popcnt")))
+
+struct ShuffleTables {
+  // spread[m]: byte i takes the value of rank (set bits of m below i) where bit i of m is set, else 0.
+  // pack[m]: byte j takes byte (position of the j-th set bit of m), 0 past the last one.
+  alignas(16) std::array<std::array<std::uint8_t, 8>, 256> spread, pack;
+};
+
+const ShuffleTables& shuffleTables() {
+  static const ShuffleTables tables = [] {
+    ShuffleTables t;
+    for (unsigned m = 0; m < 256; ++m) {
+      unsigned rank = 0;
+      t.pack[m].fill(0x80);
+      for (unsigned i = 0; i < 8; ++i) {
+        const bool set = (m >> i & 1) != 0;
+        t.spread[m][i] = static_cast<std::uint8_t>(set ? rank : 0x80);
+        if (set) t.pack[m][rank++] = static_cast<std::uint8_t>(i);
+      }
+    }
+    return t;
+  }();
+  return tables;
+}
+
+// The plane's available values, one per byte, in a buffer of `count` rounded up to 8, plus 64.
+HWL_SHUFFLES_TARGET std::unique_ptr<std::uint8_t[]> valueBytesAvx2(const PackedPlane& plane, std::uint64_t count) {
+  auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>((count + 7) / 8 * 8 + 64);
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint8_t* in = plane.values.data();
+  if (k == 8) {
+    std::memcpy(bytes.get(), in, count);
+    return bytes;
+  }
+  // Values 8g .. 8g + 7 sit in the k bytes from byte g k (read as 8: the stream is padded behind).
+  // Value i is bits s .. s + k of the 16 bits from byte i k / 8, s = i k mod 8: the bytes are paired
+  // into 16-bit lanes, and a multiply by 2^(8 - s) and a shift by 8 take bits s .. s + 7.
+  alignas(16) std::uint8_t pairs[16];
+  alignas(16) std::uint16_t scales[8];
+  for (unsigned i = 0; i < 8; ++i) {
+    pairs[2 * i] = static_cast<std::uint8_t>(i * k / 8);
+    pairs[2 * i + 1] = static_cast<std::uint8_t>(i * k / 8 + 1);
+    scales[i] = static_cast<std::uint16_t>(1u << (8 - i * k % 8));
+  }
+  const __m128i pairIndex = _mm_load_si128(reinterpret_cast<const __m128i*>(pairs));
+  const __m128i scale = _mm_load_si128(reinterpret_cast<const __m128i*>(scales));
+  const __m128i mask = _mm_set1_epi16(static_cast<short>((1u << k) - 1));
+  for (std::uint64_t g = 0; 8 * g < count; ++g) {
+    const __m128i block = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + g * k));
+    const __m128i fields = _mm_srli_epi16(_mm_mullo_epi16(_mm_shuffle_epi8(block, pairIndex), scale), 8);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes.get() + 8 * g),
+                     _mm_packus_epi16(_mm_and_si128(fields, mask), _mm_setzero_si128()));
+  }
+  return bytes;
+}
+
+// All ones in the bytes of the eight whose bit of m is set.
+HWL_SHUFFLES_TARGET inline __m128i byteMask(unsigned m) {
+  const __m128i bit = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+  return _mm_cmpeq_epi8(_mm_and_si128(_mm_set1_epi8(static_cast<char>(m)), bit), bit);
+}
+
+// The kept symbols' coefficients of a chunk, packed from packed[0], with at least 32 readable entries
+// behind the last. values: the chunk's first value.
+template <class C>
+HWL_SHUFFLES_TARGET inline void packChunk(const ChunkMasks& m, const std::uint8_t* values, C* packed) {
+  const ShuffleTables& tables = shuffleTables();
+  unsigned kept = 0, consumed = 0;
+  for (unsigned g = 0; g < 32; g += 8) {
+    const unsigned consumers = m.consumers >> g & 0xFF, keep = m.kept >> g & 0xFF;
+    const __m128i spread = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tables.spread[consumers].data()));
+    const __m128i pack = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tables.pack[keep].data()));
+    __m128i v = _mm_shuffle_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed)), spread);
+    v = _mm_shuffle_epi8(_mm_and_si128(v, byteMask(m.nonzero >> g & 0xFF)), pack);
+    const __m128i negative = _mm_shuffle_epi8(byteMask(m.negative >> g & 0xFF), pack);
+    if constexpr (sizeof(C) == 1) {
+      v = _mm_sub_epi8(_mm_xor_si128(v, negative), negative);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + kept), v);
+    } else {
+      const __m128i wide = _mm_cvtepu8_epi16(v), sign = _mm_cvtepi8_epi16(negative);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + kept), _mm_sub_epi16(_mm_xor_si128(wide, sign), sign));
+    }
+    kept += static_cast<unsigned>(std::popcount(keep));
+    consumed += static_cast<unsigned>(std::popcount(consumers));
+  }
+}
+
+// Stores `count` (up to 32) coefficients from `from` to `to`, then zeros to 32 entries.
+template <class C>
+HWL_SHUFFLES_TARGET inline void storeWithZeros(C* to, const C* from, unsigned count) {
+  alignas(32) static constexpr std::array<std::uint8_t, 128> keep = [] {
+    std::array<std::uint8_t, 128> bytes{};
+    for (int i = 0; i < 64; ++i) bytes[i] = 0xFF;
+    return bytes;
+  }();
+  const std::uint8_t* mask = keep.data() + 64 - count * sizeof(C);
+  for (unsigned b = 0; b < 32 * sizeof(C); b += 32) {
+    const __m256i v =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(reinterpret_cast<const std::uint8_t*>(from) + b));
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mask + b));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(reinterpret_cast<std::uint8_t*>(to) + b), _mm256_and_si256(v, m));
+  }
+}
+
+template <class C>
+HWL_SHUFFLES_TARGET void expandShuffles(const PackedPlane& plane, C* out, std::size_t total) {
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::uint64_t valueCount = plane.availableValues();
+  const std::unique_ptr<std::uint8_t[]> valueBuffer = valueBytesAvx2(plane, valueCount);
+  const std::uint8_t* values = valueBuffer.get();
+  const std::uint8_t* symbols = plane.symbols.data();
+  const std::size_t chunkCount = plane.symbolCount / 32;
+  alignas(32) C packed[64] = {};
+  Cursor c;
+  std::size_t chunk = 0;
+  std::uint32_t carry = 0;
+  for (; chunk < chunkCount && c.o < total && c.t + 32 <= valueCount; ++chunk) {
+    std::uint64_t word;
+    std::memcpy(&word, symbols + 8 * chunk, 8);
+    if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
+    const ChunkMasks m = chunkMasks(evenBits(word), evenBits(word >> 1), carry);
+    packChunk(m, values + c.t, packed);
+    const auto count = static_cast<unsigned>(std::popcount(m.kept));
+    std::size_t base = c.o;  // where slot 0 of the piece being stored would land
+    unsigned from = 0;
+    auto piece = [&](unsigned to) {
+      if (base + from < total && from < to) storeWithZeros(out + base + from, packed + from, to - from);
+    };
+    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
+      const auto i = static_cast<unsigned>(std::countr_zero(runs));
+      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
+      const auto slot = static_cast<unsigned>(std::popcount(m.kept & before));
+      const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
+      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
+      piece(slot + 1);
+      from = slot + 1;
+      base += value + (extension << k);
+    }
+    piece(count);
+    c.o = base + count;
+    c.t += static_cast<unsigned>(std::popcount(m.consumers));
+    carry = m.starts >> 31;
+  }
+  c.s = 32 * chunk;
+  c.extensionPending = carry != 0;
+  expandRest(plane, out, total, c, [&](std::uint64_t t) { return unsigned{values[t]}; });
+}
+
+bool processorHasShuffleInstructions() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+
 }  // namespace
 
 bool chunkExpansionAvailable() {
   static const bool available = processorHasChunkInstructions();
+  return available;
+}
+
+bool shuffleExpansionAvailable() {
+  static const bool available = processorHasShuffleInstructions();
   return available;
 }
 
@@ -376,6 +541,8 @@ void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, Exp
   std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
+  } else if (method == ExpandMethod::shuffles) {
+    expandShuffles(plane, out, total);
   } else if (method == ExpandMethod::bits) {
     expandBits(plane, out, total);
   } else {

@@ -9,14 +9,17 @@
 namespace hwl::detail {
 
 enum class ExpandMethod {
-  best,    // the fastest the processor runs
-  chunks,  // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
-  bits,    // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
-  quads,   // four symbols at a time up to each run (plain C++, for any processor)
+  best,      // the fastest the processor runs
+  chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
+  shuffles,  // 32 symbols at a time by byte shuffles (needs AVX2 and POPCNT)
+  bits,      // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
+  quads,     // four symbols at a time up to each run (plain C++, for any processor)
 };
 
 // Whether the processor runs the chunked expansion.
 bool chunkExpansionAvailable();
+// Whether the processor runs the shuffled expansion.
+bool shuffleExpansionAvailable();
 
 // Writes the plane's coefficients into out[0 .. total), those no symbol reaches as 0. out holds
 // expandSpare entries more than total, which may be written too. Coefficients are 16-bit, or 8-bit

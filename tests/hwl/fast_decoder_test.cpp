@@ -47,6 +47,7 @@ void expectExpansionsAgree(const Streams& s, int w, int h, const std::string& la
   std::vector<std::int32_t> expected(total, 0);
   hwl::hwlExpandPlane(expected, hwl::detail::unpackSymbols(plane), hwl::detail::unpackValues(plane), w, h, 0, s.k);
   std::vector<ExpandMethod> methods{ExpandMethod::quads, ExpandMethod::bits};
+  if (hwl::detail::shuffleExpansionAvailable()) methods.push_back(ExpandMethod::shuffles);
   if (hwl::detail::chunkExpansionAvailable()) methods.push_back(ExpandMethod::chunks);
   for (ExpandMethod method : methods) {
     std::vector<std::int16_t> out(total + hwl::detail::expandSpare, 0x5A5A);  // every entry is written
