@@ -68,6 +68,22 @@ HWL_INLINE D zeroOutside(Mask m, D a) {
   return {_mm256_and_pd(a.lo, laneMask(m)), _mm256_and_pd(a.hi, laneMask(m >> 4))};
 }
 
+// One of two constants in each lane, chosen by a mask: b in the lanes in it, a in the others. Every
+// four lanes' choice is one load from a table of the sixteen.
+struct Choice {
+  alignas(32) double lanes[16][4];
+};
+inline Choice makeChoice(double a, double b) {
+  Choice c;
+  for (int m = 0; m < 16; ++m) {
+    for (int i = 0; i < 4; ++i) c.lanes[m][i] = (m >> i & 1) != 0 ? b : a;
+  }
+  return c;
+}
+HWL_INLINE D choose(Mask m, const Choice& c) {
+  return {_mm256_load_pd(c.lanes[m & 15]), _mm256_load_pd(c.lanes[m >> 4 & 15])};
+}
+
 HWL_INLINE D add(D a, D b) { return {_mm256_add_pd(a.lo, b.lo), _mm256_add_pd(a.hi, b.hi)}; }
 HWL_INLINE D sub(D a, D b) { return {_mm256_sub_pd(a.lo, b.lo), _mm256_sub_pd(a.hi, b.hi)}; }
 HWL_INLINE D mul(D a, D b) { return {_mm256_mul_pd(a.lo, b.lo), _mm256_mul_pd(a.hi, b.hi)}; }

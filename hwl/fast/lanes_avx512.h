@@ -35,7 +35,13 @@ HWL_INLINE D loadMasked(D src, Mask m, const double* p) {
 }
 // Lanes in m from b, the others from a.
 HWL_INLINE D blend(Mask m, D a, D b) { return {_mm512_mask_blend_pd(static_cast<__mmask8>(m), a.v, b.v)}; }
-HWL_INLINE D zeroOutside(Mask m, D a) { return {_mm512_maskz_mov_pd(static_cast<__mmask8>(m), a.v)}; }
+
+// One of two constants in each lane, chosen by a mask: b in the lanes in it, a in the others.
+struct Choice {
+  D a, b;
+};
+HWL_INLINE Choice makeChoice(double a, double b) { return {set1(a), set1(b)}; }
+HWL_INLINE D choose(Mask m, const Choice& c) { return blend(m, c.a, c.b); }
 
 HWL_INLINE D add(D a, D b) { return {_mm512_add_pd(a.v, b.v)}; }
 HWL_INLINE D sub(D a, D b) { return {_mm512_sub_pd(a.v, b.v)}; }
