@@ -109,10 +109,17 @@ HWL_INLINE D maxAbs(D a, D b) {
   const D x = abs(a), y = abs(b);
   return {_mm256_max_pd(x.lo, y.lo), _mm256_max_pd(x.hi, y.hi)};
 }
-// a minus its nearest integer (exact: the lanes are far below 2^52).
+// a + 1.5 * 2^52: a lane below 2^51 in magnitude rounded to its nearest integer (ties to even), which
+// the low 32 bits of the lane hold. One addition, where rounding and converting take two each.
+HWL_INLINE D roundedToInteger(D a) {
+  const __m256d magic = _mm256_set1_pd(0x1.8p52);
+  return {_mm256_add_pd(a.lo, magic), _mm256_add_pd(a.hi, magic)};
+}
+// a minus its nearest integer (exact: the lanes are far below 2^51).
 HWL_INLINE D distanceFromInteger(D a) {
-  constexpr int nearest = _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC;
-  return {_mm256_sub_pd(a.lo, _mm256_round_pd(a.lo, nearest)), _mm256_sub_pd(a.hi, _mm256_round_pd(a.hi, nearest))};
+  const __m256d magic = _mm256_set1_pd(0x1.8p52);
+  const D t = roundedToInteger(a);
+  return {_mm256_sub_pd(a.lo, _mm256_sub_pd(t.lo, magic)), _mm256_sub_pd(a.hi, _mm256_sub_pd(t.hi, magic))};
 }
 
 template <int predicate>
@@ -201,8 +208,13 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
   std::memcpy(out, all, sizeof(double) * 2 * static_cast<unsigned>(pairs));
 }
 
-// The nearest 32-bit integers of eight lanes (ties to even, the default rounding), in lane order.
-HWL_INLINE __m256i nearestInts(D a) { return _mm256_set_m128i(_mm256_cvtpd_epi32(a.hi), _mm256_cvtpd_epi32(a.lo)); }
+// The nearest 32-bit integers of eight lanes below 2^31 in magnitude (ties to even), in lane order:
+// the low halves of the rounded lanes.
+HWL_INLINE __m256i nearestInts(D a) {
+  const D t = roundedToInteger(a);
+  const __m256 low = _mm256_shuffle_ps(_mm256_castpd_ps(t.lo), _mm256_castpd_ps(t.hi), _MM_SHUFFLE(2, 0, 2, 0));
+  return _mm256_permute4x64_epi64(_mm256_castps_si256(low), _MM_SHUFFLE(3, 1, 2, 0));
+}
 
 // first0 second0 first1 second1 ... as two registers of eight words.
 HWL_INLINE void interleaveWords(__m256i first, __m256i second, __m256i& low, __m256i& high) {
