@@ -48,6 +48,7 @@ class BitLine {
 
   // n bits, all clear.
   void resize(int n) {
+    size_ = n;
     words_ = (n + 63) / 64;
     const std::size_t size = static_cast<std::size_t>(words_) + 3;
     if (size <= local_.size()) {
@@ -58,8 +59,11 @@ class BitLine {
     }
     std::fill_n(data_, size, 0);
   }
+  // All n bits clear again.
+  void clear() { std::fill_n(word(), words_, 0); }
+  int size() const { return size_; }
   void copy(const BitLine& other) {
-    resize(64 * other.words_);
+    resize(other.size_);
     std::copy_n(other.data_, static_cast<std::size_t>(words_) + 3, data_);
   }
   int words() const { return words_; }
@@ -80,6 +84,7 @@ class BitLine {
   std::vector<std::uint64_t> heap_;
   std::uint64_t* data_ = local_.data();
   int words_ = 0;
+  int size_ = 0;
 };
 
 // Bits first .. last (inclusive, clipped to the word) of word i of a line.
