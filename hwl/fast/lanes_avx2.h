@@ -127,6 +127,24 @@ HWL_INLINE Mask compare(D a, D b) {
   return static_cast<Mask>(_mm256_movemask_pd(_mm256_cmp_pd(a.lo, b.lo, predicate)) |
                            _mm256_movemask_pd(_mm256_cmp_pd(a.hi, b.hi, predicate)) << 4);
 }
+// Lanes flagged by a comparison, kept as lane masks until a caller asks for the bits (rare: flagged
+// lanes are recomputed one by one), so the common case tests them once instead of moving each out.
+struct Flags {
+  __m256d lo, hi;
+};
+HWL_INLINE Flags flagNotEqual(D a, D b) {
+  return {_mm256_cmp_pd(a.lo, b.lo, _CMP_NEQ_UQ), _mm256_cmp_pd(a.hi, b.hi, _CMP_NEQ_UQ)};
+}
+HWL_INLINE Flags flagGreater(D a, D b) {
+  return {_mm256_cmp_pd(a.lo, b.lo, _CMP_GT_OQ), _mm256_cmp_pd(a.hi, b.hi, _CMP_GT_OQ)};
+}
+HWL_INLINE Flags either(Flags a, Flags b) { return {_mm256_or_pd(a.lo, b.lo), _mm256_or_pd(a.hi, b.hi)}; }
+HWL_INLINE bool any(Flags f) {
+  const __m256d both = _mm256_or_pd(f.lo, f.hi);
+  return _mm256_testz_pd(both, both) == 0;
+}
+HWL_INLINE Mask bits(Flags f) { return static_cast<Mask>(_mm256_movemask_pd(f.lo) | _mm256_movemask_pd(f.hi) << 4); }
+
 HWL_INLINE Mask equal(D a, D b) { return compare<_CMP_EQ_OQ>(a, b); }
 HWL_INLINE Mask notEqual(D a, D b) { return compare<_CMP_NEQ_UQ>(a, b); }
 HWL_INLINE Mask lessOrEqual(D a, D b) { return compare<_CMP_LE_OQ>(a, b); }

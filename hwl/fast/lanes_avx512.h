@@ -64,6 +64,15 @@ HWL_INLINE D maxAbs(D a, D b) { return {_mm512_range_pd(a.v, b.v, 0x0B)}; }  // 
 // a minus its nearest integer.
 HWL_INLINE D distanceFromInteger(D a) { return {_mm512_reduce_pd(a.v, 0x08)}; }
 
+// Lanes flagged by a comparison, kept as the comparison left them until a caller asks for the bits
+// (rare: flagged lanes are recomputed one by one).
+using Flags = Mask;
+HWL_INLINE Flags flagNotEqual(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_NEQ_UQ); }
+HWL_INLINE Flags flagGreater(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_GT_OQ); }
+HWL_INLINE Flags either(Flags a, Flags b) { return a | b; }
+HWL_INLINE bool any(Flags f) { return f != 0; }
+HWL_INLINE Mask bits(Flags f) { return f; }
+
 HWL_INLINE Mask equal(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_EQ_OQ); }
 HWL_INLINE Mask notEqual(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_NEQ_UQ); }
 HWL_INLINE Mask lessOrEqual(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_LE_OQ); }
