@@ -433,7 +433,8 @@ HWL_SHUFFLES_TARGET inline __m128i byteMask(unsigned m) {
 // The kept symbols' coefficients of a chunk, packed from packed[0], with at least 32 readable entries
 // behind the last. values: the chunk's first value.
 template <class C>
-HWL_SHUFFLES_TARGET inline void packChunk(const ChunkMasks& m, const std::uint8_t* values, C* packed) {
+HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void packChunk(const ChunkMasks& m,
+                                                                         const std::uint8_t* values, C* packed) {
   const ShuffleTables& tables = shuffleTables();
   unsigned kept = 0, consumed = 0;
   for (unsigned g = 0; g < 32; g += 8) {
@@ -457,7 +458,7 @@ HWL_SHUFFLES_TARGET inline void packChunk(const ChunkMasks& m, const std::uint8_
 
 // Stores `count` (up to 32) coefficients from `from` to `to`, then zeros to 32 entries.
 template <class C>
-HWL_SHUFFLES_TARGET inline void storeWithZeros(C* to, const C* from, unsigned count) {
+HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void storeWithZeros(C* to, const C* from, unsigned count) {
   alignas(32) static constexpr std::array<std::uint8_t, 128> keep = [] {
     std::array<std::uint8_t, 128> bytes{};
     for (int i = 0; i < 64; ++i) bytes[i] = 0xFF;
@@ -493,20 +494,17 @@ HWL_SHUFFLES_TARGET void expandShuffles(const PackedPlane& plane, C* out, std::s
     const auto count = static_cast<unsigned>(std::popcount(m.kept));
     std::size_t base = c.o;  // where slot 0 of the piece being stored would land
     unsigned from = 0;
-    auto piece = [&](unsigned to) {
-      if (base + from < total && from < to) storeWithZeros(out + base + from, packed + from, to - from);
-    };
     for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
       const auto i = static_cast<unsigned>(std::countr_zero(runs));
       const std::uint32_t before = (std::uint32_t{1} << i) - 1;
       const auto slot = static_cast<unsigned>(std::popcount(m.kept & before));
       const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
       const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
-      piece(slot + 1);
+      if (base + from < total && from <= slot) storeWithZeros(out + base + from, packed + from, slot + 1 - from);
       from = slot + 1;
       base += value + (extension << k);
     }
-    piece(count);
+    if (base + from < total && from < count) storeWithZeros(out + base + from, packed + from, count - from);
     c.o = base + count;
     c.t += static_cast<unsigned>(std::popcount(m.consumers));
     carry = m.starts >> 31;
