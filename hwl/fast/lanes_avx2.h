@@ -226,20 +226,19 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
   std::memcpy(out, all, sizeof(double) * 2 * static_cast<unsigned>(pairs));
 }
 
-// The nearest 32-bit integers of eight lanes below 2^31 in magnitude (ties to even), in lane order:
-// the low halves of the rounded lanes.
+// The nearest 32-bit integers of eight lanes below 2^31 in magnitude (ties to even): the low halves of
+// the rounded lanes, in this path's word order, lanes 0 1 4 5 | 2 3 6 7. Work done within each 128-bit
+// half keeps that order, and the interleaving stores below take it, so no word crosses halves.
 HWL_INLINE __m256i nearestInts(D a) {
   const D t = roundedToInteger(a);
-  const __m256 low = _mm256_shuffle_ps(_mm256_castpd_ps(t.lo), _mm256_castpd_ps(t.hi), _MM_SHUFFLE(2, 0, 2, 0));
-  return _mm256_permute4x64_epi64(_mm256_castps_si256(low), _MM_SHUFFLE(3, 1, 2, 0));
+  return _mm256_castps_si256(
+      _mm256_shuffle_ps(_mm256_castpd_ps(t.lo), _mm256_castpd_ps(t.hi), _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
-// first0 second0 first1 second1 ... as two registers of eight words.
+// first0 second0 first1 second1 ... as two registers of eight words, from words in the order above.
 HWL_INLINE void interleaveWords(__m256i first, __m256i second, __m256i& low, __m256i& high) {
-  const __m256i a = _mm256_unpacklo_epi32(first, second);  // f0 s0 f1 s1 | f4 s4 f5 s5
-  const __m256i b = _mm256_unpackhi_epi32(first, second);  // f2 s2 f3 s3 | f6 s6 f7 s7
-  low = _mm256_permute2x128_si256(a, b, 0x20);
-  high = _mm256_permute2x128_si256(a, b, 0x31);
+  low = _mm256_unpacklo_epi32(first, second);   // f0 s0 f1 s1 | f2 s2 f3 s3
+  high = _mm256_unpackhi_epi32(first, second);  // f4 s4 f5 s5 | f6 s6 f7 s7
 }
 
 // Stores `pairs` (up to 8) pairs of 32-bit words interleaved: first0 second0 first1 second1 ...

@@ -145,7 +145,8 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
   _mm512_mask_storeu_pd(out + 8, static_cast<__mmask8>(valid >> 8), high);
 }
 
-// The nearest 32-bit integers of eight lanes (ties to even), in the order of the lanes.
+// The nearest 32-bit integers of eight lanes (ties to even), in this path's word order: that of the
+// lanes. Work done within each 128-bit half keeps it, and the interleaving stores below take it.
 HWL_INLINE __m256i nearestInts(D a) {
   return _mm512_cvt_roundpd_epi32(a.v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
 }
