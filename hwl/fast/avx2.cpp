@@ -1,5 +1,5 @@
 // The vector path on AVX2 with FMA: the shared kernels over eight lanes in two registers of four.
-// Planes are expanded 32 symbols at a time from bit masks of the symbols.
+// Planes are expanded 32 symbols at a time by byte shuffles from tables indexed by the symbols' masks.
 
 #include "hwl/fast/lanes_avx2.h"
 

@@ -16,7 +16,6 @@ namespace hwl::detail {
 
 namespace {
 
-#define HWL_BITS_TARGET __attribute__((target("popcnt")))
 #define HWL_CHUNKS_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 unsigned symbolAt(const PackedPlane& plane, std::size_t s) { return plane.symbols[s / 4] >> (2 * (s % 4)) & 3; }
@@ -289,10 +288,13 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
 }
 
 // ---------------------------------------------------------------------------------------------------
-// 32 symbols at a time with the same masks, on any processor with POPCNT: the coefficients of the
-// chunk's nonzero symbols are placed one by one, each from counts of the masks below it (its slot
-// among the kept symbols, its value among the consumers, the runs before it), so the stores do not
-// wait on one another. The zeros are already there.
+// 32 symbols at a time with the same masks on AVX2: each eight symbols' values are spread to the
+// symbols that take them and the coefficients of the kept symbols packed together by byte shuffles
+// from tables indexed by the masks, into a small buffer for the chunk; its pieces between runs are
+// then stored with zeros behind them (the positions behind are written again later or belong to a
+// run).
+
+#define HWL_SHUFFLES_TARGET __attribute__((target("avx2,popcnt")))
 
 // Bits 0, 2, 4, ... of a word packed into 32 bits.
 inline std::uint32_t evenBits(std::uint64_t x) {
@@ -303,72 +305,6 @@ inline std::uint32_t evenBits(std::uint64_t x) {
   x = (x | x >> 8) & 0x0000FFFF0000FFFF;
   return static_cast<std::uint32_t>(x | x >> 16);
 }
-
-// Places the nonzero symbols among `which` of a chunk: slot i of the chunk lands at out[base + i],
-// its value is value t + (consumers below it). Everything by value: the byte stores cannot make the
-// compiler reload what they might alias.
-template <class C>
-HWL_BITS_TARGET inline void placeNonzero(C* out, std::size_t total, std::size_t base, const ChunkMasks& masks,
-                                         std::uint32_t which, const std::uint8_t* values, std::uint64_t t, unsigned k) {
-  const std::uint32_t kept = masks.kept, consumers = masks.consumers, negative = masks.negative;
-  const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
-  for (std::uint32_t nonzero = masks.nonzero & which; nonzero != 0; nonzero &= nonzero - 1) {
-    const std::uint32_t bit = nonzero & (0u - nonzero);
-    const std::uint32_t before = bit - 1;
-    const std::size_t o = base + static_cast<unsigned>(std::popcount(kept & before));
-    const auto v =
-        static_cast<int>(bitsFrom(values, (t + static_cast<unsigned>(std::popcount(consumers & before))) * k) & mask);
-    if (o < total) out[o] = static_cast<C>(negative & bit ? -v : v);
-  }
-}
-
-template <class C>
-HWL_BITS_TARGET void expandBits(const PackedPlane& plane, C* out, std::size_t total) {
-  const unsigned k = static_cast<unsigned>(plane.valueBits);
-  const std::uint64_t mask = (std::uint64_t{1} << k) - 1;
-  const std::uint64_t valueCount = plane.availableValues();
-  const std::uint8_t* values = plane.values.data();
-  const std::uint8_t* symbols = plane.symbols.data();
-  auto valueAt = [values, k, mask](std::uint64_t t) { return static_cast<unsigned>(bitsFrom(values, t * k) & mask); };
-  const std::size_t chunkCount = plane.symbolCount / 32;
-  std::size_t o = 0, chunk = 0;
-  std::uint64_t t = 0;
-  std::uint32_t carry = 0;
-  for (; chunk < chunkCount && o < total && t + 32 <= valueCount; ++chunk) {
-    std::uint64_t word;
-    std::memcpy(&word, symbols + 8 * chunk, 8);
-    if (carry) o += static_cast<std::size_t>(word & 3) << k;
-    const ChunkMasks m = chunkMasks(evenBits(word), evenBits(word >> 1), carry);
-    std::uint32_t from = ~std::uint32_t{0};  // the symbols from the last run start on
-    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
-      const auto i = static_cast<unsigned>(std::countr_zero(runs));
-      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
-      placeNonzero(out, total, o, m, from & before, values, t, k);
-      from = ~before;
-      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
-      o += valueAt(t + static_cast<unsigned>(std::popcount(m.consumers & before))) + (extension << k);
-    }
-    placeNonzero(out, total, o, m, from, values, t, k);
-    o += static_cast<unsigned>(std::popcount(m.kept));
-    t += static_cast<unsigned>(std::popcount(m.consumers));
-    carry = m.starts >> 31;
-  }
-  Cursor c;
-  c.o = o;
-  c.t = t;
-  c.s = 32 * chunk;
-  c.extensionPending = carry != 0;
-  expandRest(plane, out, total, c, valueAt);
-}
-
-// ---------------------------------------------------------------------------------------------------
-// 32 symbols at a time with the same masks on AVX2: each eight symbols' values are spread to the
-// symbols that take them and the coefficients of the kept symbols packed together by byte shuffles
-// from tables indexed by the masks, into a small buffer for the chunk; its pieces between runs are
-// then stored with zeros behind them (the positions behind are written again later or belong to a
-// run).
-
-#define HWL_SHUFFLES_TARGET __attribute__((target("avx2,popcnt")))
 
 struct ShuffleTables {
   // spread[m]: byte i takes the value of rank (set bits of m below i) where bit i of m is set, else 0.
@@ -534,15 +470,13 @@ bool shuffleExpansionAvailable() {
 template <class C>
 void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
   if (method == ExpandMethod::best) {
-    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::bits;
+    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::shuffles;
   }
   std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {
     expandChunks(plane, out, total);
   } else if (method == ExpandMethod::shuffles) {
     expandShuffles(plane, out, total);
-  } else if (method == ExpandMethod::bits) {
-    expandBits(plane, out, total);
   } else {
     expandQuads(plane, out, total);
   }

@@ -12,7 +12,6 @@ enum class ExpandMethod {
   best,      // the fastest the processor runs
   chunks,    // 32 symbols at a time (needs AVX-512 VBMI, VBMI2 and BMI2)
   shuffles,  // 32 symbols at a time by byte shuffles (needs AVX2 and POPCNT)
-  bits,      // 32 symbols at a time, coefficient by coefficient from mask counts (needs POPCNT)
   quads,     // four symbols at a time up to each run (plain C++, for any processor)
 };
 

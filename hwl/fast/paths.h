@@ -4,7 +4,7 @@
 //
 //   avx512  eight binary64 lanes a register (AVX-512 F, DQ, BW and VL, with FMA); planes are expanded
 //           32 symbols at a time where the processor also has AVX-512 VBMI2
-//   avx2    eight lanes in two registers of four (AVX2 and FMA)
+//   avx2    eight lanes in two registers of four (AVX2 and FMA); planes are expanded by byte shuffles
 //   stages  the stage by stage pipeline in extended precision, on any processor
 //
 // One kernel source (kernels.inc, levels.inc, decoder.inc) is compiled once per vector path over that
