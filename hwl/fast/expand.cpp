@@ -11,6 +11,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace hwl::detail {
 
@@ -241,15 +242,43 @@ inline ChunkMasks chunkMasks(std::uint32_t low, std::uint32_t high, std::uint32_
   return m;
 }
 
-template <class C>
-HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_t total) {
+// Calls store(base, from, to) for each piece of a chunk between its runs: slots from .. to - 1 of the
+// chunk's kept coefficients, slot j landing at out[base + j]. A run start ends each piece but the last
+// and moves the pieces after it on by the run's length. o: where the chunk's first coefficient lands;
+// values: the chunk's first value; k: the value width. Returns the output index after the chunk.
+template <class Store>
+inline __attribute__((always_inline)) std::size_t forEachPiece(const ChunkMasks& m, std::uint64_t word,
+                                                               const std::uint8_t* values, unsigned k, std::size_t o,
+                                                               Store store) {
+  unsigned from = 0;
+  for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
+    const auto i = static_cast<unsigned>(std::countr_zero(runs));
+    const std::uint32_t before = (std::uint32_t{1} << i) - 1;
+    const std::size_t value = values[std::popcount(m.consumers & before)];
+    const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: in the next chunk
+    const auto to = static_cast<unsigned>(std::popcount(m.kept & before)) + 1;
+    store(o, from, to);
+    from = to;
+    o += value + (extension << k);
+  }
+  const auto kept = static_cast<unsigned>(std::popcount(m.kept));
+  store(o, from, kept);
+  return o + kept;
+}
+
+// The chunked expansion's walk, which the vector methods share: 32 symbols at a time while a whole
+// chunk of values remains, then symbol by symbol. values: every available value, one a byte, with 32
+// readable past any chunk's first. splitBits(word) gives the low and high bits of a chunk's 32
+// symbols; expandChunk(masks, word, its first value, o) stores the chunk's coefficients from out[o] on
+// and returns the output index after them.
+template <class C, class SplitBits, class ExpandChunk>
+inline __attribute__((always_inline)) void expandInChunks(const PackedPlane& plane, C* out, std::size_t total,
+                                                          const std::uint8_t* values, SplitBits splitBits,
+                                                          ExpandChunk expandChunk) {
   const unsigned k = static_cast<unsigned>(plane.valueBits);
   const std::uint64_t valueCount = plane.availableValues();
-  const std::unique_ptr<std::uint8_t[]> valueBuffer = valueBytes(plane, valueCount);
-  const std::uint8_t* values = valueBuffer.get();
   const std::uint8_t* symbols = plane.symbols.data();
   const std::size_t chunkCount = plane.symbolCount / 32;
-  const __m512i zero = _mm512_setzero_si512();
   Cursor c;
   std::size_t chunk = 0;
   std::uint32_t carry = 0;
@@ -257,34 +286,37 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
     std::uint64_t word;
     std::memcpy(&word, symbols + 8 * chunk, 8);
     if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
-    const ChunkMasks m = chunkMasks(gatherBits(word, 0x55555555u), gatherBits(word, 0xAAAAAAAAu), carry);
-    const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + c.t)));
-    __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
-    coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
-    coefficients = _mm512_mask_sub_epi16(coefficients, m.negative, zero, coefficients);
-    const __m512i packed = _mm512_maskz_compress_epi16(m.kept, coefficients);
-    const auto count = static_cast<unsigned>(std::popcount(m.kept));
-    std::size_t base = c.o;
-    unsigned from = 0;
-    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
-      const auto i = static_cast<unsigned>(std::countr_zero(runs));
-      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
-      const auto slot = static_cast<unsigned>(std::popcount(m.kept & before));
-      const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
-      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
-      storePiece(out, base, packed, from, slot + 1, total);
-      const std::size_t extra = value + (extension << k);
-      from = slot + 1;
-      base += extra;
-    }
-    storePiece(out, base, packed, from, count, total);
-    c.o = base + count;
+    const auto [low, high] = splitBits(word);
+    const ChunkMasks m = chunkMasks(low, high, carry);
+    c.o = expandChunk(m, word, values + c.t, c.o);
     c.t += static_cast<unsigned>(std::popcount(m.consumers));
     carry = m.starts >> 31;
   }
   c.s = 32 * chunk;
   c.extensionPending = carry != 0;
   expandRest(plane, out, total, c, [&](std::uint64_t t) { return unsigned{values[t]}; });
+}
+
+template <class C>
+HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_t total) {
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  const std::unique_ptr<std::uint8_t[]> values = valueBytes(plane, plane.availableValues());
+  const __m512i zero = _mm512_setzero_si512();
+  auto splitBits = [](std::uint64_t word) HWL_CHUNKS_TARGET {
+    return std::pair{gatherBits(word, 0x55555555u), gatherBits(word, 0xAAAAAAAAu)};
+  };
+  auto expandChunk = [&](const ChunkMasks& m, std::uint64_t word, const std::uint8_t* first,
+                         std::size_t o) HWL_CHUNKS_TARGET {
+    const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(first)));
+    __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
+    coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
+    coefficients = _mm512_mask_sub_epi16(coefficients, m.negative, zero, coefficients);
+    const __m512i packed = _mm512_maskz_compress_epi16(m.kept, coefficients);
+    return forEachPiece(m, word, first, k, o, [&](std::size_t base, unsigned from, unsigned to) HWL_CHUNKS_TARGET {
+      storePiece(out, base, packed, from, to, total);
+    });
+  };
+  expandInChunks(plane, out, total, values.get(), splitBits, expandChunk);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -412,42 +444,17 @@ HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void storeWithZeros(C*
 template <class C>
 HWL_SHUFFLES_TARGET void expandShuffles(const PackedPlane& plane, C* out, std::size_t total) {
   const unsigned k = static_cast<unsigned>(plane.valueBits);
-  const std::uint64_t valueCount = plane.availableValues();
-  const std::unique_ptr<std::uint8_t[]> valueBuffer = valueBytesAvx2(plane, valueCount);
-  const std::uint8_t* values = valueBuffer.get();
-  const std::uint8_t* symbols = plane.symbols.data();
-  const std::size_t chunkCount = plane.symbolCount / 32;
+  const std::unique_ptr<std::uint8_t[]> values = valueBytesAvx2(plane, plane.availableValues());
   alignas(32) C packed[64] = {};
-  Cursor c;
-  std::size_t chunk = 0;
-  std::uint32_t carry = 0;
-  for (; chunk < chunkCount && c.o < total && c.t + 32 <= valueCount; ++chunk) {
-    std::uint64_t word;
-    std::memcpy(&word, symbols + 8 * chunk, 8);
-    if (carry) c.o += static_cast<std::size_t>(word & 3) << k;
-    const ChunkMasks m = chunkMasks(evenBits(word), evenBits(word >> 1), carry);
-    packChunk(m, values + c.t, packed);
-    const auto count = static_cast<unsigned>(std::popcount(m.kept));
-    std::size_t base = c.o;  // where slot 0 of the piece being stored would land
-    unsigned from = 0;
-    for (std::uint32_t runs = m.starts; runs != 0; runs &= runs - 1) {
-      const auto i = static_cast<unsigned>(std::countr_zero(runs));
-      const std::uint32_t before = (std::uint32_t{1} << i) - 1;
-      const auto slot = static_cast<unsigned>(std::popcount(m.kept & before));
-      const std::size_t value = values[c.t + static_cast<unsigned>(std::popcount(m.consumers & before))];
-      const std::size_t extension = i < 31 ? (word >> (2 * i + 2)) & 3 : 0;  // else: next chunk
-      if (base + from < total && from <= slot) storeWithZeros(out + base + from, packed + from, slot + 1 - from);
-      from = slot + 1;
-      base += value + (extension << k);
-    }
-    if (base + from < total && from < count) storeWithZeros(out + base + from, packed + from, count - from);
-    c.o = base + count;
-    c.t += static_cast<unsigned>(std::popcount(m.consumers));
-    carry = m.starts >> 31;
-  }
-  c.s = 32 * chunk;
-  c.extensionPending = carry != 0;
-  expandRest(plane, out, total, c, [&](std::uint64_t t) { return unsigned{values[t]}; });
+  auto splitBits = [](std::uint64_t word) { return std::pair{evenBits(word), evenBits(word >> 1)}; };
+  auto expandChunk = [&](const ChunkMasks& m, std::uint64_t word, const std::uint8_t* first,
+                         std::size_t o) HWL_SHUFFLES_TARGET {
+    packChunk(m, first, packed);
+    return forEachPiece(m, word, first, k, o, [&](std::size_t base, unsigned from, unsigned to) HWL_SHUFFLES_TARGET {
+      if (base + from < total && from < to) storeWithZeros(out + base + from, packed + from, to - from);
+    });
+  };
+  expandInChunks(plane, out, total, values.get(), splitBits, expandChunk);
 }
 
 bool processorHasShuffleInstructions() {
