@@ -328,14 +328,19 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
 
 #define HWL_SHUFFLES_TARGET __attribute__((target("avx2,popcnt")))
 
-// Bits 0, 2, 4, ... of a word packed into 32 bits.
-inline std::uint32_t evenBits(std::uint64_t x) {
-  x &= 0x5555555555555555;
-  x = (x | x >> 1) & 0x3333333333333333;
-  x = (x | x >> 2) & 0x0F0F0F0F0F0F0F0F;
-  x = (x | x >> 4) & 0x00FF00FF00FF00FF;
-  x = (x | x >> 8) & 0x0000FFFF0000FFFF;
-  return static_cast<std::uint32_t>(x | x >> 16);
+// A chunk's 32 symbols as byte masks: byte i of `low` (`high`) is all ones where the low (high) bit of
+// symbol i is set. Each byte of the word is copied to the four bytes of its symbols and tested there.
+struct SymbolBytes {
+  __m256i low, high;
+};
+HWL_SHUFFLES_TARGET inline SymbolBytes symbolBytes(std::uint64_t word) {
+  const __m256i copies = _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 6,
+                                          6, 6, 6, 7, 7, 7, 7);
+  const __m256i lowBit = _mm256_set1_epi32(0x40100401);
+  const __m256i highBit = _mm256_set1_epi32(static_cast<int>(0x80200802u));
+  const __m256i bytes = _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(word)), copies);
+  return {_mm256_cmpeq_epi8(_mm256_and_si256(bytes, lowBit), lowBit),
+          _mm256_cmpeq_epi8(_mm256_and_si256(bytes, highBit), highBit)};
 }
 
 struct ShuffleTables {
@@ -392,35 +397,57 @@ HWL_SHUFFLES_TARGET std::unique_ptr<std::uint8_t[]> valueBytesAvx2(const PackedP
   return bytes;
 }
 
-// All ones in the bytes of the eight whose bit of m is set.
-HWL_SHUFFLES_TARGET inline __m128i byteMask(unsigned m) {
-  const __m128i bit = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 0, 0, 0, 0, 0, 0, 0, 0);
-  return _mm_cmpeq_epi8(_mm_and_si128(_mm_set1_epi8(static_cast<char>(m)), bit), bit);
+// Two 8-byte table entries as one register, the second's indices moved on by 8 to address the upper
+// half (an index with its top bit set stays one).
+HWL_SHUFFLES_TARGET inline __m128i shufflePair(const std::array<std::uint8_t, 8>& a,
+                                               const std::array<std::uint8_t, 8>& b) {
+  const __m128i upper = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 8, 8, 8, 8, 8, 8, 8, 8);
+  return _mm_add_epi8(_mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a.data())),
+                                         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b.data()))),
+                      upper);
 }
 
 // The kept symbols' coefficients of a chunk, packed from packed[0], with at least 32 readable entries
-// behind the last. values: the chunk's first value.
+// behind the last. values: the chunk's first value; bits: the chunk's symbol bytes. Two groups of
+// eight symbols share each register: their values are spread to the symbols that take them (zero
+// where the symbol is no 2 or 3: run starts take a value but give 0), packed within each half, signed
+// and stored one behind the other. Run extensions are never kept, so their bits need no clearing.
 template <class C>
-HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void packChunk(const ChunkMasks& m,
+HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void packChunk(const ChunkMasks& m, const SymbolBytes& bits,
                                                                          const std::uint8_t* values, C* packed) {
   const ShuffleTables& tables = shuffleTables();
   unsigned kept = 0, consumed = 0;
-  for (unsigned g = 0; g < 32; g += 8) {
-    const unsigned consumers = m.consumers >> g & 0xFF, keep = m.kept >> g & 0xFF;
-    const __m128i spread = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tables.spread[consumers].data()));
-    const __m128i pack = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tables.pack[keep].data()));
-    __m128i v = _mm_shuffle_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed)), spread);
-    v = _mm_shuffle_epi8(_mm_and_si128(v, byteMask(m.nonzero >> g & 0xFF)), pack);
-    const __m128i negative = _mm_shuffle_epi8(byteMask(m.negative >> g & 0xFF), pack);
+  for (unsigned g = 0; g < 32; g += 16) {
+    const unsigned consumersA = m.consumers >> g & 0xFF, consumersB = m.consumers >> (g + 8) & 0xFF;
+    const unsigned keepA = m.kept >> g & 0xFF, keepB = m.kept >> (g + 8) & 0xFF;
+    const auto consumedA = static_cast<unsigned>(std::popcount(consumersA));
+    const auto keptA = static_cast<unsigned>(std::popcount(keepA));
+    const __m128i high = g == 0 ? _mm256_castsi256_si128(bits.high) : _mm256_extracti128_si256(bits.high, 1);
+    const __m128i low = g == 0 ? _mm256_castsi256_si128(bits.low) : _mm256_extracti128_si256(bits.low, 1);
+    const __m128i groupValues =
+        _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed + consumedA)));
+    const __m128i pack = shufflePair(tables.pack[keepA], tables.pack[keepB]);
+    const __m128i spread =
+        _mm_and_si128(_mm_shuffle_epi8(groupValues, shufflePair(tables.spread[consumersA], tables.spread[consumersB])),
+                      high);
+    const __m128i v = _mm_shuffle_epi8(spread, pack);
+    const __m128i negative = _mm_shuffle_epi8(_mm_and_si128(low, high), pack);
     if constexpr (sizeof(C) == 1) {
-      v = _mm_sub_epi8(_mm_xor_si128(v, negative), negative);
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + kept), v);
+      const __m128i signedValues = _mm_sub_epi8(_mm_xor_si128(v, negative), negative);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(packed + kept), signedValues);
+      _mm_storeh_pd(reinterpret_cast<double*>(packed + kept + keptA), _mm_castsi128_pd(signedValues));
     } else {
-      const __m128i wide = _mm_cvtepu8_epi16(v), sign = _mm_cvtepi8_epi16(negative);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + kept), _mm_sub_epi16(_mm_xor_si128(wide, sign), sign));
+      auto widen = [](__m128i bytes, __m128i signs) HWL_SHUFFLES_TARGET {
+        const __m128i wide = _mm_cvtepu8_epi16(bytes), sign = _mm_cvtepi8_epi16(signs);
+        return _mm_sub_epi16(_mm_xor_si128(wide, sign), sign);
+      };
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + kept), widen(v, negative));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(packed + kept + keptA),
+                       widen(_mm_srli_si128(v, 8), _mm_srli_si128(negative, 8)));
     }
-    kept += static_cast<unsigned>(std::popcount(keep));
-    consumed += static_cast<unsigned>(std::popcount(consumers));
+    kept += keptA + static_cast<unsigned>(std::popcount(keepB));
+    consumed += consumedA + static_cast<unsigned>(std::popcount(consumersB));
   }
 }
 
@@ -446,10 +473,15 @@ HWL_SHUFFLES_TARGET void expandShuffles(const PackedPlane& plane, C* out, std::s
   const unsigned k = static_cast<unsigned>(plane.valueBits);
   const std::unique_ptr<std::uint8_t[]> values = valueBytesAvx2(plane, plane.availableValues());
   alignas(32) C packed[64] = {};
-  auto splitBits = [](std::uint64_t word) { return std::pair{evenBits(word), evenBits(word >> 1)}; };
+  // Both steps make the chunk's symbol bytes; the compiler makes them once.
+  auto splitBits = [](std::uint64_t word) HWL_SHUFFLES_TARGET {
+    const SymbolBytes bits = symbolBytes(word);
+    return std::pair{static_cast<std::uint32_t>(_mm256_movemask_epi8(bits.low)),
+                     static_cast<std::uint32_t>(_mm256_movemask_epi8(bits.high))};
+  };
   auto expandChunk = [&](const ChunkMasks& m, std::uint64_t word, const std::uint8_t* first,
                          std::size_t o) HWL_SHUFFLES_TARGET {
-    packChunk(m, first, packed);
+    packChunk(m, symbolBytes(word), first, packed);
     return forEachPiece(m, word, first, k, o, [&](std::size_t base, unsigned from, unsigned to) HWL_SHUFFLES_TARGET {
       if (base + from < total && from < to) storeWithZeros(out + base + from, packed + from, to - from);
     });
