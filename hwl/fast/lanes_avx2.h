@@ -24,24 +24,28 @@ struct D {
 };
 using Mask = unsigned;  // lane i in bit i, eight bits
 
-// The lane masks of every four bits, from a table: one load where broadcasting and comparing the
-// bits would take four instructions.
+// The lane masks of every mask, from a table indexed by all eight bits: two loads at one index,
+// where broadcasting and comparing the bits would take four instructions a half.
 struct LaneMasks {
-  alignas(32) std::int64_t lanes[16][4];
+  alignas(64) std::int64_t lanes[256][8];
 };
 constexpr LaneMasks laneMasks = [] {
   LaneMasks t{};
-  for (int m = 0; m < 16; ++m) {
-    for (int i = 0; i < 4; ++i) t.lanes[m][i] = (m >> i & 1) != 0 ? -1 : 0;
+  for (int m = 0; m < 256; ++m) {
+    for (int i = 0; i < 8; ++i) t.lanes[m][i] = (m >> i & 1) != 0 ? -1 : 0;
   }
   return t;
 }();
 
-// The four lane masks of bits 0 .. 3 of m (all ones where the bit is set).
+// The lane masks of lanes 0 .. 3 (half 0) or 4 .. 7 (half 1) of m (all ones where the bit is set).
+template <int half>
 HWL_INLINE __m256d laneMask(unsigned m) {
-  return _mm256_load_pd(reinterpret_cast<const double*>(laneMasks.lanes[m & 15]));
+  return _mm256_load_pd(reinterpret_cast<const double*>(laneMasks.lanes[m & 0xFF] + 4 * half));
 }
-HWL_INLINE __m256i laneMaskInt(unsigned m) { return _mm256_castpd_si256(laneMask(m)); }
+template <int half>
+HWL_INLINE __m256i laneMaskInt(unsigned m) {
+  return _mm256_castpd_si256(laneMask<half>(m));
+}
 
 HWL_INLINE D set1(double x) { return {_mm256_set1_pd(x), _mm256_set1_pd(x)}; }
 HWL_INLINE D zero() { return {_mm256_setzero_pd(), _mm256_setzero_pd()}; }
@@ -55,24 +59,25 @@ HWL_INLINE void storeMasked(double* p, Mask m, D a) {
     storeu(p, a);
     return;
   }
-  _mm256_maskstore_pd(p, laneMaskInt(m), a.lo);
-  _mm256_maskstore_pd(p + 4, laneMaskInt(m >> 4), a.hi);
+  _mm256_maskstore_pd(p, laneMaskInt<0>(m), a.lo);
+  _mm256_maskstore_pd(p + 4, laneMaskInt<1>(m), a.hi);
 }
 // laneMask(m) for a blend. GCC 12 turns a blend by a mask it cannot see into one by (mask < 0) and
 // computes that with a comparison; hiding the loaded mask from it saves an instruction per blend.
+template <int half>
 HWL_INLINE __m256d blendMask(unsigned m) {
-  __m256d mask = laneMask(m);
+  __m256d mask = laneMask<half>(m);
   __asm__("" : "+x"(mask));
   return mask;
 }
 // Lanes in m from b, the others from a.
 HWL_INLINE D blend(Mask m, D a, D b) {
-  return {_mm256_blendv_pd(a.lo, b.lo, blendMask(m)), _mm256_blendv_pd(a.hi, b.hi, blendMask(m >> 4))};
+  return {_mm256_blendv_pd(a.lo, b.lo, blendMask<0>(m)), _mm256_blendv_pd(a.hi, b.hi, blendMask<1>(m))};
 }
 // Lanes in m from p (readable for all eight), the others from src.
 HWL_INLINE D loadMasked(D src, Mask m, const double* p) { return blend(m, src, loadu(p)); }
 HWL_INLINE D zeroOutside(Mask m, D a) {
-  return {_mm256_and_pd(a.lo, laneMask(m)), _mm256_and_pd(a.hi, laneMask(m >> 4))};
+  return {_mm256_and_pd(a.lo, laneMask<0>(m)), _mm256_and_pd(a.hi, laneMask<1>(m))};
 }
 
 // One of two constants in each lane, chosen by a mask: b in the lanes in it, a in the others. Every
