@@ -102,16 +102,6 @@ inline unsigned lanesBefore(int n, int x) {
   return left >= 8 ? 0xFFu : (1u << left) - 1;
 }
 
-// Calls step(x, valid) for x = 0, 8, 16, ... below n, valid being the lanes of the eight at x that lie
-// before n: first for every whole eight, with valid a constant the step's masking folds away, then
-// once for the rest, if any. step carries its caller's target attribute, so it inlines there.
-template <class Step>
-inline __attribute__((always_inline)) void forEachEight(int n, Step step) {
-  int x = 0;
-  for (; x + 8 <= n; x += 8) step(x, 0xFFu);
-  if (x < n) step(x, lanesBefore(n, x));
-}
-
 // The extended-precision value of one sample.
 inline double exactFirst(bool smoothed, double lo, double hi, double loM1) {
   return smoothed ? synthesiseSmoothed(lo, loM1) : synthesiseFirst(lo, hi);

@@ -16,6 +16,7 @@
 #define HWL_PATH avx2
 #define HWL_TARGET __attribute__((target("avx2,fma")))
 #define HWL_INLINE HWL_TARGET inline __attribute__((always_inline))
+#define HWL_STEP HWL_TARGET __attribute__((always_inline))  // a loop step (lambda), inlined into its loop
 
 namespace hwl::detail::avx2 {
 
