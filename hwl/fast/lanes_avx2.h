@@ -104,6 +104,11 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) { return blend(m, src, mul(a, b))
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm256_fmadd_pd(a.lo, b.lo, c.lo), _mm256_fmadd_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm256_fmsub_pd(a.lo, b.lo, c.lo), _mm256_fmsub_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm256_fnmadd_pd(a.lo, b.lo, c.lo), _mm256_fnmadd_pd(a.hi, b.hi, c.hi)}; }
+// a times the constant c chooses for each lane (c's first value is 1).
+HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) { return mul(a, choose(m, c)); }
+// a b + c, b the constant chosen for each lane from a choice whose first value is 0: a 0 + c is c bit
+// for bit when c is not -0.
+HWL_INLINE D fmaddChosen(D a, Mask m, const Choice& b, D c) { return fmadd(a, choose(m, b), c); }
 HWL_INLINE D abs(D a) {
   const __m256d sign = _mm256_set1_pd(-0.0);
   return {_mm256_andnot_pd(sign, a.lo), _mm256_andnot_pd(sign, a.hi)};

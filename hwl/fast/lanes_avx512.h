@@ -54,6 +54,15 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) {
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm512_fmadd_pd(a.v, b.v, c.v)}; }    // a b + c
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm512_fmsub_pd(a.v, b.v, c.v)}; }    // a b - c
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm512_fnmadd_pd(a.v, b.v, c.v)}; }  // c - a b
+// a times the constant c chooses for each lane, c's first value being 1: lanes outside m keep a.
+HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) {
+  return {_mm512_mask_mul_pd(a.v, static_cast<__mmask8>(m), a.v, c.b.v)};
+}
+// a b + c, b the constant chosen for each lane from a choice whose first value is 0: lanes outside m
+// keep c, which is a 0 + c bit for bit when c is not -0.
+HWL_INLINE D fmaddChosen(D a, Mask m, const Choice& b, D c) {
+  return {_mm512_mask3_fmadd_pd(a.v, b.b.v, c.v, static_cast<__mmask8>(m))};
+}
 HWL_INLINE D abs(D a) { return {_mm512_abs_pd(a.v)}; }
 HWL_INLINE D negate(D a) { return {_mm512_xor_pd(a.v, _mm512_set1_pd(-0.0))}; }
 // a with the sign of b or'ed in (a's sign clear).
