@@ -195,17 +195,22 @@ HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& 
 
 // Stores the packed coefficients of slots [from, to) so that slot i lands at out[base + i], leaving
 // out whatever would fall at or past total.
-template <class C>
-HWL_CHUNKS_TARGET inline void storePiece(C* out, std::size_t base, __m512i packed, unsigned from, unsigned to,
-                                         std::size_t total) {
-  if (base >= total || from >= to) return;
+// The slots [from, to) of a piece whose slot i lands at out[base + i], less those at or past total.
+inline std::uint32_t pieceSlots(std::size_t base, unsigned from, unsigned to, std::size_t total) {
+  if (base >= total || from >= to) return 0;
   std::uint32_t slots = static_cast<std::uint32_t>((std::uint64_t{1} << to) - (std::uint64_t{1} << from));
   if (total - base < 32) slots &= (std::uint32_t{1} << (total - base)) - 1;
-  if constexpr (sizeof(C) == 2) {
+  return slots;
+}
+// Stores those slots of the packed coefficients: 16-bit ones packed in 32 words, 8-bit ones in 32 bytes.
+HWL_CHUNKS_TARGET inline void storePiece(std::int16_t* out, std::size_t base, __m512i packed, unsigned from,
+                                         unsigned to, std::size_t total) {
+  if (const std::uint32_t slots = pieceSlots(base, from, to, total))
     _mm512_mask_storeu_epi16(out + base, slots, packed);
-  } else {
-    _mm512_mask_cvtepi16_storeu_epi8(out + base, slots, packed);
-  }
+}
+HWL_CHUNKS_TARGET inline void storePiece(std::int8_t* out, std::size_t base, __m256i packed, unsigned from, unsigned to,
+                                         std::size_t total) {
+  if (const std::uint32_t slots = pieceSlots(base, from, to, total)) _mm256_mask_storeu_epi8(out + base, slots, packed);
 }
 
 struct ChunkMasks {
@@ -305,13 +310,26 @@ HWL_CHUNKS_TARGET void expandChunks(const PackedPlane& plane, C* out, std::size_
   auto splitBits = [](std::uint64_t word) HWL_CHUNKS_TARGET {
     return std::pair{gatherBits(word, 0x55555555u), gatherBits(word, 0xAAAAAAAAu)};
   };
+  // The values spread to the symbols that take them, zero where the symbol is a run start, signed,
+  // and the kept symbols' coefficients packed together: as words, or as bytes for 8-bit ones (whose
+  // magnitudes are at most 127).
+  auto pack = [&](const ChunkMasks& m, const std::uint8_t* first) HWL_CHUNKS_TARGET {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(first));
+    if constexpr (sizeof(C) == 2) {
+      __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, _mm512_cvtepu8_epi16(bytes));
+      coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
+      coefficients = _mm512_mask_sub_epi16(coefficients, m.negative, zero, coefficients);
+      return _mm512_maskz_compress_epi16(m.kept, coefficients);
+    } else {
+      __m256i coefficients = _mm256_maskz_expand_epi8(m.nonzero | m.starts, bytes);
+      coefficients = _mm256_maskz_mov_epi8(m.nonzero, coefficients);
+      coefficients = _mm256_mask_sub_epi8(coefficients, m.negative, _mm512_castsi512_si256(zero), coefficients);
+      return _mm256_maskz_compress_epi8(m.kept, coefficients);
+    }
+  };
   auto expandChunk = [&](const ChunkMasks& m, std::uint64_t word, const std::uint8_t* first,
                          std::size_t o) HWL_CHUNKS_TARGET {
-    const __m512i v = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(first)));
-    __m512i coefficients = _mm512_maskz_expand_epi16(m.nonzero | m.starts, v);
-    coefficients = _mm512_maskz_mov_epi16(m.nonzero, coefficients);
-    coefficients = _mm512_mask_sub_epi16(coefficients, m.negative, zero, coefficients);
-    const __m512i packed = _mm512_maskz_compress_epi16(m.kept, coefficients);
+    const auto packed = pack(m, first);
     return forEachPiece(m, word, first, k, o, [&](std::size_t base, unsigned from, unsigned to) HWL_CHUNKS_TARGET {
       storePiece(out, base, packed, from, to, total);
     });
@@ -334,8 +352,8 @@ struct SymbolBytes {
   __m256i low, high;
 };
 HWL_SHUFFLES_TARGET inline SymbolBytes symbolBytes(std::uint64_t word) {
-  const __m256i copies = _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 6,
-                                          6, 6, 6, 7, 7, 7, 7);
+  const __m256i copies =
+      _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
   const __m256i lowBit = _mm256_set1_epi32(0x40100401);
   const __m256i highBit = _mm256_set1_epi32(static_cast<int>(0x80200802u));
   const __m256i bytes = _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(word)), copies);
@@ -428,9 +446,8 @@ HWL_SHUFFLES_TARGET inline __attribute__((always_inline)) void packChunk(const C
         _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed)),
                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(values + consumed + consumedA)));
     const __m128i pack = shufflePair(tables.pack[keepA], tables.pack[keepB]);
-    const __m128i spread =
-        _mm_and_si128(_mm_shuffle_epi8(groupValues, shufflePair(tables.spread[consumersA], tables.spread[consumersB])),
-                      high);
+    const __m128i spread = _mm_and_si128(
+        _mm_shuffle_epi8(groupValues, shufflePair(tables.spread[consumersA], tables.spread[consumersB])), high);
     const __m128i v = _mm_shuffle_epi8(spread, pack);
     const __m128i negative = _mm_shuffle_epi8(_mm_and_si128(low, high), pack);
     if constexpr (sizeof(C) == 1) {
