@@ -8,8 +8,9 @@
 //
 // Every benchmark checks its output before it times: each HWL path gives exactly the stage pipeline's
 // bytes, JPEG and PNG decode to the expected picture. Run: build-test/bench/hwl_bench. On a shared
-// machine give it --benchmark_repetitions=7 --benchmark_enable_random_interleaving=true: the ratios
-// then come from each benchmark's fastest repetition, taken in turn with its peers'.
+// machine give it --benchmark_min_time=0.1 --benchmark_repetitions=20
+// --benchmark_enable_random_interleaving=true: the ratios then come from each benchmark's fastest
+// repetition, taken in turn with its peers', and many short repetitions give every row a quiet one.
 
 #include "bench/decode_paths.h"
 #include "bench/heap_meter.h"
