@@ -63,7 +63,7 @@ HWL_INLINE void storeMasked(double* p, Mask m, D a) {
   _mm256_maskstore_pd(p, laneMaskInt<0>(m), a.lo);
   _mm256_maskstore_pd(p + 4, laneMaskInt<1>(m), a.hi);
 }
-// laneMask(m) for a blend. GCC 12 turns a blend by a mask it cannot see into one by (mask < 0) and
+// laneMask<half>(m) for a blend. GCC 12 turns a blend by a mask it cannot see into one by (mask < 0) and
 // computes that with a comparison; hiding the loaded mask from it saves an instruction per blend.
 template <int half>
 HWL_INLINE __m256d blendMask(unsigned m) {
