@@ -193,8 +193,6 @@ HWL_CHUNKS_TARGET std::unique_ptr<std::uint8_t[]> valueBytes(const PackedPlane& 
   return bytes;
 }
 
-// Stores the packed coefficients of slots [from, to) so that slot i lands at out[base + i], leaving
-// out whatever would fall at or past total.
 // The slots [from, to) of a piece whose slot i lands at out[base + i], less those at or past total.
 inline std::uint32_t pieceSlots(std::size_t base, unsigned from, unsigned to, std::size_t total) {
   if (base >= total || from >= to) return 0;

@@ -166,7 +166,6 @@ HWL_INLINE Mask bits(Flags f) { return static_cast<Mask>(_mm256_movemask_pd(f.lo
 HWL_INLINE Mask equal(D a, D b) { return compare<_CMP_EQ_OQ>(a, b); }
 HWL_INLINE Mask notEqual(D a, D b) { return compare<_CMP_NEQ_UQ>(a, b); }
 HWL_INLINE Mask lessOrEqual(D a, D b) { return compare<_CMP_LE_OQ>(a, b); }
-HWL_INLINE Mask greater(D a, D b) { return compare<_CMP_GT_OQ>(a, b); }
 
 // Eight coefficients widened to 32 bits (all eight read).
 template <class C>

@@ -86,7 +86,6 @@ HWL_INLINE Mask bits(Flags f) { return f; }
 HWL_INLINE Mask equal(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_EQ_OQ); }
 HWL_INLINE Mask notEqual(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_NEQ_UQ); }
 HWL_INLINE Mask lessOrEqual(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_LE_OQ); }
-HWL_INLINE Mask greater(D a, D b) { return _mm512_cmp_pd_mask(a.v, b.v, _CMP_GT_OQ); }
 
 // Eight 16- or 8-bit coefficients as doubles, lanes outside valid 0 (and not read).
 template <class C>
