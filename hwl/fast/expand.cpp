@@ -1,11 +1,14 @@
 #include "hwl/fast/expand.h"
 
+// The chunked and shuffled methods are x86's (32- and 64-bit); other processors have the quads.
+#if defined(__x86_64__) || defined(__i386__)
+#define HWL_EXPAND_X86 1
 // GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-
 #include <immintrin.h>
+#endif
 
 #include <array>
 #include <bit>
@@ -147,6 +150,7 @@ void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
   }
 }
 
+#ifdef HWL_EXPAND_X86
 // ---------------------------------------------------------------------------------------------------
 // 32 symbols (8 bytes) at a time. Bit masks over the chunk tell which symbols start runs and which are
 // run extensions; the values are spread to the symbols that take them, signed, and the coefficients
@@ -508,6 +512,14 @@ bool processorHasShuffleInstructions() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
+#else
+bool processorHasChunkInstructions() { return false; }
+bool processorHasShuffleInstructions() { return false; }
+template <class C>
+void expandChunks(const PackedPlane&, C*, std::size_t) {}
+template <class C>
+void expandShuffles(const PackedPlane&, C*, std::size_t) {}
+#endif  // HWL_EXPAND_X86
 
 }  // namespace
 
@@ -524,7 +536,9 @@ bool shuffleExpansionAvailable() {
 template <class C>
 void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
   if (method == ExpandMethod::best) {
-    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::shuffles;
+    method = chunkExpansionAvailable()     ? ExpandMethod::chunks
+             : shuffleExpansionAvailable() ? ExpandMethod::shuffles
+                                           : ExpandMethod::quads;
   }
   std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {
