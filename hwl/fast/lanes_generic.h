@@ -48,11 +48,14 @@
 
 namespace hwl::detail::HWL_PATH {
 
-typedef double F2 __attribute__((vector_size(16)));
-typedef long long I2 __attribute__((vector_size(16)));
-typedef int I4 __attribute__((vector_size(16)));
-typedef short S8 __attribute__((vector_size(16)));
-typedef signed char B16 __attribute__((vector_size(16)));
+// Registers of two doubles, two, four, eight or sixteen integers. Their alignment is held at 8, so a
+// vector kept in memory (a member of a constant set, say) needs no more: 32-bit Windows' allocator
+// gives 8 where the compiler would count on 16, and SSE2's arithmetic faults on a misaligned operand.
+typedef double F2 __attribute__((vector_size(16), aligned(8)));
+typedef long long I2 __attribute__((vector_size(16), aligned(8)));
+typedef int I4 __attribute__((vector_size(16), aligned(8)));
+typedef short S8 __attribute__((vector_size(16), aligned(8)));
+typedef signed char B16 __attribute__((vector_size(16), aligned(8)));
 
 struct D {
   F2 h[4];  // lanes 0 1 | 2 3 | 4 5 | 6 7
@@ -104,7 +107,7 @@ HWL_INLINE unsigned byteBits(B16 m) {
   return static_cast<unsigned>(wasm_i8x16_bitmask(m));
 #else
   const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
-  const uint8x16_t w = vandq_u8(vreinterpretq_u8_s8(m), weights);
+  const uint8x16_t w = vandq_u8(reinterpret_cast<uint8x16_t>(m), weights);
   return vaddv_u8(vget_low_u8(w)) | static_cast<unsigned>(vaddv_u8(vget_high_u8(w))) << 8;
 #endif
 }
@@ -124,7 +127,7 @@ HWL_INLINE bool anySet(I2 m) {
 #elif HWL_LANES_SIMD128
   return wasm_v128_any_true(m);
 #else
-  return vmaxvq_u32(vreinterpretq_u32_s64(m)) != 0;
+  return vmaxvq_u32(reinterpret_cast<uint32x4_t>(m)) != 0;
 #endif
 }
 
