@@ -61,7 +61,7 @@ class Recorder : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      const double seconds = run.GetAdjustedCPUTime() / 1e9;
+      const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
       const auto [entry, added] = timings.emplace(run.run_name.function_name, seconds);
       if (!added) entry->second = std::min(entry->second, seconds);
     }

@@ -104,8 +104,11 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) { return blend(m, src, mul(a, b))
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm256_fmadd_pd(a.lo, b.lo, c.lo), _mm256_fmadd_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm256_fmsub_pd(a.lo, b.lo, c.lo), _mm256_fmsub_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm256_fnmadd_pd(a.lo, b.lo, c.lo), _mm256_fnmadd_pd(a.hi, b.hi, c.hi)}; }
-// The exact a b - p, for p = a b rounded.
-HWL_INLINE D productError(D a, D b, D p) { return fmsub(a, b, p); }
+// A factor of exact products as productError takes it (here the factor itself), and the exact
+// a b - p for p = a b rounded.
+using Factor = D;
+HWL_INLINE Factor factorOf(D b) { return b; }
+HWL_INLINE D productError(D a, const Factor& b, D p) { return fmsub(a, b, p); }
 // a times the constant c chooses for each lane (c's first value is 1).
 HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) { return mul(a, choose(m, c)); }
 // a b + c, b the constant chosen for each lane from a choice whose first value is 0: a 0 + c is c bit

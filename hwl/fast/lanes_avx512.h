@@ -54,8 +54,11 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) {
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm512_fmadd_pd(a.v, b.v, c.v)}; }    // a b + c
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm512_fmsub_pd(a.v, b.v, c.v)}; }    // a b - c
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm512_fnmadd_pd(a.v, b.v, c.v)}; }  // c - a b
-// The exact a b - p, for p = a b rounded.
-HWL_INLINE D productError(D a, D b, D p) { return fmsub(a, b, p); }
+// A factor of exact products as productError takes it (here the factor itself), and the exact
+// a b - p for p = a b rounded.
+using Factor = D;
+HWL_INLINE Factor factorOf(D b) { return b; }
+HWL_INLINE D productError(D a, const Factor& b, D p) { return fmsub(a, b, p); }
 // a times the constant c chooses for each lane, c's first value being 1: lanes outside m keep a.
 HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) {
   return {_mm512_mask_mul_pd(a.v, static_cast<__mmask8>(m), a.v, c.b.v)};

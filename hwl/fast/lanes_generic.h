@@ -48,14 +48,20 @@
 
 namespace hwl::detail::HWL_PATH {
 
-// Registers of two doubles, two, four, eight or sixteen integers. Their alignment is held at 8, so a
-// vector kept in memory (a member of a constant set, say) needs no more: 32-bit Windows' allocator
-// gives 8 where the compiler would count on 16, and SSE2's arithmetic faults on a misaligned operand.
-typedef double F2 __attribute__((vector_size(16), aligned(8)));
-typedef long long I2 __attribute__((vector_size(16), aligned(8)));
-typedef int I4 __attribute__((vector_size(16), aligned(8)));
-typedef short S8 __attribute__((vector_size(16), aligned(8)));
-typedef signed char B16 __attribute__((vector_size(16), aligned(8)));
+// Registers of two doubles, two, four, eight or sixteen integers. On 32-bit x86 their alignment is
+// held at 8, so a vector kept in memory (a member of a constant set, say) needs no more: 32-bit
+// Windows' allocator gives 8 where the compiler would count on 16, and SSE2's arithmetic faults on a
+// misaligned operand. Elsewhere allocations give 16 and the compiler may take operands from memory.
+#if defined(__i386__)
+#define HWL_LANE_ALIGNMENT 8
+#else
+#define HWL_LANE_ALIGNMENT 16
+#endif
+typedef double F2 __attribute__((vector_size(16), aligned(HWL_LANE_ALIGNMENT)));
+typedef long long I2 __attribute__((vector_size(16), aligned(HWL_LANE_ALIGNMENT)));
+typedef int I4 __attribute__((vector_size(16), aligned(HWL_LANE_ALIGNMENT)));
+typedef short S8 __attribute__((vector_size(16), aligned(HWL_LANE_ALIGNMENT)));
+typedef signed char B16 __attribute__((vector_size(16), aligned(HWL_LANE_ALIGNMENT)));
 
 struct D {
   F2 h[4];  // lanes 0 1 | 2 3 | 4 5 | 6 7
@@ -131,6 +137,39 @@ HWL_INLINE bool anySet(I2 m) {
 #endif
 }
 
+// max(a, b) of lanes that are never NaN.
+HWL_INLINE F2 maxPair(F2 a, F2 b) {
+#if HWL_LANES_SSE2
+  return reinterpret_cast<F2>(_mm_max_pd(reinterpret_cast<__m128d>(a), reinterpret_cast<__m128d>(b)));
+#elif HWL_LANES_SIMD128
+  return wasm_f64x2_pmax(a, b);
+#else
+  return reinterpret_cast<F2>(vmaxq_f64(reinterpret_cast<float64x2_t>(a), reinterpret_cast<float64x2_t>(b)));
+#endif
+}
+// The 32-bit integers of a then b as 16-bit ones, saturated; the 16-bit ones of a then b as bytes,
+// saturated to 0 .. 255.
+HWL_INLINE S8 packWords(I4 a, I4 b) {
+#if HWL_LANES_SSE2
+  return reinterpret_cast<S8>(_mm_packs_epi32(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+#elif HWL_LANES_SIMD128
+  return wasm_i16x8_narrow_i32x4(a, b);
+#else
+  return reinterpret_cast<S8>(
+      vcombine_s16(vqmovn_s32(reinterpret_cast<int32x4_t>(a)), vqmovn_s32(reinterpret_cast<int32x4_t>(b))));
+#endif
+}
+HWL_INLINE B16 packBytes(S8 a, S8 b) {
+#if HWL_LANES_SSE2
+  return reinterpret_cast<B16>(_mm_packus_epi16(reinterpret_cast<__m128i>(a), reinterpret_cast<__m128i>(b)));
+#elif HWL_LANES_SIMD128
+  return wasm_u8x16_narrow_i16x8(a, b);
+#else
+  return reinterpret_cast<B16>(
+      vcombine_u8(vqmovun_s16(reinterpret_cast<int16x8_t>(a)), vqmovun_s16(reinterpret_cast<int16x8_t>(b))));
+#endif
+}
+
 // Eight 16- or 8-bit coefficients widened to doubles (all eight read).
 template <class C>
 HWL_INLINE D widenCoefficients(const C* in) {
@@ -183,26 +222,41 @@ HWL_INLINE D fnmadd(D a, D b, D c) {
 #endif
 }
 
-// The exact a b - p, for p = a b rounded (never -0 when a b = p; see the limits above).
-HWL_INLINE F2 productErrorPair(F2 a, F2 b, F2 p) {
-#if HWL_LANES_NEON
-  return reinterpret_cast<F2>(vnegq_f64(vfmsq_f64(p, a, b)));  // -(p - a b), both exact
-#else
-  // Veltkamp: x = high + low, high of 26 bits, low of 26 and a sign.
+// A factor of exact products as productError takes it: on NEON the factor, elsewhere also its
+// Veltkamp split (x = high + low, high of 26 bits, low of 26 and a sign), made once for a constant.
+struct Factor {
+  D value, high, low;
+};
+HWL_INLINE F2 splitHigh(F2 x) {
   const F2 splitter = {0x1.0000002p27, 0x1.0000002p27};  // 2^27 + 1
-  auto split = [&](F2 x, F2& high, F2& low) {
-    const F2 t = x * splitter;
-    high = t - (t - x);
-    low = x - high;
-  };
-  F2 aHigh, aLow, bHigh, bLow;
-  split(a, aHigh, aLow);
-  split(b, bHigh, bLow);
-  // Dekker: each partial sum is exact; the first term is +0 when a b = p, so a zero error is +0.
-  return ((aHigh * bHigh - p) + aLow * bHigh + aHigh * bLow) + aLow * bLow;
+  const F2 t = x * splitter;
+  return t - (t - x);
+}
+HWL_INLINE Factor factorOf(D b) {
+#if HWL_LANES_NEON
+  return {b, b, b};
+#else
+  const D high = each(splitHigh, b);
+  return {b, high, each([](F2 x, F2 y) { return x - y; }, b, high)};
 #endif
 }
-HWL_INLINE D productError(D a, D b, D p) { return each(productErrorPair, a, b, p); }
+
+// The exact a b - p, for p = a b rounded (+0 when a b = p; see the limits above).
+HWL_INLINE D productError(D a, const Factor& b, D p) {
+#if HWL_LANES_NEON
+  // -(p - a b), both exact.
+  return each([](F2 x, F2 y, F2 z) { return reinterpret_cast<F2>(vnegq_f64(vfmsq_f64(z, x, y))); }, a, b.value, p);
+#else
+  D out;
+  for (int i = 0; i < 4; ++i) {
+    const F2 aHigh = splitHigh(a.h[i]), aLow = a.h[i] - aHigh;
+    const F2 bHigh = b.high.h[i], bLow = b.low.h[i];
+    // Dekker: each partial sum is exact; the first term is +0 when a b = p, so a zero error is +0.
+    out.h[i] = ((aHigh * bHigh - p.h[i]) + aLow * bHigh + aHigh * bLow) + aLow * bLow;
+  }
+  return out;
+#endif
+}
 
 // ---------------------------------------------------------------------------------------------------
 // The operations every vector path offers.
@@ -284,10 +338,7 @@ HWL_INLINE D withSignOf(D a, D b) {
       a, b);
 }
 // max(|a|, |b|) (the lanes are never NaN where it is used).
-HWL_INLINE D maxAbs(D a, D b) {
-  const D x = abs(a), y = abs(b);
-  return each([](F2 p, F2 q) { return select(reinterpret_cast<I2>(q > p), p, q); }, x, y);
-}
+HWL_INLINE D maxAbs(D a, D b) { return each(maxPair, abs(a), abs(b)); }
 // a + 1.5 * 2^52: a lane below 2^51 in magnitude rounded to its nearest integer (ties to even), which
 // the low 32 bits of the lane hold.
 HWL_INLINE D roundedToInteger(D a) { return add(a, set1(0x1.8p52)); }
@@ -376,6 +427,16 @@ HWL_INLINE std::uint64_t compareCoefficientBits(const C* a, const C* b, int left
   return (equal ? bits : ~bits) & firstBits<C>(left);
 }
 
+// Stores the first `pairs` (up to 8) of eight pairs of `pairBytes` each: all eight with one copy of
+// constant size, fewer (once a row) with one of their length.
+HWL_INLINE void storePrefix(void* out, const void* pairsOf8, int pairs, std::size_t pairBytes) {
+  if (pairs >= 8) {
+    std::memcpy(out, pairsOf8, 8 * pairBytes);
+  } else {
+    std::memcpy(out, pairsOf8, pairBytes * static_cast<unsigned>(pairs));
+  }
+}
+
 // Stores the first and second samples of `pairs` (up to 8) pairs interleaved: f0 s0 f1 s1 ...
 HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
   F2 q[8];
@@ -383,7 +444,7 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
     q[2 * i] = __builtin_shufflevector(first.h[i], second.h[i], 0, 2);
     q[2 * i + 1] = __builtin_shufflevector(first.h[i], second.h[i], 1, 3);
   }
-  std::memcpy(out, q, pairs >= 8 ? sizeof q : sizeof(double) * 2 * static_cast<unsigned>(pairs));
+  storePrefix(out, q, pairs, sizeof(double) * 2);
 }
 
 // Eight 32-bit integers, lanes 0 .. 3 and 4 .. 7.
@@ -397,18 +458,23 @@ HWL_INLINE Ints nearestInts(D a) {
   return {{__builtin_shufflevector(reinterpret_cast<I4>(t.h[0]), reinterpret_cast<I4>(t.h[1]), 0, 2, 4, 6),
            __builtin_shufflevector(reinterpret_cast<I4>(t.h[2]), reinterpret_cast<I4>(t.h[3]), 0, 2, 4, 6)}};
 }
-HWL_INLINE I4 clampToByte(I4 v) {
-  const I4 zeros = {0, 0, 0, 0}, top = {255, 255, 255, 255};
-  v &= ~(v < zeros);
-  return (v & ~(v > top)) | (top & (v > top));
-}
 // Eight pixels' words B, G, R, 0 (low byte first), each channel rounded to nearest and clamped to
-// 0 .. 255.
+// 0 .. 255 by the saturating packs: the channels as 16-bit words, paired per pixel (B G, R 0), then
+// packed to bytes.
 HWL_INLINE Ints pixelWords(D blue, D green, D red) {
   const Ints b = nearestInts(blue), g = nearestInts(green), r = nearestInts(red);
-  Ints out;
-  for (int i = 0; i < 2; ++i) out.q[i] = clampToByte(b.q[i]) | clampToByte(g.q[i]) << 8 | clampToByte(r.q[i]) << 16;
-  return out;
+  const S8 bw = packWords(b.q[0], b.q[1]), gw = packWords(g.q[0], g.q[1]), rw = packWords(r.q[0], r.q[1]);
+  const S8 none = {};
+  const S8 bg0 = __builtin_shufflevector(bw, gw, 0, 8, 1, 9, 2, 10, 3, 11);
+  const S8 bg1 = __builtin_shufflevector(bw, gw, 4, 12, 5, 13, 6, 14, 7, 15);
+  const S8 r00 = __builtin_shufflevector(rw, none, 0, 8, 1, 9, 2, 10, 3, 11);
+  const S8 r01 = __builtin_shufflevector(rw, none, 4, 12, 5, 13, 6, 14, 7, 15);
+  auto pixels = [](S8 bg, S8 r0, int half) {
+    return half == 0 ? __builtin_shufflevector(bg, r0, 0, 1, 8, 9, 2, 3, 10, 11)
+                     : __builtin_shufflevector(bg, r0, 4, 5, 12, 13, 6, 7, 14, 15);
+  };
+  return {{reinterpret_cast<I4>(packBytes(pixels(bg0, r00, 0), pixels(bg0, r00, 1))),
+           reinterpret_cast<I4>(packBytes(pixels(bg1, r01, 0), pixels(bg1, r01, 1)))}};
 }
 
 // first0 second0 first1 second1 ... as four registers of four words.
@@ -423,26 +489,15 @@ HWL_INLINE void interleaveWords(Ints first, Ints second, I4 out[4]) {
 HWL_INLINE void storeInterleavedWords(std::uint32_t* out, Ints first, Ints second, int pairs) {
   I4 words[4];
   interleaveWords(first, second, words);
-  std::memcpy(out, words, pairs >= 8 ? sizeof words : sizeof(std::uint32_t) * 2 * static_cast<unsigned>(pairs));
+  storePrefix(out, words, pairs, sizeof(std::uint32_t) * 2);
 }
 
 // Stores `pairs` (up to 8) pairs of integers interleaved as bytes, clamped to 0 .. 255.
 HWL_INLINE void storeInterleavedBytes(std::uint8_t* out, Ints first, Ints second, int pairs) {
   I4 words[4];
   interleaveWords(first, second, words);
-#if HWL_LANES_SSE2
-  // The packs saturate: to 16 bits, then to 0 .. 255.
-  auto m = [&](int i) { return reinterpret_cast<__m128i>(words[i]); };
-  const B16 bytes = reinterpret_cast<B16>(_mm_packus_epi16(_mm_packs_epi32(m(0), m(1)), _mm_packs_epi32(m(2), m(3))));
-#else
-  for (I4& w : words) w = clampToByte(w);
-  const B16 low = __builtin_shufflevector(reinterpret_cast<B16>(words[0]), reinterpret_cast<B16>(words[1]), 0, 4, 8, 12,
-                                          16, 20, 24, 28, 0, 0, 0, 0, 0, 0, 0, 0);
-  const B16 high = __builtin_shufflevector(reinterpret_cast<B16>(words[2]), reinterpret_cast<B16>(words[3]), 0, 4, 8,
-                                           12, 16, 20, 24, 28, 0, 0, 0, 0, 0, 0, 0, 0);
-  const B16 bytes = __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7, 16, 17, 18, 19, 20, 21, 22, 23);
-#endif
-  std::memcpy(out, &bytes, pairs >= 8 ? sizeof bytes : 2 * static_cast<unsigned>(pairs));
+  const B16 bytes = packBytes(packWords(words[0], words[1]), packWords(words[2], words[3]));
+  storePrefix(out, &bytes, pairs, 2);
 }
 
 }  // namespace hwl::detail::HWL_PATH
