@@ -95,14 +95,15 @@ HWL_INLINE D each(F f, D a, D b, D c) {
 // ---------------------------------------------------------------------------------------------------
 // What the vector extensions do not express, per target.
 
-// Bits of the lane masks of a register's two lanes (all ones where set): lane i in bit i.
-HWL_INLINE unsigned pairBits(I2 m) {
+// Bits of the lane masks of a register's four 32-bit lanes (all ones where set): lane i in bit i.
+HWL_INLINE unsigned quadBits(I4 m) {
 #if HWL_LANES_SSE2
-  return static_cast<unsigned>(_mm_movemask_pd(reinterpret_cast<__m128d>(m)));
+  return static_cast<unsigned>(_mm_movemask_ps(reinterpret_cast<__m128>(m)));
 #elif HWL_LANES_SIMD128
-  return static_cast<unsigned>(wasm_i64x2_bitmask(m));
+  return static_cast<unsigned>(wasm_i32x4_bitmask(m));
 #else
-  return static_cast<unsigned>(m[0] & 1) | static_cast<unsigned>(m[1] & 2);
+  const uint32x4_t weights = {1, 2, 4, 8};
+  return vaddvq_u32(vandq_u32(reinterpret_cast<uint32x4_t>(m), weights));
 #endif
 }
 // Bits of 16 byte masks: byte i in bit i.
@@ -355,8 +356,12 @@ HWL_INLINE Flags flag(D a, D b, Compare compare) {
   return {{reinterpret_cast<I2>(compare(a.h[0], b.h[0])), reinterpret_cast<I2>(compare(a.h[1], b.h[1])),
            reinterpret_cast<I2>(compare(a.h[2], b.h[2])), reinterpret_cast<I2>(compare(a.h[3], b.h[3]))}};
 }
+// The lanes' low words (all ones where flagged, as the whole lane is) four to a register.
 HWL_INLINE Mask bits(Flags f) {
-  return pairBits(f.h[0]) | pairBits(f.h[1]) << 2 | pairBits(f.h[2]) << 4 | pairBits(f.h[3]) << 6;
+  auto lowWords = [](I2 a, I2 b) {
+    return __builtin_shufflevector(reinterpret_cast<I4>(a), reinterpret_cast<I4>(b), 0, 2, 4, 6);
+  };
+  return quadBits(lowWords(f.h[0], f.h[1])) | quadBits(lowWords(f.h[2], f.h[3])) << 4;
 }
 HWL_INLINE Flags flagNotEqual(D a, D b) {
   return flag(a, b, [](F2 x, F2 y) { return x != y; });
