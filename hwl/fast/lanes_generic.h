@@ -9,7 +9,8 @@
 //
 // - productError(a, b, p), the exact a b - p for p = a b rounded, is one fused operation on NEON and
 //   Dekker's error-free product on SSE2 and SIMD128: the operands split by Veltkamp's method into
-//   halves of 26 bits whose products are exact, summed in an order that makes every step exact. It
+//   halves of 26 bits whose products are exact (a constant factor split once, by factorOf), summed in
+//   an order that makes every step exact. It
 //   holds while |a|, |b| < 2^995 and |a b| > 2^-968 or a b = 0, far wider than the factors the vector
 //   paths take.
 // - fmadd(a, b, c) and fnmadd(a, b, c) are fused on NEON; on SSE2 and SIMD128 the product is rounded,
@@ -51,7 +52,8 @@ namespace hwl::detail::HWL_PATH {
 // Registers of two doubles, two, four, eight or sixteen integers. On 32-bit x86 their alignment is
 // held at 8, so a vector kept in memory (a member of a constant set, say) needs no more: 32-bit
 // Windows' allocator gives 8 where the compiler would count on 16, and SSE2's arithmetic faults on a
-// misaligned operand. Elsewhere allocations give 16 and the compiler may take operands from memory.
+// misaligned operand. Elsewhere allocations give 16 (x86-64) or misalignment costs nothing (NEON,
+// WebAssembly), and the compiler may take operands from memory.
 #if defined(__i386__)
 #define HWL_LANE_ALIGNMENT 8
 #else
