@@ -3,8 +3,8 @@
 // stb_image; encode speed against libjpeg-turbo; the heap each decode takes; and rate against
 // distortion: for JPEG qualities 50, 75 and 90, the best HWL file of at most the JPEG's size.
 //
-// HWL decodes once per decode path the machine has (avx512, avx2, stages; chosen with HWL_DECODE_PATH
-// as a user would), each row with its speed ratios and peak heap.
+// HWL decodes once per decode path the machine has (avx512, avx2, sse2, neon, simd128, stages; chosen
+// with HWL_DECODE_PATH as a user would), each row with its speed ratios and peak heap.
 //
 // Every benchmark checks its output before it times: each HWL path gives exactly the stage pipeline's
 // bytes, JPEG and PNG decode to the expected picture. Run: build-test/bench/hwl_bench. On a shared
@@ -304,7 +304,8 @@ void printRatios(const Subject& s) {
   std::printf(
       "  | HWL path | ms per decode | HWL / libjpeg-turbo q90 | HWL / libpng | HWL / stb_image (PNG) | "
       "peak heap of one decode |\n  |---|---|---|---|---|---|\n");
-  for (DecodePath path : {DecodePath::avx512, DecodePath::avx2, DecodePath::stages}) {
+  for (DecodePath path : {DecodePath::avx512, DecodePath::avx2, DecodePath::sse2, DecodePath::neon, DecodePath::simd128,
+                          DecodePath::stages}) {
     const std::string codec = hwlCodec(path);
     if (!hwl::detail::pathAvailable(path)) {
       std::printf("  | %s | skipped: not available on this machine | | | | |\n", hwl::detail::pathName(path));

@@ -11,6 +11,9 @@ enum class DecodePath {
   automatic,  // the environment's choice (HWL_DECODE_PATH), else the best the processor has
   avx512,     // the AVX-512 path (the processor must have it)
   avx2,       // the AVX2 + FMA path (likewise)
+  sse2,       // the SSE2 path (x86 builds; likewise)
+  neon,       // the NEON path (aarch64 builds)
+  simd128,    // the WebAssembly SIMD128 path (WebAssembly builds with SIMD)
   stages,     // always the stage by stage pipeline
 };
 

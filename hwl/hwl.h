@@ -57,14 +57,15 @@
 // extended precision (64-bit significand) and rounded to binary64 wherever a value is stored; the
 // bytes are exactly those of that arithmetic, on every decode path below.
 //
-// Decode paths. A decode takes the best path the processor has: avx512 (AVX-512 F, DQ, BW, VL and
-// FMA), avx2 (AVX2 and FMA) or stages (the plain extended-precision pipeline, any processor). The
-// vector paths give the stage path's bytes exactly; a picture whose scale factors are too large or too
-// small for their binary64 error bounds goes by stages. The environment variable HWL_DECODE_PATH
-// (auto, avx512, avx2 or stages; read on every decode) forces a path, for comparisons and for machines
-// where one misbehaves; naming a path the processor lacks, or any other value, makes the decode throw
-// HwlError saying so. A build with HWL_NO_SIMD (the CMake option of that name; set by default for
-// other processors than x86-64 and other compilers than GCC and Clang) has the stage path only.
+// Decode paths. A decode takes the best path the processor has: on x86 (32- and 64-bit) avx512
+// (AVX-512 F, DQ, BW, VL and FMA), avx2 (AVX2 and FMA) or sse2; on aarch64 neon; in WebAssembly built
+// with SIMD simd128; anywhere stages (the plain extended-precision pipeline). The vector paths give the
+// stage path's bytes exactly; a picture whose scale factors are too large or too small for their
+// binary64 error bounds goes by stages. The environment variable HWL_DECODE_PATH (auto, avx512, avx2,
+// sse2, neon, simd128 or stages; read on every decode) forces a path, for comparisons and for machines
+// where one misbehaves; naming a path the processor or the build lacks, or any other value, makes the
+// decode throw HwlError saying so. A build with HWL_NO_SIMD (the CMake option of that name; set by
+// default for other processors and other compilers than GCC and Clang) has the stage path only.
 //
 // Pixel buffer (the result):
 //   24-bit file: width * height * 4 bytes, pixel (x, y) at byte 4 * (y * width + x) in the order blue,

@@ -102,6 +102,28 @@ inline unsigned lanesBefore(int n, int x) {
   return left >= 8 ? 0xFFu : (1u << left) - 1;
 }
 
+// Dekker's product below, and the vector paths' rounding arguments, take every scalar double operation
+// rounded to binary64; the x87's registers would round to 64 bits first.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "the HWL vector paths need scalar doubles in SSE2 on 32-bit x86: -msse2 -mfpmath=sse (or HWL_NO_SIMD)"
+#endif
+
+// The exact a b - p for p = a b rounded to binary64 (Dekker's error-free product over Veltkamp's split
+// into halves of 26 bits; every step exact while |a|, |b| < 2^995 and |a b| > 2^-968 or a b = 0). Needs
+// binary64 arithmetic rounded at every operation (no contraction, no x87 registers); a zero error is +0.
+inline double exactProductError(double a, double b, double p) {
+  constexpr double splitter = 0x1.0000002p27;  // 2^27 + 1
+  auto split = [](double x, double& high, double& low) {
+    const double t = x * splitter;
+    high = t - (t - x);
+    low = x - high;
+  };
+  double aHigh, aLow, bHigh, bLow;
+  split(a, aHigh, aLow);
+  split(b, bHigh, bLow);
+  return ((aHigh * bHigh - p) + aLow * bHigh + aHigh * bLow) + aLow * bLow;
+}
+
 // The extended-precision value of one sample.
 inline double exactFirst(bool smoothed, double lo, double hi, double loM1) {
   return smoothed ? synthesiseSmoothed(lo, loM1) : synthesiseFirst(lo, hi);

@@ -1,11 +1,14 @@
 #include "hwl/fast/expand.h"
 
+// The chunked and shuffled methods are x86's (32- and 64-bit); other processors have the quads.
+#if defined(__x86_64__) || defined(__i386__)
+#define HWL_EXPAND_X86 1
 // GCC 12 takes the undefined first operand inside its AVX-512 intrinsics for an uninitialised variable.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-
 #include <immintrin.h>
+#endif
 
 #include <array>
 #include <bit>
@@ -18,49 +21,6 @@ namespace hwl::detail {
 namespace {
 
 #define HWL_CHUNKS_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
-
-unsigned symbolAt(const PackedPlane& plane, std::size_t s) { return plane.symbols[s / 4] >> (2 * (s % 4)) & 3; }
-
-// Where an expansion stands: output index o, symbol index s, value index t, and whether symbol s is
-// the extension of a run whose other parts have been applied.
-struct Cursor {
-  std::size_t o = 0;
-  std::size_t s = 0;
-  std::uint64_t t = 0;
-  bool extensionPending = false;
-};
-
-// The format's expansion from a cursor to the end, one symbol at a time, into a cleared plane.
-// valueAt(t) is value t.
-template <class C, class ValueAt>
-void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c, ValueAt valueAt) {
-  const std::size_t symbolCount = plane.symbolCount;
-  const std::uint64_t valueCount = plane.availableValues();
-  const unsigned k = static_cast<unsigned>(plane.valueBits);
-  if (c.extensionPending && c.s < symbolCount) {
-    c.o += std::size_t{symbolAt(plane, c.s)} << k;
-    ++c.s;
-  }
-  while (c.o < total && c.s < symbolCount) {
-    const unsigned symbol = symbolAt(plane, c.s);
-    if (symbol == 0) {
-      ++c.o;
-      ++c.s;
-      continue;
-    }
-    if (c.t >= valueCount) break;
-    const unsigned v = valueAt(c.t++);
-    if (symbol == 1) {
-      if (c.s + 1 >= symbolCount) break;
-      c.o += 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
-      c.s += 2;
-      continue;
-    }
-    out[c.o] = static_cast<C>(symbol == 2 ? static_cast<int>(v) : -static_cast<int>(v));
-    ++c.o;
-    ++c.s;
-  }
-}
 
 // ---------------------------------------------------------------------------------------------------
 // Four symbols at a time up to the next run, through a table per value width; runs and the ends of
@@ -144,6 +104,53 @@ void expandQuads(const PackedPlane& plane, C* out, std::size_t total) {
     out[o] = static_cast<C>(symbol == 2 ? v : -v);
     ++o;
     ++s;
+  }
+}
+
+#ifdef HWL_EXPAND_X86
+// ---------------------------------------------------------------------------------------------------
+// The format's own expansion, for the ends of the chunked methods' walks.
+
+unsigned symbolAt(const PackedPlane& plane, std::size_t s) { return plane.symbols[s / 4] >> (2 * (s % 4)) & 3; }
+
+// Where an expansion stands: output index o, symbol index s, value index t, and whether symbol s is
+// the extension of a run whose other parts have been applied.
+struct Cursor {
+  std::size_t o = 0;
+  std::size_t s = 0;
+  std::uint64_t t = 0;
+  bool extensionPending = false;
+};
+
+// The format's expansion from a cursor to the end, one symbol at a time, into a cleared plane.
+// valueAt(t) is value t.
+template <class C, class ValueAt>
+void expandRest(const PackedPlane& plane, C* out, std::size_t total, Cursor c, ValueAt valueAt) {
+  const std::size_t symbolCount = plane.symbolCount;
+  const std::uint64_t valueCount = plane.availableValues();
+  const unsigned k = static_cast<unsigned>(plane.valueBits);
+  if (c.extensionPending && c.s < symbolCount) {
+    c.o += std::size_t{symbolAt(plane, c.s)} << k;
+    ++c.s;
+  }
+  while (c.o < total && c.s < symbolCount) {
+    const unsigned symbol = symbolAt(plane, c.s);
+    if (symbol == 0) {
+      ++c.o;
+      ++c.s;
+      continue;
+    }
+    if (c.t >= valueCount) break;
+    const unsigned v = valueAt(c.t++);
+    if (symbol == 1) {
+      if (c.s + 1 >= symbolCount) break;
+      c.o += 1 + v + (std::size_t{symbolAt(plane, c.s + 1)} << k);
+      c.s += 2;
+      continue;
+    }
+    out[c.o] = static_cast<C>(symbol == 2 ? static_cast<int>(v) : -static_cast<int>(v));
+    ++c.o;
+    ++c.s;
   }
 }
 
@@ -508,6 +515,14 @@ bool processorHasShuffleInstructions() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
+#else
+bool processorHasChunkInstructions() { return false; }
+bool processorHasShuffleInstructions() { return false; }
+template <class C>
+void expandChunks(const PackedPlane&, C*, std::size_t) {}
+template <class C>
+void expandShuffles(const PackedPlane&, C*, std::size_t) {}
+#endif  // HWL_EXPAND_X86
 
 }  // namespace
 
@@ -524,7 +539,9 @@ bool shuffleExpansionAvailable() {
 template <class C>
 void expandCoefficients(const PackedPlane& plane, C* out, std::size_t total, ExpandMethod method) {
   if (method == ExpandMethod::best) {
-    method = chunkExpansionAvailable() ? ExpandMethod::chunks : ExpandMethod::shuffles;
+    method = chunkExpansionAvailable()     ? ExpandMethod::chunks
+             : shuffleExpansionAvailable() ? ExpandMethod::shuffles
+                                           : ExpandMethod::quads;
   }
   std::memset(out, 0, total * sizeof(C));
   if (method == ExpandMethod::chunks) {

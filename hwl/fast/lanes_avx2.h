@@ -104,6 +104,11 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) { return blend(m, src, mul(a, b))
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm256_fmadd_pd(a.lo, b.lo, c.lo), _mm256_fmadd_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm256_fmsub_pd(a.lo, b.lo, c.lo), _mm256_fmsub_pd(a.hi, b.hi, c.hi)}; }
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm256_fnmadd_pd(a.lo, b.lo, c.lo), _mm256_fnmadd_pd(a.hi, b.hi, c.hi)}; }
+// A factor of exact products as productError takes it (here the factor itself), and the exact
+// a b - p for p = a b rounded.
+using Factor = D;
+HWL_INLINE Factor factorOf(D b) { return b; }
+HWL_INLINE D productError(D a, const Factor& b, D p) { return fmsub(a, b, p); }
 // a times the constant c chooses for each lane (c's first value is 1).
 HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) { return mul(a, choose(m, c)); }
 // a b + c, b the constant chosen for each lane from a choice whose first value is 0: a 0 + c is c bit
@@ -243,6 +248,9 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
   std::memcpy(out, all, sizeof(double) * 2 * static_cast<unsigned>(pairs));
 }
 
+// Eight 32-bit integers in a register.
+using Ints = __m256i;
+
 // The nearest 32-bit integers of eight lanes below 2^31 in magnitude (ties to even): the low halves of
 // the rounded lanes, in this path's word order, lanes 0 1 4 5 | 2 3 6 7. Work done within each 128-bit
 // half keeps that order, and the interleaving stores below take it, so no word crosses halves.
@@ -250,6 +258,16 @@ HWL_INLINE __m256i nearestInts(D a) {
   const D t = roundedToInteger(a);
   return _mm256_castps_si256(
       _mm256_shuffle_ps(_mm256_castpd_ps(t.lo), _mm256_castpd_ps(t.hi), _MM_SHUFFLE(2, 0, 2, 0)));
+}
+
+// Eight pixels' words B, G, R, 0 (low byte first), each channel rounded to nearest and clamped to
+// 0 .. 255 by saturating packs: B0-3 G0-3 R0-3 0 in each 128-bit half, then per pixel.
+HWL_INLINE Ints pixelWords(D blue, D green, D red) {
+  const __m256i order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
+                                         2, 6, 10, 14, 3, 7, 11, 15);
+  const __m256i bg = _mm256_packs_epi32(nearestInts(blue), nearestInts(green));
+  const __m256i r0 = _mm256_packs_epi32(nearestInts(red), _mm256_setzero_si256());
+  return _mm256_shuffle_epi8(_mm256_packus_epi16(bg, r0), order);
 }
 
 // first0 second0 first1 second1 ... as two registers of eight words, from words in the order above.

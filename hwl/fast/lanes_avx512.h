@@ -54,6 +54,11 @@ HWL_INLINE D mulWhere(D src, Mask m, D a, D b) {
 HWL_INLINE D fmadd(D a, D b, D c) { return {_mm512_fmadd_pd(a.v, b.v, c.v)}; }    // a b + c
 HWL_INLINE D fmsub(D a, D b, D c) { return {_mm512_fmsub_pd(a.v, b.v, c.v)}; }    // a b - c
 HWL_INLINE D fnmadd(D a, D b, D c) { return {_mm512_fnmadd_pd(a.v, b.v, c.v)}; }  // c - a b
+// A factor of exact products as productError takes it (here the factor itself), and the exact
+// a b - p for p = a b rounded.
+using Factor = D;
+HWL_INLINE Factor factorOf(D b) { return b; }
+HWL_INLINE D productError(D a, const Factor& b, D p) { return fmsub(a, b, p); }
 // a times the constant c chooses for each lane, c's first value being 1: lanes outside m keep a.
 HWL_INLINE D mulChosen(D a, Mask m, const Choice& c) {
   return {_mm512_mask_mul_pd(a.v, static_cast<__mmask8>(m), a.v, c.b.v)};
@@ -158,6 +163,19 @@ HWL_INLINE void storeInterleaved(double* out, D first, D second, int pairs) {
 // lanes. Work done within each 128-bit half keeps it, and the interleaving stores below take it.
 HWL_INLINE __m256i nearestInts(D a) {
   return _mm512_cvt_roundpd_epi32(a.v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+}
+
+// Eight 32-bit integers in a register.
+using Ints = __m256i;
+
+// Eight pixels' words B, G, R, 0 (low byte first), each channel rounded to nearest and clamped to
+// 0 .. 255 by saturating packs: B0-3 G0-3 R0-3 0 in each 128-bit half, then per pixel.
+HWL_INLINE Ints pixelWords(D blue, D green, D red) {
+  const __m256i order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
+                                         2, 6, 10, 14, 3, 7, 11, 15);
+  const __m256i bg = _mm256_packs_epi32(nearestInts(blue), nearestInts(green));
+  const __m256i r0 = _mm256_packs_epi32(nearestInts(red), _mm256_setzero_si256());
+  return _mm256_shuffle_epi8(_mm256_packus_epi16(bg, r0), order);
 }
 
 // Stores `pairs` (up to 8) pairs of 32-bit words interleaved: first0 second0 first1 second1 ...

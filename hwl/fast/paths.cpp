@@ -11,30 +11,77 @@ namespace {
 
 constexpr const char* variable = "HWL_DECODE_PATH";
 
-#ifdef HWL_NO_SIMD
-constexpr bool simdBuilt = false;
-#else
-constexpr bool simdBuilt = true;
-#endif
+// Every path, in the order the variable's values are listed.
+constexpr DecodePath allPaths[] = {DecodePath::automatic, DecodePath::avx512,  DecodePath::avx2,  DecodePath::sse2,
+                                   DecodePath::neon,      DecodePath::simd128, DecodePath::stages};
 
-bool processorHas(DecodePath path) {
-#ifdef HWL_NO_SIMD
-  (void)path;
-  return false;
-#else
+// A vector path this build has: its entry points, and whether the processor runs it.
+struct BuiltPath {
+  DecodePath path;
+  bool (*decode)(const HwlContents& contents, std::uint8_t* pixels);
+  std::vector<double> (*inversePlane)(const HwlContents& contents, int p);
+  bool (*processorHas)();
+};
+
+#if !defined(HWL_NO_SIMD) && (defined(__x86_64__) || defined(__i386__))
+bool processorHasAvx2() {
   __builtin_cpu_init();
-  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-  if (path == DecodePath::avx2) return avx2;
-  return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+bool processorHasAvx512() {
+  return processorHasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
          __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+}
+bool processorHasSse2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("sse2");
+}
 #endif
+[[maybe_unused]] bool always() { return true; }  // the build's target has it on every processor
+
+// The vector paths of this build, best first: those of its processor, none with HWL_NO_SIMD.
+const std::vector<BuiltPath>& builtPaths() {
+  static const std::vector<BuiltPath> paths {
+#ifndef HWL_NO_SIMD
+#if defined(__x86_64__) || defined(__i386__)
+    {DecodePath::avx512, avx512::decode, avx512::inversePlane, processorHasAvx512},
+        {DecodePath::avx2, avx2::decode, avx2::inversePlane, processorHasAvx2},
+        {DecodePath::sse2, sse2::decode, sse2::inversePlane, processorHasSse2},
+#elif defined(__aarch64__)
+    {DecodePath::neon, neon::decode, neon::inversePlane, always},
+#elif defined(__wasm_simd128__)
+    {DecodePath::simd128, simd128::decode, simd128::inversePlane, always},
+#endif
+#endif
+  };
+  return paths;
+}
+
+const BuiltPath* builtPath(DecodePath path) {
+  for (const BuiltPath& built : builtPaths()) {
+    if (built.path == path) return &built;
+  }
+  return nullptr;
 }
 
 DecodePath parsePath(const char* value, const std::string& name) {
-  for (DecodePath path : {DecodePath::automatic, DecodePath::avx512, DecodePath::avx2, DecodePath::stages}) {
+  std::string names;
+  for (DecodePath path : allPaths) {
     if (std::strcmp(value, pathName(path)) == 0) return path;
+    names += path == DecodePath::stages ? std::string(" or ") : names.empty() ? "" : ", ";
+    names += pathName(path);
   }
-  throw HwlError(name, std::string(variable) + " is \"" + value + "\"; it takes auto, avx512, avx2 or stages");
+  throw HwlError(name, std::string(variable) + " is \"" + value + "\"; it takes " + names);
+}
+
+// Why a vector path that is not available is missing.
+std::string missingReason(DecodePath path) {
+  if (builtPath(path)) return "this processor lacks";
+#ifdef HWL_NO_SIMD
+  return "this build leaves out (HWL_NO_SIMD)";
+#else
+  return "this build leaves out (it has the vector paths of its own processor)";
+#endif
 }
 
 }  // namespace
@@ -47,25 +94,33 @@ const char* pathName(DecodePath path) {
       return "avx512";
     case DecodePath::avx2:
       return "avx2";
+    case DecodePath::sse2:
+      return "sse2";
+    case DecodePath::neon:
+      return "neon";
+    case DecodePath::simd128:
+      return "simd128";
     case DecodePath::stages:
       return "stages";
   }
   return "?";
 }
 
-bool pathAvailable(DecodePath path) {
-  if (path == DecodePath::automatic || path == DecodePath::stages) return true;
-  static const bool avx512 = processorHas(DecodePath::avx512);
-  static const bool avx2 = processorHas(DecodePath::avx2);
-  return path == DecodePath::avx512 ? avx512 : avx2;
+std::vector<DecodePath> availableVectorPaths() {
+  static const std::vector<DecodePath> available = [] {
+    std::vector<DecodePath> paths;
+    for (const BuiltPath& built : builtPaths()) {
+      if (built.processorHas()) paths.push_back(built.path);
+    }
+    return paths;
+  }();
+  return available;
 }
 
-std::vector<DecodePath> availableVectorPaths() {
-  std::vector<DecodePath> paths;
-  for (DecodePath path : {DecodePath::avx512, DecodePath::avx2}) {
-    if (pathAvailable(path)) paths.push_back(path);
-  }
-  return paths;
+bool pathAvailable(DecodePath path) {
+  if (path == DecodePath::automatic || path == DecodePath::stages) return true;
+  const std::vector<DecodePath> available = availableVectorPaths();
+  return std::find(available.begin(), available.end(), path) != available.end();
 }
 
 DecodePath choosePath(const char* value, const std::vector<DecodePath>& available, const std::string& name) {
@@ -77,8 +132,7 @@ DecodePath choosePath(const char* value, const std::vector<DecodePath>& availabl
   std::string names;
   for (DecodePath path : available) names += std::string(pathName(path)) + ", ";
   throw HwlError(name, std::string(variable) + " asks for the " + pathName(asked) + " path, which " +
-                           (simdBuilt ? "this processor lacks" : "this build leaves out (HWL_NO_SIMD)") +
-                           "; this machine has " + names + "stages");
+                           missingReason(asked) + "; this machine has " + names + "stages");
 }
 
 DecodePath chosenPath(const std::string& name) {
@@ -86,23 +140,12 @@ DecodePath chosenPath(const std::string& name) {
 }
 
 bool vectorDecode(DecodePath path, const HwlContents& contents, std::uint8_t* pixels) {
-#ifdef HWL_NO_SIMD
-  (void)path, (void)contents, (void)pixels;
-  return false;
-#else
-  if (path == DecodePath::avx512) return avx512::decode(contents, pixels);
-  if (path == DecodePath::avx2) return avx2::decode(contents, pixels);
-  return false;
-#endif
+  const BuiltPath* built = builtPath(path);
+  return built && built->decode(contents, pixels);
 }
 
 std::vector<double> vectorInversePlane(DecodePath path, const HwlContents& contents, int p) {
-#ifdef HWL_NO_SIMD
-  (void)contents, (void)p;
-#else
-  if (path == DecodePath::avx512 && pathAvailable(path)) return avx512::inversePlane(contents, p);
-  if (path == DecodePath::avx2 && pathAvailable(path)) return avx2::inversePlane(contents, p);
-#endif
+  if (const BuiltPath* built = builtPath(path); built && pathAvailable(path)) return built->inversePlane(contents, p);
   throw std::invalid_argument(std::string("vectorInversePlane: the ") + pathName(path) + " path is not available");
 }
 

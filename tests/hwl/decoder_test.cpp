@@ -512,8 +512,9 @@ TEST(HwlDecodePath, TheEnvironmentChoosesAPathAndNamesWhatIsMissing) {
                                    HasSubstr("; this machine has avx2, stages"))));
   EXPECT_THAT([&] { choosePath("avx2", {}, "f.hwl"); },
               ::testing::ThrowsMessage<HwlError>(HasSubstr("this machine has stages")));
-  EXPECT_THAT([&] { choosePath("AVX2", both, "f.hwl"); },
-              ::testing::ThrowsMessage<HwlError>(HasSubstr("it takes auto, avx512, avx2 or stages")));
+  EXPECT_THAT(
+      [&] { choosePath("AVX2", both, "f.hwl"); },
+      ::testing::ThrowsMessage<HwlError>(HasSubstr("it takes auto, avx512, avx2, sse2, neon, simd128 or stages")));
   // Through the public calls: the variable is read on every decode; a bad value is an error naming
   // the file, and nothing is decoded.
   std::mt19937 random(2);

@@ -1,10 +1,11 @@
 // The vector paths' own edges: their symbol expansion against the format's one-symbol-at-a-time
-// expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends; and
-// whole pictures whose flat areas and ramps make neighbouring samples equal in many ways, on every
-// vector path.
+// expansion, on streams made to hit chunk boundaries, stretches of run symbols and early ends; the
+// exact product the paths without FMA build on; and whole pictures whose flat areas and ramps make
+// neighbouring samples equal in many ways, on every vector path.
 
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
+#include "hwl/fast/bits.h"
 #include "hwl/hwl.h"
 #include "hwl/stages.h"
 #include "tests/hwl/file_builder.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
 namespace {
@@ -132,6 +134,31 @@ TEST(HwlFastExpansion, ChunkEdgesAndEarlyEnds) {
 }
 
 #endif  // HWL_NO_SIMD
+
+// Dekker's product against a fused multiply-add: the exact rounding error of products of full-width
+// significands over the magnitudes the vector paths take, of the splitting's worst operands, and +0
+// for a product that is exact.
+TEST(HwlExactProduct, GivesTheRoundingErrorOfEveryProduct) {
+  using hwl::detail::exactProductError;
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> significand(1, 2);
+  std::uniform_int_distribution<int> exponent(-420, 420);
+  std::vector<std::pair<double, double>> operands{{0x1.fffffffffffffp0, 0x1.fffffffffffffp0},
+                                                  {0x1.0000002p27, 0x1.fffffffp-3},
+                                                  {0x1.6a09e667f3bcdp-1, 0x1.999999999999ap-3},
+                                                  {-0x1.ffffffep400, 0x1.0000001p-400}};
+  for (int i = 0; i < 200000; ++i) {
+    const double sign = i % 2 == 0 ? 1 : -1;
+    operands.emplace_back(sign * std::ldexp(significand(random), exponent(random)),
+                          std::ldexp(significand(random), exponent(random) / 2));
+  }
+  for (const auto& [a, b] : operands) {
+    const double p = a * b;
+    ASSERT_EQ(exactProductError(a, b, p), std::fma(a, b, -p)) << std::hexfloat << a << " * " << b;
+  }
+  EXPECT_FALSE(std::signbit(exactProductError(3.0, -0.5, -1.5)));
+  EXPECT_FALSE(std::signbit(exactProductError(0.0, -hwl::detail::haarFactor, -0.0)));
+}
 
 class HwlVectorPathEdges : public ::testing::TestWithParam<hwl::detail::DecodePath> {
  protected:

@@ -23,8 +23,10 @@ namespace testhwl {
 
 using hwl::detail::DecodePath;
 
-inline const std::vector<DecodePath> everyPath{DecodePath::avx512, DecodePath::avx2, DecodePath::stages};
-inline const std::vector<DecodePath> vectorPaths{DecodePath::avx512, DecodePath::avx2};
+inline const std::vector<DecodePath> vectorPaths{DecodePath::avx512, DecodePath::avx2, DecodePath::sse2,
+                                                 DecodePath::neon, DecodePath::simd128};
+inline const std::vector<DecodePath> everyPath{DecodePath::avx512, DecodePath::avx2,    DecodePath::sse2,
+                                               DecodePath::neon,   DecodePath::simd128, DecodePath::stages};
 
 inline std::string pathTestName(const ::testing::TestParamInfo<DecodePath>& info) {
   return hwl::detail::pathName(info.param);
