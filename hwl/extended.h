@@ -21,6 +21,10 @@
 
 namespace hwl::detail {
 
+// std::bit_cast for doubles, which the C++ library of some compilers we build with (emscripten's) lacks.
+constexpr std::uint64_t bitsOfDouble(double v) { return __builtin_bit_cast(std::uint64_t, v); }
+constexpr double doubleOfBits(std::uint64_t bits) { return __builtin_bit_cast(double, bits); }
+
 // A 128-bit unsigned integer as two halves, for the exact sums, products and quotients.
 struct Wide {
   std::uint64_t high, low;
@@ -152,6 +156,9 @@ class Extended80 {
   constexpr bool isNan() const { return biasedExponent() == maxBiased && significand_ << 1 != 0; }
   constexpr bool isInfinite() const { return biasedExponent() == maxBiased && significand_ << 1 == 0; }
   constexpr bool isZero() const { return significand_ == 0 && biasedExponent() != maxBiased; }
+  constexpr bool isNormal() const {
+    return static_cast<unsigned>(biasedExponent() - 1) < maxBiased - 1 && significand_ >> 63 != 0;
+  }
 
   // Rounded once to binary64, to nearest even.
   constexpr explicit operator double() const;
@@ -162,9 +169,17 @@ class Extended80 {
 
   friend constexpr Extended80 operator-(Extended80 a) { return fromBits(a.signExponent_ ^ 0x8000, a.significand_); }
   friend constexpr Extended80 abs(Extended80 a) { return fromBits(a.signExponent_ & maxBiased, a.significand_); }
-  friend constexpr Extended80 operator+(Extended80 a, Extended80 b) { return sum(a, b); }
-  friend constexpr Extended80 operator-(Extended80 a, Extended80 b) { return sum(a, b.isNan() ? b : -b); }
-  friend constexpr Extended80 operator*(Extended80 a, Extended80 b) { return product(a, b); }
+  // Two normal operands (nearly all of the codec's) take the short way.
+  friend constexpr Extended80 operator+(Extended80 a, Extended80 b) {
+    return a.isNormal() && b.isNormal() ? sumFinite(a.unpack(), b.unpack()) : sum(a, b);
+  }
+  friend constexpr Extended80 operator-(Extended80 a, Extended80 b) {
+    if (a.isNormal() && b.isNormal()) return sumFinite(a.unpack(), (-b).unpack());
+    return sum(a, b.isNan() ? b : -b);
+  }
+  friend constexpr Extended80 operator*(Extended80 a, Extended80 b) {
+    return a.isNormal() && b.isNormal() ? productFinite(a.unpack(), b.unpack()) : product(a, b);
+  }
   friend constexpr Extended80 operator/(Extended80 a, Extended80 b) { return quotient(a, b); }
   friend constexpr std::partial_ordering operator<=>(Extended80 a, Extended80 b) { return compare(a, b); }
   friend constexpr bool operator==(Extended80 a, Extended80 b) { return compare(a, b) == 0; }
@@ -181,10 +196,12 @@ class Extended80 {
   static constexpr Extended80 fromInt(std::int32_t v);
   constexpr Unpacked unpack() const;
   static constexpr Extended80 pack(bool negative, Wide s, bool sticky, int exponent);
+  static constexpr Extended80 packAnyRange(bool negative, Wide s, bool sticky, int exponent);
   static constexpr Extended80 nanOperand(Extended80 a, Extended80 b);
   static constexpr Extended80 sum(Extended80 a, Extended80 b);
   static constexpr Extended80 sumFinite(Unpacked a, Unpacked b);
   static constexpr Extended80 product(Extended80 a, Extended80 b);
+  static constexpr Extended80 productFinite(Unpacked a, Unpacked b);
   static constexpr Extended80 quotient(Extended80 a, Extended80 b);
   static constexpr std::partial_ordering compare(Extended80 a, Extended80 b);
 
@@ -193,7 +210,7 @@ class Extended80 {
 };
 
 constexpr Extended80 Extended80::fromDouble(double v) {
-  const auto bits = std::bit_cast<std::uint64_t>(v);
+  const auto bits = bitsOfDouble(v);
   const bool negative = bits >> 63 != 0;
   const int biased = static_cast<int>(bits >> 52 & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
@@ -221,7 +238,21 @@ constexpr Unpacked Extended80::unpack() const {
 // is still due), to the format.
 constexpr Extended80 Extended80::pack(bool negative, Wide s, bool sticky, int exponent) {
   const int shift = leadingZeros(s);
-  const Rounded r = roundWide(shiftLeft(s, shift), sticky, exponent - shift, 64, 1 - bias);
+  s = shiftLeft(s, shift);
+  exponent -= shift;
+  if (exponent < 1 - bias || exponent >= bias) return packAnyRange(negative, s, sticky, exponent);
+  std::uint64_t m = s.high;  // a normal result: the high half, rounded by the low
+  const bool up = s.low >> 63 != 0 && (s.low << 1 != 0 || sticky || (m & 1) != 0);
+  if (up && ++m == 0) {
+    m = leadingBit;
+    ++exponent;
+  }
+  return make(negative, static_cast<std::uint16_t>(exponent + bias), m);
+}
+
+// pack for a normalised s whose result may be denormal or beyond the range.
+constexpr Extended80 Extended80::packAnyRange(bool negative, Wide s, bool sticky, int exponent) {
+  const Rounded r = roundWide(s, sticky, exponent, 64, 1 - bias);
   if (r.significand == 0) return zero(negative);
   if (r.exponent > bias) return infinity(negative);
   const bool denormal = r.significand >> 63 == 0;
@@ -272,8 +303,11 @@ constexpr Extended80 Extended80::product(Extended80 a, Extended80 b) {
   const bool negative = a.negative() != b.negative();
   if (a.isInfinite() || b.isInfinite()) return a.isZero() || b.isZero() ? defaultNan() : infinity(negative);
   if (a.isZero() || b.isZero()) return zero(negative);
-  const Unpacked x = a.unpack(), y = b.unpack();
-  return pack(negative, multiplyWide(x.significand, y.significand), false, x.exponent + y.exponent + 1);
+  return productFinite(a.unpack(), b.unpack());
+}
+
+constexpr Extended80 Extended80::productFinite(Unpacked a, Unpacked b) {
+  return pack(a.negative != b.negative, multiplyWide(a.significand, b.significand), false, a.exponent + b.exponent + 1);
 }
 
 constexpr Extended80 Extended80::quotient(Extended80 a, Extended80 b) {
@@ -301,22 +335,28 @@ constexpr std::partial_ordering Extended80::compare(Extended80 a, Extended80 b) 
   if (a.isNan() || b.isNan()) return std::partial_ordering::unordered;
   if (a.isZero() && b.isZero()) return std::partial_ordering::equivalent;
   if (a.negative() != b.negative()) return a.negative() ? std::partial_ordering::less : std::partial_ordering::greater;
-  const auto magnitude = [](Extended80 x) { return std::pair{x.biasedExponent(), x.significand_}; };
-  const auto order = magnitude(a) <=> magnitude(b);
-  return a.negative() ? 0 <=> order : order <=> 0;
+  if (a.signExponent_ == b.signExponent_ && a.significand_ == b.significand_) return std::partial_ordering::equivalent;
+  const bool aSmaller = a.biasedExponent() != b.biasedExponent() ? a.biasedExponent() < b.biasedExponent()
+                                                                 : a.significand_ < b.significand_;
+  return aSmaller != a.negative() ? std::partial_ordering::less : std::partial_ordering::greater;
 }
 
 constexpr Extended80::operator double() const {
   const std::uint64_t sign = negative() ? std::uint64_t{1} << 63 : 0;
-  if (isNan()) return std::bit_cast<double>(sign | 0x7FF8000000000000u | (significand_ << 1 >> 12));
-  if (isInfinite()) return std::bit_cast<double>(sign | 0x7FF0000000000000u);
-  if (isZero()) return std::bit_cast<double>(sign);
+  if (isNan()) return doubleOfBits(sign | 0x7FF8000000000000u | (significand_ << 1 >> 12));
+  if (isInfinite()) return doubleOfBits(sign | 0x7FF0000000000000u);
+  if (isZero()) return doubleOfBits(sign);
   const Unpacked u = unpack();
+  if (u.exponent >= -1022 && u.exponent < 1023) {  // a normal double: the top 53 bits rounded by the rest
+    std::uint64_t m = u.significand >> 11;
+    if ((u.significand & 0x400) != 0 && (u.significand & 0xBFF) != 0) ++m;  // at 2^53: the next binade
+    return doubleOfBits(sign + (static_cast<std::uint64_t>(u.exponent + 1022) << 52) + m);
+  }
   const Rounded r = roundWide({u.significand, 0}, false, u.exponent, 53, -1022);
-  if (r.exponent > 1023) return std::bit_cast<double>(sign | 0x7FF0000000000000u);
-  if (r.significand >> 52 == 0) return std::bit_cast<double>(sign | r.significand);  // subnormal or zero
+  if (r.exponent > 1023) return doubleOfBits(sign | 0x7FF0000000000000u);
+  if (r.significand >> 52 == 0) return doubleOfBits(sign | r.significand);  // subnormal or zero
   const auto biased = static_cast<std::uint64_t>(r.exponent + 1023);
-  return std::bit_cast<double>(sign | biased << 52 | (r.significand & ((std::uint64_t{1} << 52) - 1)));
+  return doubleOfBits(sign | biased << 52 | (r.significand & ((std::uint64_t{1} << 52) - 1)));
 }
 
 constexpr std::int64_t Extended80::roundToInteger() const {

@@ -26,7 +26,15 @@ namespace {
 
 using hwl::detail::Extended80;
 
-#ifdef __OPTIMIZE__
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORROW_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORROW_SANITIZED 1
+#endif
+#endif
+
+#if defined(__OPTIMIZE__) && !defined(VELMORROW_SANITIZED)
 constexpr int operandCount = 10'000'000;
 #else
 constexpr int operandCount = 1'000'000;  // unoptimised and sanitizer builds
