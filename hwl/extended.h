@@ -17,7 +17,6 @@
 #include <bit>
 #include <compare>
 #include <cstdint>
-#include <utility>
 
 namespace hwl::detail {
 
@@ -238,12 +237,13 @@ constexpr Unpacked Extended80::unpack() const {
 // is still due), to the format.
 constexpr Extended80 Extended80::pack(bool negative, Wide s, bool sticky, int exponent) {
   const int shift = leadingZeros(s);
-  s = shiftLeft(s, shift);
+  s = shift < 64 ? Wide{s.high << shift | s.low >> 1 >> (63 - shift), s.low << shift} : shiftLeft(s, shift);
   exponent -= shift;
   if (exponent < 1 - bias || exponent >= bias) return packAnyRange(negative, s, sticky, exponent);
-  std::uint64_t m = s.high;  // a normal result: the high half, rounded by the low
-  const bool up = s.low >> 63 != 0 && (s.low << 1 != 0 || sticky || (m & 1) != 0);
-  if (up && ++m == 0) {
+  // A normal result: the high half, rounded by the low (up when above half, or at half and odd).
+  const std::uint64_t rest = s.low << 1 != 0 || sticky ? 1 : 0;
+  std::uint64_t m = s.high + (s.low >> 63 & (rest | s.high));
+  if (m == 0) {  // carried out
     m = leadingBit;
     ++exponent;
   }
@@ -278,24 +278,28 @@ constexpr Extended80 Extended80::sum(Extended80 a, Extended80 b) {
   return sumFinite(a.unpack(), b.unpack());
 }
 
+// Written with few branches that depend on the values (their signs and sizes are as good as random in
+// the codec): selects, masks and shifts by computed amounts instead.
 constexpr Extended80 Extended80::sumFinite(Unpacked a, Unpacked b) {
-  if (a.exponent < b.exponent || (a.exponent == b.exponent && a.significand < b.significand)) std::swap(a, b);
-  // a.significand * 2^64 and b's aligned to it; sticky: b had bits below these 128.
+  const bool swap = a.exponent < b.exponent || (a.exponent == b.exponent && a.significand < b.significand);
+  const std::uint64_t big = swap ? b.significand : a.significand, small = swap ? a.significand : b.significand;
+  const int exponent = swap ? b.exponent : a.exponent, gap = exponent - (swap ? a.exponent : b.exponent);
+  // big * 2^64 and small's aligned to it; sticky: small had bits below these 128.
   bool sticky = false;
-  const Wide y = shiftRightSticky({b.significand, 0}, a.exponent - b.exponent, sticky);
-  if (a.negative == b.negative) {
-    const std::uint64_t high = a.significand + y.high;
-    if (high >= a.significand) return pack(a.negative, {high, y.low}, sticky, a.exponent);
-    bool lost = sticky;  // carried out: the sum takes one bit more
-    const Wide half = shiftRightSticky({high, y.low}, 1, lost);
-    return pack(a.negative, {half.high | leadingBit, half.low}, lost, a.exponent + 1);
-  }
-  // |a| >= |b|. With sticky set the difference is x - y - 1 plus a fraction of the last unit.
-  const std::uint64_t borrow = sticky ? 1 : 0;
-  const std::uint64_t low = 0 - y.low - borrow;
-  const std::uint64_t high = a.significand - y.high - (y.low != 0 || sticky ? 1 : 0);
-  if (high == 0 && low == 0 && !sticky) return zero(false);
-  return pack(a.negative, {high, low}, sticky, a.exponent);
+  const Wide y = gap < 64 ? Wide{small >> gap, small << 1 << (63 - gap)} : shiftRightSticky({small, 0}, gap, sticky);
+  // The sum x + y (with a carry out of the 128 bits), or the difference x + ~y + 1 - sticky (x - y less
+  // a unit when the fraction below is to come off; |x| >= |y|, so the carry out is no digit).
+  const std::uint64_t difference = a.negative != b.negative ? ~std::uint64_t{0} : 0;
+  const std::uint64_t increment = difference & (sticky ? 0 : 1);
+  const std::uint64_t low = (y.low ^ difference) + increment;
+  const std::uint64_t high = big + (y.high ^ difference) + (low < increment ? 1 : 0);
+  const std::uint64_t carry = ~difference & (high < big ? 1 : 0);
+  if ((high | low | carry) == 0 && !sticky) return zero(false);
+  // A carry: 2^128 + (high, low), halved.
+  sticky |= (low & carry) != 0;
+  const int c = static_cast<int>(carry);
+  const Wide s{high >> c | carry << 63, low >> c | (high << 63 & (0 - carry))};
+  return pack(swap ? b.negative : a.negative, s, sticky, exponent + c);
 }
 
 constexpr Extended80 Extended80::product(Extended80 a, Extended80 b) {

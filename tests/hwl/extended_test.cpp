@@ -34,10 +34,10 @@ using hwl::detail::Extended80;
 #endif
 #endif
 
-#if defined(__OPTIMIZE__) && !defined(VELMORROW_SANITIZED)
+#if defined(__OPTIMIZE__) && !defined(VELMORROW_SANITIZED) && defined(__SIZEOF_INT128__)
 constexpr int operandCount = 10'000'000;
 #else
-constexpr int operandCount = 1'000'000;  // unoptimised and sanitizer builds
+constexpr int operandCount = 1'000'000;  // unoptimised, sanitizer and 32-bit builds (run under Wine)
 #endif
 
 // SplitMix64: 64 random bits a call, several times quicker than std::mt19937_64.
@@ -128,8 +128,8 @@ class Operands {
         return make(exponent, a.significand() ^ (bits >> (1 + pick(63))), !a.negative());
       case 1:
         return make(exponent - 60 - pick(9), bits, pick(2));
-      case 2:
-        return make(exponent - 63 - pick(3), 1ull << 63, pick(2));  // half a unit and its neighbours
+      case 2:  // half a unit of a and its neighbours, exactly or with a bit more to come off a difference
+        return make(exponent - 63 - pick(4), 1ull << 63 | pick(2), pick(2));
       case 3:
         return -a;
       case 4:
