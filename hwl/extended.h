@@ -352,8 +352,9 @@ constexpr Extended80::operator double() const {
   if (isZero()) return doubleOfBits(sign);
   const Unpacked u = unpack();
   if (u.exponent >= -1022 && u.exponent < 1023) {  // a normal double: the top 53 bits rounded by the rest
-    std::uint64_t m = u.significand >> 11;
-    if ((u.significand & 0x400) != 0 && (u.significand & 0xBFF) != 0) ++m;  // at 2^53: the next binade
+    // Up when above half a unit, or at half and odd (a carry to 2^53 makes the next binade).
+    const std::uint64_t rest = (u.significand & 0x3FF) != 0 ? 1 : 0;
+    const std::uint64_t m = (u.significand >> 11) + (u.significand >> 10 & (rest | u.significand >> 11) & 1);
     return doubleOfBits(sign + (static_cast<std::uint64_t>(u.exponent + 1022) << 52) + m);
   }
   const Rounded r = roundWide({u.significand, 0}, false, u.exponent, 53, -1022);
