@@ -4,6 +4,7 @@
 #include "hwl/plane_checks.h"
 #include "hwl/reader.h"
 #include "hwl/synthesis.h"
+#include "hwl/x87_precision.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,6 +141,7 @@ void decodePixels(const HwlContents& contents, std::uint8_t* pixels, DecodePath 
   if (!pathAvailable(path)) {
     throw HwlError("<contents>", std::string("the ") + pathName(path) + " path is not available here");
   }
+  const ExtendedPrecisionScope precision;
   if (path != DecodePath::stages && vectorDecode(path, contents, pixels)) return;
   decodeByStages(contents, pixels);
 }
@@ -237,6 +239,7 @@ void hwlDequantise(std::span<const std::int32_t> integers, std::span<double> rea
   const std::size_t n = area(width, height);
   requireSize(integers.size(), n, "the coefficient plane");
   requireSize(reals.size(), n, "the real plane");
+  const ExtendedPrecisionScope precision;
   std::array<double, hwlTableSize> factors{};
   for (int g = 0; g <= lastLevel + 1; ++g) factors[g] = dequantisationFactor(table[g]);
   forEachGroup(width, height, lastLevel, [&](int group, unsigned y, unsigned from, unsigned to) {
@@ -256,6 +259,7 @@ void hwlDequantise3(std::span<const std::int32_t> integers1, std::span<const std
 
 void hwlInverse(std::span<double> source, std::span<double> destination, int w, int h, int W, int H, int L) {
   checkTransformArguments(source.size(), destination.size(), w, h, W, H, L);
+  const ExtendedPrecisionScope precision;
   std::vector<double> scratch(area(W, H));
   inverseLevels(source.data(), destination.data(), scratch.data(), w, h, W, L);
 }
@@ -267,6 +271,7 @@ void hwlInverseYuv(std::span<double> source1, std::span<double> source2, std::sp
   requireSize(red.size(), n, "the red plane");
   requireSize(green.size(), n, "the green plane");
   requireSize(blue.size(), n, "the blue plane");
+  const ExtendedPrecisionScope precision;
   std::vector<double> y(n), u(n), v(n);
   hwlInverse(source1, y, w, h, W, H, L);
   hwlInverse(source2, u, w, h, W, H, L);

@@ -4,6 +4,7 @@
 #include "hwl/decode_paths.h"
 #include "hwl/plane_checks.h"
 #include "hwl/plane_groups.h"
+#include "hwl/x87_precision.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -204,6 +205,7 @@ int levelOf(const HwlImage& image, int levels) {
 
 void hwlForward(std::span<const double> source, std::span<double> destination, int w, int h, int W, int H, int L) {
   checkRegion(source.size(), destination.size(), w, h, W, H, L);
+  const ExtendedPrecisionScope precision;
   std::vector<double> scratch(area(W, H));
   forwardLevel(source.data(), scratch.data(), destination.data(), w, h, W);
   for (int level = 1; level <= L; ++level) {
@@ -220,6 +222,7 @@ void hwlForwardYuv(std::span<const double> red, std::span<const double> green, s
   requireSize(red.size(), n, "the red plane");
   requireSize(green.size(), n, "the green plane");
   requireSize(blue.size(), n, "the blue plane");
+  const ExtendedPrecisionScope precision;
   std::vector<double> y(n), u(n), v(n);
   for (std::size_t i = 0; i < n; ++i) {
     const Yuv yuv = yuvFromColour(red[i], green[i], blue[i]);
@@ -262,7 +265,7 @@ void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers
   if (L < 0 || L > hwlMaxLastLevel) throw HwlError("<memory>", "lastLevel above 16");
   requireSize(reals.size(), area(width, height), "the real plane");
   requireSize(integers.size(), area(width, height), "the integer plane");
-  const Extended top = (1 << valueBits) - 1;
+  const ExtendedPrecisionScope precision;
   table.fill(0);
   std::array<double, hwlTableSize> minimum, maximum;
   minimum.fill(100000000.0);
@@ -279,13 +282,10 @@ void hwlQuantise(std::span<const double> reals, std::span<std::int32_t> integers
     if (minimum[g] == 0 && maximum[g] == 0) continue;
     const double largest =
         std::fabs(maximum[g]) < std::fabs(minimum[g]) ? std::fabs(minimum[g]) : std::fabs(maximum[g]);
-    table[g] = static_cast<double>(top / largest);
+    table[g] = quantisationScale(valueBits, largest);
   }
   forEachGroup(width, height, L, [&](int g, unsigned y, unsigned from, unsigned to) {
-    const Extended scale = table[g];
-    for (unsigned x = from; x < to; ++x) {
-      integers[row(y) + x] = static_cast<std::int32_t>(std::llrint(scale * reals[row(y) + x]));
-    }
+    for (unsigned x = from; x < to; ++x) integers[row(y) + x] = quantise(reals[row(y) + x], table[g]);
   });
 }
 

@@ -55,7 +55,8 @@
 // blue, and every sample is stored as a byte: not above 0 gives 0, not below 255 gives 255, anything
 // else rounds to the nearest integer with ties to even. All real arithmetic is evaluated in x87
 // extended precision (64-bit significand) and rounded to binary64 wherever a value is stored; the
-// bytes are exactly those of that arithmetic, on every decode path below.
+// bytes are exactly those of that arithmetic, on every decode path below and on every processor (the
+// x87's own long double where the compiler has it, an emulation of it elsewhere: arithmetic.h).
 //
 // Decode paths. A decode takes the best path the processor has: on x86 (32- and 64-bit) avx512
 // (AVX-512 F, DQ, BW, VL and FMA), avx2 (AVX2 and FMA) or sse2; on aarch64 neon; in WebAssembly built

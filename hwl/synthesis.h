@@ -14,8 +14,6 @@
 
 namespace hwl::detail {
 
-inline double synthesiseFlat(double lo) { return static_cast<double>(static_cast<Extended>(lo) * haarFactor); }
-
 inline bool firstIsSmoothed(const double* lo, const double* hi, std::ptrdiff_t step, int n, int j) {
   return hi[(j - 1) * step] == 0 && lo[j * step] != lo[(j + 1) * step] &&
          (j == n - 2 || lo[(j + 2) * step] != lo[(j + 1) * step]);

@@ -167,7 +167,7 @@ TEST(HwlInverse, TwoByTwoAndInPlace) {
   const double a = 100.25, p = 3.5, q = -7.125, r = 1.0 / 3;
   std::vector<double> plane{a, p, q, r}, out(4);
   hwl::hwlInverse(plane, out, 2, 2, 2, 2, 0);
-  using X = long double;
+  using X = hwl::detail::Extended;
   auto syn = [](double lo, double hi, bool plus) { return double((plus ? X(lo) + hi : X(lo) - hi) * X(c)); };
   const double left0 = syn(a, q, true), left1 = syn(a, q, false);
   const double right0 = syn(p, r, true), right1 = syn(p, r, false);

@@ -1,5 +1,7 @@
 #include "tests/hwl/oracle.h"
 
+#include "hwl/arithmetic.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -7,7 +9,8 @@ namespace oracle {
 
 namespace {
 
-using X = long double;
+using X = hwl::detail::Extended;  // the x87's long double or our own 80-bit type, as the codec
+using K = hwl::detail::ExtendedConstants<X>;
 constexpr double c = 0.7071067811865476;
 
 std::uint32_t le(const std::vector<std::uint8_t>& f, std::size_t at, int bytes) {
@@ -71,7 +74,7 @@ std::vector<int> expand(const std::vector<int>& symbols, const std::vector<int>&
 
 Plane dequantise(const std::vector<int>& ints, int w, int h, int L, const std::vector<double>& table) {
   Plane p{w, h, std::vector<double>(ints.size())};
-  auto factor = [&](int g) { return table[g] != 0 ? double(1.0L / X(table[g])) : 0.0; };
+  auto factor = [&](int g) { return table[g] != 0 ? double(X(1.0) / X(table[g])) : 0.0; };
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       // The group of (x, y): the finest level whose region holds it outside the inner quadrant.
@@ -130,8 +133,8 @@ std::vector<double> synthesise(const std::vector<double>& lo, const std::vector<
     if (j == 0 || j == n - 1 || hi[j] != 0) continue;
     const bool first = hi[j - 1] == 0 && lo[j] != lo[j + 1] && (j == n - 2 || lo[j + 2] != lo[j + 1]);
     const bool second = hi[j + 1] == 0 && lo[j] != lo[j - 1] && (j == 1 || lo[j - 2] != lo[j - 1]);
-    s[2 * j] = first ? double((0.8L * lo[j] + 0.2L * lo[j - 1]) * X(c)) : double(X(lo[j]) * c);
-    s[2 * j + 1] = second ? double((0.8L * lo[j] + 0.2L * lo[j + 1]) * X(c)) : double(X(lo[j]) * c);
+    s[2 * j] = first ? double((K::nearWeight * lo[j] + K::farWeight * lo[j - 1]) * X(c)) : double(X(lo[j]) * c);
+    s[2 * j + 1] = second ? double((K::nearWeight * lo[j] + K::farWeight * lo[j + 1]) * X(c)) : double(X(lo[j]) * c);
   }
   return s;
 }
@@ -181,9 +184,9 @@ Decoded decode(const std::vector<std::uint8_t>& f) {
   }
   for (std::size_t i = 0; i < total; ++i) {
     const double y = rec[0].v[i], u = rec[1].v[i], v = rec[2].v[i];
-    const double r = double(y + 1.140251L * v);
-    const double b = double(y + 2.028398L * u);
-    const double g = double(1.694915L * ((y - 0.3L * r) - 0.11L * b));
+    const double r = double(y + K::redFromV * v);
+    const double b = double(y + K::blueFromU * u);
+    const double g = double(K::greenGain * ((y - K::lumaRed * r) - K::lumaBlue * b));
     d.pixels.insert(d.pixels.end(), {store(b), store(g), store(r), 0});
   }
   return d;
