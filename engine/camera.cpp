@@ -65,8 +65,8 @@ void triangleNormal(float x1, float y1, float z1, float x2, float y2, float z2, 
 }
 
 double degToRad(double degrees) {
-  const long double pi = 3.141592653589793238462643383279502884L;
-  return static_cast<double>(static_cast<long double>(degrees) * pi / 180.0L);
+  const double pi = 3.141592653589793;
+  return degrees * pi / 180.0;
 }
 
 }  // namespace engine

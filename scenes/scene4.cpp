@@ -176,12 +176,10 @@ void drawBirdShape(double x, double y, double z, double joint, double tip) {
 
 // A puff: ten textured spheres shrinking from radius 1 by 0.06, each turned a further 10 degrees about x.
 void drawPuff(GLUquadric* quadric) {
-  long double radius = 1;
   for (int i = 0; i < 10; ++i) {
     glColor4f(1, 1, 1, 1);
-    gluSphere(quadric, static_cast<double>(radius), 10, 10);
+    gluSphere(quadric, (100 - 6 * i) / 100.0, 10, 10);
     glRotatef(10, 1, 0, 0);
-    radius -= 0.06L;
   }
 }
 

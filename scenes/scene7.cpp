@@ -427,28 +427,28 @@ void plantGrass() {
 
 // Fades in from 126,000 to 128,000 ms and out from 148,000 to 150,000 ms; in between it keeps the
 // last value of the fade-in.
-void fadeTitle(long double t) {
+void fadeTitle(double t) {
   if (t > 126000 && t < 128000) captions[0].alpha = static_cast<float>((t - 126000) / 2000);
   if (t > 148000 && t < 150000) captions[0].alpha = static_cast<float>(1 - (t - 148000) / 2000);
 }
 
 // Each credit line rises and sinks along a sine over its 14,000 ms window, starting 500 ms after the
 // line above it; outside its window it keeps its last value.
-void fadeCredits(long double t) {
+void fadeCredits(double t) {
   if (t > 132000 && t < 146000) captions[1].alpha = static_cast<float>(std::sin((t - 132000) / 3000));
   for (int i = 1; i <= 8; ++i) {
-    const long double s = 132000 + 500 * i;
+    const double s = 132000 + 500 * i;
     if (t > s && t < 146000 + 500 * i) captions[1 + i].alpha = static_cast<float>(std::sin((t - s) / 3000));
   }
 }
 
 // Until 131,000 ms the butterfly glides down onto the flower beating its wings fast; then it rests
 // where the last frame of the flight left it and opens and closes its wings slowly.
-void moveButterfly(long double t) {
+void moveButterfly(double t) {
   if (t < flightEnd) {
-    const long double a = engine::degToRad(static_cast<double>(90 + (t - sceneStart) / 51));
-    const long double lift = std::sin(a);
-    butterflyPos = engine::Vector3{-0.8f, static_cast<float>(1.515L + lift), static_cast<float>(-2 + lift)};
+    const double a = engine::degToRad(static_cast<double>(90 + (t - sceneStart) / 51));
+    const double lift = std::sin(a);
+    butterflyPos = engine::Vector3{-0.8f, static_cast<float>(1.515 + lift), static_cast<float>(-2 + lift)};
     wingPhase = static_cast<float>(1 + std::sin(t / 45));
   } else {
     wingPhase = static_cast<float>(1 + std::sin(t / 1000));
@@ -473,7 +473,7 @@ void scene7Render() { drawScene(fullLook()); }
 void scene7Render2() { drawScene(closingLook(demoClock)); }
 
 void scene7Post() {
-  const long double t = demoClock;
+  const double t = demoClock;
   fadeTitle(t);
   fadeCredits(t);
   moveButterfly(t);

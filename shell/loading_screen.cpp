@@ -56,7 +56,7 @@ void initLoadingScreen() {
 void showProgress(double fraction) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
-  const auto right = static_cast<float>(1.6L * (2.0L * fraction - 1.0L));
+  const auto right = static_cast<float>(1.6 * (2.0 * fraction - 1.0));
   glTranslatef(0, -0.3f, -4);
   drawPicture();
   drawBar(right);

@@ -47,11 +47,11 @@ TEST_F(Scene7, EachCreditRisesAndSinksInItsOwnWindowAndKeepsItsLastValueOutside)
     post(start);
     EXPECT_EQ(alpha(caption), 0);
     post(start + 1);
-    EXPECT_FLOAT_EQ(alpha(caption), static_cast<float>(std::sin(1.0L / 3000)));
+    EXPECT_FLOAT_EQ(alpha(caption), static_cast<float>(std::sin(1.0 / 3000)));
     post(start + 4712);  // fully visible
     EXPECT_NEAR(alpha(caption), 1, 1e-6);
     post(stop - 1);
-    const float last = static_cast<float>(std::sin((stop - 1 - start) / 3000.0L));
+    const float last = static_cast<float>(std::sin((stop - 1 - start) / 3000.0));
     EXPECT_FLOAT_EQ(alpha(caption), last);
     EXPECT_LT(last, 0);  // invisible since about 9425 ms into the window
     post(stop);
@@ -60,30 +60,30 @@ TEST_F(Scene7, EachCreditRisesAndSinksInItsOwnWindowAndKeepsItsLastValueOutside)
 }
 
 TEST_F(Scene7, ButterflyGlidesDownBeatingFastUntil131000ThenRestsAndBeatsSlowly) {
-  const auto flight = [](long double t) {
-    const long double a = engine::degToRad(static_cast<double>(90 + (t - 121920) / 51));
+  const auto flight = [](double t) {
+    const double a = engine::degToRad(static_cast<double>(90 + (t - 121920) / 51));
     return std::sin(a);
   };
   post(121920);
   EXPECT_FLOAT_EQ(scenes::butterflyPos.x, -0.8f);
   EXPECT_FLOAT_EQ(scenes::butterflyPos.y, 2.515f);
   EXPECT_FLOAT_EQ(scenes::butterflyPos.z, -1);
-  EXPECT_FLOAT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(121920.0L / 45)));
+  EXPECT_FLOAT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(121920.0 / 45)));
 
   post(130999);
-  const float y = static_cast<float>(1.515L + flight(130999));
+  const float y = static_cast<float>(1.515 + flight(130999));
   const float z = static_cast<float>(-2 + flight(130999));
   EXPECT_EQ(scenes::butterflyPos.y, y);
   EXPECT_EQ(scenes::butterflyPos.z, z);
   EXPECT_NEAR(y, 0.515f, 0.001f);  // at the flower's centre
   EXPECT_NEAR(z, -3, 0.001f);
-  EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(130999.0L / 45)));
+  EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(130999.0 / 45)));
 
   for (const std::int32_t clock : {131000, 140000, 157900}) {
     post(clock);
     EXPECT_EQ(scenes::butterflyPos.y, y) << clock;
     EXPECT_EQ(scenes::butterflyPos.z, z) << clock;
-    EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(clock / 1000.0L))) << clock;
+    EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(clock / 1000.0))) << clock;
   }
 }
 

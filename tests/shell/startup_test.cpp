@@ -86,7 +86,7 @@ TEST_F(Startup, ShowsEveryProgressStepInOrderAndFreesTheLoadingPictureAndTheMask
   shell::startDemo(host);
   std::vector<float> expected;
   for (double fraction : {0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}) {
-    expected.push_back(static_cast<float>(1.6L * (2.0L * fraction - 1.0L)));
+    expected.push_back(static_cast<float>(1.6 * (2.0 * fraction - 1.0)));
   }
   EXPECT_EQ(barEnds, expected);
   EXPECT_EQ(shell::texLoading, nullptr);

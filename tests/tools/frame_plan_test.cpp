@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -54,6 +55,28 @@ TEST(FramePlan, ARangeWritesTheSteppedFramesInsideIt) {
   request.from = 250;
   request.to = 600;
   EXPECT_EQ(written(planFrames(request)), (std::vector<std::int32_t>{300, 400, 500, 600}));
+}
+
+// floor(frame * 1000 / fps) in whole numbers: fps = m 2^e exactly, with m a 53-bit integer.
+std::int64_t exactClock(std::int64_t frame, double fps) {
+  int e = 0;
+  const auto m = static_cast<std::int64_t>(std::ldexp(std::frexp(fps, &e), 53));
+  e -= 53;  // fps = m 2^e, e < 0 for every rate up to 1000
+  return static_cast<std::int64_t>((static_cast<unsigned __int128>(frame * 1000) << -e) / m);
+}
+
+TEST(FramePlan, ClocksAreExactAtRatesThatAreNoWholeNumber) {
+  for (double fps : {29.97, 23.976, 59.94, 1000.0 / 3, 7.3, 999.9999, 0.1}) {
+    FrameRequest request;
+    request.fps = fps;
+    const auto frames = planFrames(request);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      ASSERT_EQ(frames[i].clock, exactClock(static_cast<std::int64_t>(i), fps)) << fps << " frame " << i;
+    }
+  }
+  FrameRequest slow;
+  slow.fps = 1e-300;  // the second frame's clock is far past the end: the run stops there
+  EXPECT_EQ(planFrames(slow).size(), 2u);
 }
 
 TEST(FramePlan, NonsenseRatesAreRefused) {
