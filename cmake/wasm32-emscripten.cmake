@@ -1,6 +1,8 @@
-# The WebAssembly build of the portable code (cmake/VelmorrowPortable.cmake) with Debian's emscripten:
-# the codec's and the generator's tests, run by CTest under node.
-# cmake -S . -B build-wasm -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/wasm32-emscripten.cmake
+# The WebAssembly build of the portable code (cmake/VelmorrowPortable.cmake) with Debian's emscripten,
+# which works offline (its system libraries come prebuilt): the codec's and the generator's tests, run
+# by CTest under node.
+# cmake -S . -B build-wasm -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/wasm32-emscripten.cmake -DVELMORROW_PORTABLE_DEMO=OFF
+
 # The emitted .js runs under node. Node 20 has fetch, which emscripten's loader would then use to read
 # the .wasm file (a path, not a URL); without it the loader reads the file itself. Set before the
 # platform file, which would otherwise pick plain node.
