@@ -1,0 +1,122 @@
+// sin, cos and tan on the angle reduced by multiples of pi / 2 (|r| <= pi / 4): Taylor series in
+// double-double, whose terms from r^16 on are below 2^-53 of the sum and summed in double. atan by
+// t -> 1 / t above 1 and three halvings (atan t = 2 atan(t / (1 + sqrt(1 + t^2)))) down to
+// |t| <= tan(pi / 32), then its series.
+#include "maths/maths.h"
+
+#include "maths/constants.h"
+#include "maths/double_double.h"
+#include "maths/reduction.h"
+
+#include <cmath>
+#include <iterator>
+
+namespace maths {
+
+namespace {
+
+using detail::DoubleDouble;
+
+// Below this, sin x and atan x round to x, and cos x to 1.
+constexpr double tinyAngle = 0x1p-27;
+
+DoubleDouble sineOf(DoubleDouble r) {
+  const DoubleDouble z = detail::multiply(r, r);
+  return detail::multiply(detail::polynomial(z, detail::sineSeries, std::size(detail::sineSeries), 8), r);
+}
+
+DoubleDouble cosineOf(DoubleDouble r) {
+  const DoubleDouble z = detail::multiply(r, r);
+  return detail::polynomial(z, detail::cosineSeries, std::size(detail::cosineSeries), 9);
+}
+
+// The sine of quadrant pi / 2 + r; the cosine is the sine a quadrant on.
+double sineInQuadrant(DoubleDouble r, int quadrant) {
+  const DoubleDouble value = quadrant % 2 == 0 ? sineOf(r) : cosineOf(r);
+  return quadrant < 2 ? value.hi : -value.hi;
+}
+
+// atan t for 0 <= t <= 1.
+DoubleDouble arctangentUpToOne(DoubleDouble t) {
+  for (int i = 0; i < 3; ++i) {
+    const DoubleDouble root = detail::squareRoot(detail::add(detail::multiply(t, t), 1.0));
+    t = detail::divide(t, detail::add(root, 1.0));
+  }
+  const DoubleDouble z = detail::multiply(t, t);
+  const DoubleDouble series =
+      detail::multiply(detail::polynomial(z, detail::arctangentSeries, std::size(detail::arctangentSeries), 8), t);
+  return {8.0 * series.hi, 8.0 * series.lo};
+}
+
+// atan t for t >= 0.
+DoubleDouble arctangentOf(DoubleDouble t) {
+  if (t.hi <= 1.0) return arctangentUpToOne(t);
+  return detail::subtract(detail::halfPi, arctangentUpToOne(detail::divide({1.0, 0.0}, t)));
+}
+
+}  // namespace
+
+double sin(double x) {
+  if (std::fabs(x) < tinyAngle) return x;
+  if (!std::isfinite(x)) return x - x;
+  const detail::ReducedAngle a = detail::reduceAngle(x);
+  return sineInQuadrant(a.remainder, a.quadrant);
+}
+
+double cos(double x) {
+  if (std::fabs(x) < tinyAngle) return 1.0;
+  if (!std::isfinite(x)) return x - x;
+  const detail::ReducedAngle a = detail::reduceAngle(x);
+  return sineInQuadrant(a.remainder, (a.quadrant + 1) & 3);
+}
+
+double tan(double x) {
+  if (std::fabs(x) < tinyAngle) return x;
+  if (!std::isfinite(x)) return x - x;
+  const detail::ReducedAngle a = detail::reduceAngle(x);
+  const DoubleDouble s = sineOf(a.remainder);
+  const DoubleDouble c = cosineOf(a.remainder);
+  return a.quadrant % 2 == 0 ? detail::divide(s, c).hi : -detail::divide(c, s).hi;
+}
+
+double atan(double x) {
+  const double magnitude = std::fabs(x);
+  if (magnitude < tinyAngle || std::isnan(x)) return x;
+  // Above 2^60, pi / 2 - 1 / |x| rounds to pi / 2.
+  const double angle = magnitude > 0x1p60 ? detail::halfPi.hi : arctangentOf({magnitude, 0.0}).hi;
+  return x < 0 ? -angle : angle;
+}
+
+double atan2(double y, double x) {
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  const double ax = std::fabs(x);
+  const double ay = std::fabs(y);
+  const bool left = std::signbit(x);
+  DoubleDouble angle{0.0, 0.0};
+  if (ay == 0 || (std::isinf(ax) && !std::isinf(ay))) {
+    angle = left ? DoubleDouble{2.0 * detail::halfPi.hi, 2.0 * detail::halfPi.lo} : DoubleDouble{0.0, 0.0};
+  } else if (std::isinf(ax)) {
+    angle = detail::multiply(detail::halfPi, left ? 1.5 : 0.5);
+  } else if (ax == 0 || std::isinf(ay)) {
+    angle = detail::halfPi;
+  } else {
+    // Scale so that neither the quotient's parts nor their products overflow or underflow.
+    int ex = 0;
+    int ey = 0;
+    const double mx = std::frexp(ax, &ex);
+    const double my = std::frexp(ay, &ey);
+    const DoubleDouble quotient = detail::divide({my, 0.0}, {mx, 0.0});
+    const int shift = ey - ex;
+    if (shift < -600) {
+      angle = {std::ldexp(quotient.hi, shift), 0.0};
+    } else if (shift > 600) {
+      angle = detail::halfPi;
+    } else {
+      angle = arctangentOf({std::ldexp(quotient.hi, shift), std::ldexp(quotient.lo, shift)});
+    }
+    if (left) angle = detail::subtract({2.0 * detail::halfPi.hi, 2.0 * detail::halfPi.lo}, angle);
+  }
+  return std::signbit(y) ? -angle.hi : angle.hi;
+}
+
+}  // namespace maths
