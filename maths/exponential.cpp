@@ -41,13 +41,6 @@ ScaledValue exponentialOf(DoubleDouble x) {
   return {series, static_cast<int>(k)};
 }
 
-// e^x - 1 for |x| <= log(2) / 2, without the cancellation: r (1 + r / 2! + r^2 / 3! + ...).
-DoubleDouble exponentialMinusOneOf(DoubleDouble r) {
-  const DoubleDouble series =
-      detail::polynomial(r, detail::exponentialSeries + 1, std::size(detail::exponentialSeries) - 1, 13);
-  return detail::multiply(series, r);
-}
-
 double scaledToDouble(const ScaledValue& v) { return std::ldexp(v.scaled.hi, v.k); }
 
 // log x for finite x > 0.
@@ -108,28 +101,6 @@ double exp(double x) {
   return scaledToDouble(exponentialOf({x, 0.0}));
 }
 
-double exp2(double x) {
-  if (std::isnan(x)) return x;
-  if (x > 1025.0) return infinity;
-  if (x < -1076.0) return 0.0;
-  const double k = std::floor(x + 0.5);
-  const DoubleDouble r = detail::multiply(detail::ln2, x - k);  // x - k is exact
-  const ScaledValue v = exponentialOf(r);
-  return std::ldexp(v.scaled.hi, v.k + static_cast<int>(k));
-}
-
-double expm1(double x) {
-  if (std::isnan(x)) return x;
-  if (x > exponentOverflow) return infinity;
-  if (x < -40.0) return -1.0;  // e^x < 2^-57: e^x - 1 rounds to -1
-  if (std::fabs(x) < 0x1p-60) return x;
-  if (std::fabs(x) <= 0x1.62e42fefa39efp-2) return exponentialMinusOneOf({x, 0.0}).hi;
-  const ScaledValue v = exponentialOf({x, 0.0});
-  if (v.k > 1000) return scaledToDouble(v);
-  const DoubleDouble value{std::ldexp(v.scaled.hi, v.k), std::ldexp(v.scaled.lo, v.k)};
-  return detail::add(value, -1.0).hi;
-}
-
 double log(double x) {
   double special = 0;
   if (logarithmSpecial(x, special)) return special;
@@ -161,23 +132,6 @@ double pow(double x, double y) {
     magnitude = positivePower(ax, y);
   }
   return negativeResult ? -magnitude : magnitude;
-}
-
-double tanh(double x) {
-  if (std::isnan(x)) return x;
-  const double magnitude = std::fabs(x);
-  if (magnitude < 0x1p-27) return x;  // tanh x = x - x^3 / 3 + ...: rounds to x
-  if (magnitude > 40.0) return x < 0 ? -1.0 : 1.0;
-  // tanh |x| = e / (e + 2) with e = e^(2|x|) - 1.
-  DoubleDouble e{0.0, 0.0};
-  if (2.0 * magnitude <= 0x1.62e42fefa39efp-2) {
-    e = exponentialMinusOneOf({2.0 * magnitude, 0.0});
-  } else {
-    const ScaledValue v = exponentialOf({2.0 * magnitude, 0.0});
-    e = detail::add({std::ldexp(v.scaled.hi, v.k), std::ldexp(v.scaled.lo, v.k)}, -1.0);
-  }
-  const double value = detail::divide(e, detail::add(e, 2.0)).hi;
-  return x < 0 ? -value : value;
 }
 
 }  // namespace maths

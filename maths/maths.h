@@ -13,7 +13,7 @@
 // that are subnormal (below 2^-1022) are rounded twice and may be 1 ulp off. Exact half-way results
 // (such as pow(x, 2) of some 27-bit integers) may round to either neighbour, except where noted.
 //
-// Range: every finite argument is supported. sin, cos and tan reduce arguments below 2^19 with a
+// Range: every finite argument is supported. sin and cos reduce arguments below 2^19 with a
 // 218-bit pi / 2 and larger ones with 2 / pi's exact binary digits (Payne and Hanek), so even
 // sin(1e300) is correctly rounded. Special values follow C's Annex F: NaN in, NaN out; sin(inf) is NaN;
 // exp(inf) = inf, exp(-inf) = 0; log(0) = -inf, log of a negative number is NaN; signs of zeros are kept
@@ -30,23 +30,15 @@ namespace maths {
 
 double sin(double x);
 double cos(double x);
-double tan(double x);
 double atan(double x);
-// The angle of (x, y) in [-pi, pi], with C's rules for zeros and infinities.
-double atan2(double y, double x);
 
 double exp(double x);
-// 2^x
-double exp2(double x);
-// e^x - 1, accurate for small x.
-double expm1(double x);
 // The natural logarithm.
 double log(double x);
 double log10(double x);
 // x^y for x > 0; for x <= 0 with C's rules (a negative x needs an integer y). pow(x, 2) is x * x and
 // pow(x, 0.5) is sqrt(x), so those are exact where IEEE's product and root are.
 double pow(double x, double y);
-double tanh(double x);
 
 // sqrt(x^2 + y^2) without overflow or underflow in between.
 double hypot(double x, double y);

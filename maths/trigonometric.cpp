@@ -1,4 +1,4 @@
-// sin, cos and tan on the angle reduced by multiples of pi / 2 (|r| <= pi / 4): Taylor series in
+// sin and cos on the angle reduced by multiples of pi / 2 (|r| <= pi / 4): Taylor series in
 // double-double, whose terms from r^16 on are below 2^-53 of the sum and summed in double. atan by
 // t -> 1 / t above 1 and three halvings (atan t = 2 atan(t / (1 + sqrt(1 + t^2)))) down to
 // |t| <= tan(pi / 32), then its series.
@@ -70,53 +70,12 @@ double cos(double x) {
   return sineInQuadrant(a.remainder, (a.quadrant + 1) & 3);
 }
 
-double tan(double x) {
-  if (std::fabs(x) < tinyAngle) return x;
-  if (!std::isfinite(x)) return x - x;
-  const detail::ReducedAngle a = detail::reduceAngle(x);
-  const DoubleDouble s = sineOf(a.remainder);
-  const DoubleDouble c = cosineOf(a.remainder);
-  return a.quadrant % 2 == 0 ? detail::divide(s, c).hi : -detail::divide(c, s).hi;
-}
-
 double atan(double x) {
   const double magnitude = std::fabs(x);
   if (magnitude < tinyAngle || std::isnan(x)) return x;
   // Above 2^60, pi / 2 - 1 / |x| rounds to pi / 2.
   const double angle = magnitude > 0x1p60 ? detail::halfPi.hi : arctangentOf({magnitude, 0.0}).hi;
   return x < 0 ? -angle : angle;
-}
-
-double atan2(double y, double x) {
-  if (std::isnan(x) || std::isnan(y)) return x + y;
-  const double ax = std::fabs(x);
-  const double ay = std::fabs(y);
-  const bool left = std::signbit(x);
-  DoubleDouble angle{0.0, 0.0};
-  if (ay == 0 || (std::isinf(ax) && !std::isinf(ay))) {
-    angle = left ? DoubleDouble{2.0 * detail::halfPi.hi, 2.0 * detail::halfPi.lo} : DoubleDouble{0.0, 0.0};
-  } else if (std::isinf(ax)) {
-    angle = detail::multiply(detail::halfPi, left ? 1.5 : 0.5);
-  } else if (ax == 0 || std::isinf(ay)) {
-    angle = detail::halfPi;
-  } else {
-    // Scale so that neither the quotient's parts nor their products overflow or underflow.
-    int ex = 0;
-    int ey = 0;
-    const double mx = std::frexp(ax, &ex);
-    const double my = std::frexp(ay, &ey);
-    const DoubleDouble quotient = detail::divide({my, 0.0}, {mx, 0.0});
-    const int shift = ey - ex;
-    if (shift < -600) {
-      angle = {std::ldexp(quotient.hi, shift), 0.0};
-    } else if (shift > 600) {
-      angle = detail::halfPi;
-    } else {
-      angle = arctangentOf({std::ldexp(quotient.hi, shift), std::ldexp(quotient.lo, shift)});
-    }
-    if (left) angle = detail::subtract({2.0 * detail::halfPi.hi, 2.0 * detail::halfPi.lo}, angle);
-  }
-  return std::signbit(y) ? -angle.hi : angle.hi;
 }
 
 }  // namespace maths
