@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -154,7 +153,7 @@ void expectBits(const Case& c) {
     EXPECT_TRUE(std::isnan(result)) << c.function << "(" << c.x << ", " << c.y << ") = " << result;
     return;
   }
-  EXPECT_EQ(std::bit_cast<std::uint64_t>(result), std::bit_cast<std::uint64_t>(c.expected))
+  EXPECT_EQ(maths_test::bitsOf(result), maths_test::bitsOf(c.expected))
       << c.function << std::hexfloat << "(" << c.x << ", " << c.y << ") = " << result << ", not " << c.expected;
 }
 

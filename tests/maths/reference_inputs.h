@@ -4,8 +4,8 @@
 // MPFR's correctly rounded results, which the test pins.
 #pragma once
 
-#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -49,11 +49,17 @@ inline std::vector<std::pair<double, double>> referenceInputs(const ReferenceRan
   return inputs;
 }
 
+inline std::uint64_t bitsOf(double value) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 // FNV-1a over the results' bits.
 struct ResultHash {
   std::uint64_t value = 0xcbf29ce484222325;
   void add(double result) {
-    const auto bits = std::bit_cast<std::uint64_t>(result);
+    const std::uint64_t bits = bitsOf(result);
     for (int i = 0; i < 8; ++i) value = (value ^ ((bits >> (8 * i)) & 0xff)) * 0x100000001b3;
   }
 };
