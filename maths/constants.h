@@ -117,6 +117,17 @@ inline constexpr DoubleDouble logarithmSeries[] = {{0x1p+0, 0x0p+0},
                                                    {0x1.8f9c18f9c18fap-6, -0x1.f3831f3831f38p-61},
                                                    {0x1.7d05f417d05f4p-6, 0x1.7d05f417d05f4p-62}};
 
+// atan(j / 8), j = 0..8.
+inline constexpr DoubleDouble arctangentsOfEighths[] = {{0x0p+0, 0x0p+0},
+                                                        {0x1.fd5ba9aac2f6ep-4, -0x1.cd37686760c17p-59},
+                                                        {0x1.f5b75f92c80ddp-3, 0x1.8ab6e3cf7afbdp-57},
+                                                        {0x1.6f61941e4def1p-2, -0x1.c63aae6f6e918p-56},
+                                                        {0x1.dac670561bb4fp-2, 0x1.a2b7f222f65e2p-56},
+                                                        {0x1.1e00babdefeb4p-1, -0x1.928df287a668fp-58},
+                                                        {0x1.4978fa3269ee1p-1, 0x1.2419a87f2a458p-56},
+                                                        {0x1.700a7c5784634p-1, -0x1.8c34d25aadef6p-56},
+                                                        {0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55}};
+
 // (-1)^n / (2n+1), n = 0..16: atan t = t sum (-1)^n t^2n / (2n+1).
 inline constexpr DoubleDouble arctangentSeries[] = {{0x1p+0, 0x0p+0},
                                                     {-0x1.5555555555555p-2, -0x1.5555555555555p-56},

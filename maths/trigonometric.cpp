@@ -1,7 +1,7 @@
 // sin and cos on the angle reduced by multiples of pi / 2 (|r| <= pi / 4): Taylor series in
 // double-double, whose terms from r^16 on are below 2^-53 of the sum and summed in double. atan by
-// t -> 1 / t above 1 and three halvings (atan t = 2 atan(t / (1 + sqrt(1 + t^2)))) down to
-// |t| <= tan(pi / 32), then its series.
+// t -> 1 / t above 1, then atan t = atan(j / 8) + atan((t - j / 8) / (1 + t j / 8)) with j / 8 the
+// nearest eighth, and the series of the second.
 #include "maths/maths.h"
 
 #include "maths/constants.h"
@@ -36,16 +36,14 @@ double sineInQuadrant(DoubleDouble r, int quadrant) {
   return quadrant < 2 ? value.hi : -value.hi;
 }
 
-// atan t for 0 <= t <= 1.
+// atan t for 0 <= t <= 1: with c = j / 8 the nearest eighth, atan t = atan c + atan u where
+// u = (t - c) / (1 + t c), |u| <= 1 / 16.
 DoubleDouble arctangentUpToOne(DoubleDouble t) {
-  for (int i = 0; i < 3; ++i) {
-    const DoubleDouble root = detail::squareRoot(detail::add(detail::multiply(t, t), 1.0));
-    t = detail::divide(t, detail::add(root, 1.0));
-  }
-  const DoubleDouble z = detail::multiply(t, t);
-  const DoubleDouble series =
-      detail::multiply(detail::polynomial(z, detail::arctangentSeries, std::size(detail::arctangentSeries), 8), t);
-  return {8.0 * series.hi, 8.0 * series.lo};
+  const double c = std::floor(8.0 * t.hi + 0.5) / 8.0;
+  const DoubleDouble u = detail::divide(detail::add(t, -c), detail::add(detail::multiply(t, c), 1.0));
+  const DoubleDouble z = detail::multiply(u, u);
+  const DoubleDouble series = detail::multiply(detail::polynomial(z, detail::arctangentSeries, 14, 7), u);
+  return detail::add(detail::arctangentsOfEighths[static_cast<int>(8.0 * c)], series);
 }
 
 // atan t for t >= 0.
