@@ -19,8 +19,8 @@
 // exp(inf) = inf, exp(-inf) = 0; log(0) = -inf, log of a negative number is NaN; signs of zeros are kept
 // (sin(-0) = -0, atan(-0) = -0).
 //
-// Speed: about 10 times the C library's time per call for sin and cos, 40 to 100 times for atan, exp,
-// log, log10 and pow, 2 times for hypot (bench/maths_accuracy.cpp prints the ratios): a few hundred
+// Speed: about 10 times the C library's time per call for sin and cos, 15 to 75 times for atan, exp,
+// log, log10 and pow, under 2 times for hypot (bench/maths_accuracy.cpp prints the ratios): 100 to 400
 // nanoseconds. The callers evaluate them per row, per column or per table entry; the generator's twirl
 // and tunnel take them per pixel.
 //
