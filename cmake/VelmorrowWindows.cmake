@@ -40,6 +40,7 @@ add_library(velmorrow_gl INTERFACE)
 target_link_libraries(velmorrow_gl INTERFACE
   "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>>:glu32;opengl32>")
 
+add_subdirectory(maths)
 add_subdirectory(hwl)
 add_subdirectory(generator)
 add_subdirectory(resources)
@@ -101,7 +102,7 @@ if(VELMORROW_TESTS)
   add_library(gl_recorder STATIC tests/support/gl_recorder.cpp)
   target_include_directories(gl_recorder PUBLIC ${PROJECT_SOURCE_DIR})
 
-  foreach(dir hwl generator scenes shell win32)
+  foreach(dir maths hwl generator scenes shell win32)
     add_subdirectory(tests/${dir} ${PROJECT_BINARY_DIR}/tests/${dir})
   endforeach()
 endif()

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "generator/operations.h"
+#include "maths/maths.h"
 
 namespace generator {
 
@@ -152,7 +153,7 @@ void adjustLayerHSV(Generator& g, int src, int dst, float dh, float ds, float dv
 void sineLayerRGB(Generator& g, int src, int dst, float f0, float f1, float f2) {
   const double f[3] = {f0, f1, f2};
   mapChannels(g, src, dst,
-              tablesOf([&](int k, int s) { return lowByte(truncateReal(127.5 * (1.0 + std::sin(pi * f[k] * s)))); }));
+              tablesOf([&](int k, int s) { return lowByte(truncateReal(127.5 * (1.0 + maths::sin(pi * f[k] * s)))); }));
 }
 
 // Per channel: table[i] = round(sum over j <= i of 255 / (W H) hist[j]), so the cumulative

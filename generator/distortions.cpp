@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "generator/operations.h"
+#include "maths/maths.h"
 
 namespace generator {
 
@@ -26,9 +27,9 @@ void sineDistort(Generator& g, int src, int dst, float fy, float ax, float fx, f
   const std::uint8_t* copy = g.layer(scratchBuffer);
   std::uint8_t* out = g.layer(dst);
   std::vector<double> columnOffsets(g.width);
-  for (int x = 0; x < g.width; ++x) columnOffsets[x] = ay * std::sin(static_cast<double>(fx) * x);
+  for (int x = 0; x < g.width; ++x) columnOffsets[x] = ay * maths::sin(static_cast<double>(fx) * x);
   for (int y = 0; y < g.height; ++y) {
-    const double offset = ax * std::sin(static_cast<double>(fy) * y);
+    const double offset = ax * maths::sin(static_cast<double>(fy) * y);
     for (int x = 0; x < g.width; ++x, out += 3) sampleBuffer(g, copy, x + offset, y + columnOffsets[x], out);
   }
 }
@@ -55,8 +56,8 @@ void twirlLayer(Generator& g, int src, int dst, float angle, float spread) {
       turns[d] = t > 0;
       if (t <= 0) continue;
       const double alpha = k * (t * t) * angle;
-      cosines[d] = std::cos(alpha);
-      sines[d] = std::sin(alpha);
+      cosines[d] = maths::cos(alpha);
+      sines[d] = maths::sin(alpha);
     }
     for (int x = 0; x < g.width; ++x, out += 3) {
       const int px = x - halfWidth;
@@ -215,8 +216,8 @@ void tunnelDistort(Generator& g, int src, int dst, float depth) {
       if (x != halfWidth) {
         const double inv = inverses[x];
         const bool stored = mirrored && x > 0;
-        const double a = stored ? angles[w - x] : std::atan(inv * py);
-        const double cosA = stored ? cosines[w - x] : std::cos(a);
+        const double a = stored ? angles[w - x] : maths::atan(inv * py);
+        const double cosA = stored ? cosines[w - x] : maths::cos(a);
         if (!mirrored) {
           angles[x] = a;
           cosines[x] = cosA;
@@ -247,11 +248,11 @@ void logPolLayer(Generator& g, int src, int dst) {
   std::vector<double> cosines(g.width), sines(g.width);
   for (int x = 0; x < g.width; ++x) {
     const double theta = k * x;
-    cosines[x] = std::cos(theta);
-    sines[x] = std::sin(theta);
+    cosines[x] = maths::cos(theta);
+    sines[x] = maths::sin(theta);
   }
   for (int y = 0; y < g.height; ++y) {
-    const double rho = std::exp(k * y);
+    const double rho = maths::exp(k * y);
     for (int x = 0; x < g.width; ++x, scratch += 3) {
       sampleBuffer(g, in, halfWidth + cosines[x] * rho, halfHeight + sines[x] * rho, scratch);
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "generator/operations.h"
+#include "maths/maths.h"
 
 namespace generator {
 
@@ -251,7 +252,7 @@ class SculptureSteps {
     return lowest_ + static_cast<int>(base - starts_.data()) + (*base <= r);
   }
 
-  int value(double r) const { return static_cast<int>(offset_ + halfTurnScale * std::atan(r)); }
+  int value(double r) const { return static_cast<int>(offset_ + halfTurnScale * maths::atan(r)); }
 
  private:
   // Doubles in order as integers: each step is the next double.

@@ -6,6 +6,7 @@
 
 #include "generator/mandelbrot_lanes.h"
 #include "generator/operations.h"
+#include "maths/maths.h"
 
 namespace generator {
 
@@ -108,11 +109,11 @@ void subPlasma(Generator& g, int layer, int step, int seed, int range, bool colo
 // Row y: a = 127 + 63.5 sin(fy y); pixel: truncate(amplitude / 256 * (a + 63.5 sin(fx x))), grey.
 void sinePlasma(Generator& g, int layer, float fx, float fy, float amplitude) {
   std::vector<double> columns(g.width);
-  for (int x = 0; x < g.width; ++x) columns[x] = 63.5 * std::sin(static_cast<double>(fx) * x);
+  for (int x = 0; x < g.width; ++x) columns[x] = 63.5 * maths::sin(static_cast<double>(fx) * x);
   const double scale = amplitude * 0.00390625;
   std::uint8_t* out = g.layer(layer);
   for (int y = 0; y < g.height; ++y) {
-    const double a = 127.0 + 63.5 * std::sin(static_cast<double>(fy) * y);
+    const double a = 127.0 + 63.5 * maths::sin(static_cast<double>(fy) * y);
     for (int x = 0; x < g.width; ++x, out += 3) {
       out[0] = out[1] = out[2] = lowByte(truncateReal(scale * (a + columns[x])));
     }

@@ -5,6 +5,7 @@
 #include "hwl/plane_checks.h"
 #include "hwl/plane_groups.h"
 #include "hwl/x87_precision.h"
+#include "maths/maths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -395,7 +396,7 @@ double hwlPsnr(const HwlImage& reference, const HwlPicture& decoded) {
     }
   }
   if (sum == 0) return std::numeric_limits<double>::infinity();
-  return 10 * std::log10(255.0 * 255.0 * static_cast<double>(n * channels) / sum);
+  return 10 * maths::log10(255.0 * 255.0 * static_cast<double>(n * channels) / sum);
 }
 
 HwlSearchResult hwlEncodeForPsnr(const HwlImage& image, double targetDb, int levels,

@@ -1,5 +1,6 @@
 #include "scenes/grass.h"
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/toolkit.h"
 
@@ -37,8 +38,8 @@ void drawStrand(const engine::Particle& strand, double t, const StrandColours& c
   colour(colours.middle);
   vertex(strand.x, strand.y2, strand.z);
   colour(colours.tip);
-  vertex(strand.x2 + std::sin(g) / 20, strand.y3, strand.z2 + std::cos(h) / 15);
-  vertex(strand.x3 + std::sin(g) / 10, strand.y3 + 0.2, strand.z3 + std::cos(h) / 20);
+  vertex(strand.x2 + maths::sin(g) / 20, strand.y3, strand.z2 + maths::cos(h) / 15);
+  vertex(strand.x3 + maths::sin(g) / 10, strand.y3 + 0.2, strand.z3 + maths::cos(h) / 20);
   glEnd();
 }
 

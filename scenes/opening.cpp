@@ -1,5 +1,6 @@
 #include "scenes/opening.h"
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/toolkit.h"
 
@@ -24,7 +25,7 @@ struct Wave {
 
   double at(double t) const {
     if (period == 0) return base;
-    const double wave = cosine ? std::cos(t / period) : std::sin(t / period);
+    const double wave = cosine ? maths::cos(t / period) : maths::sin(t / period);
     return base + sign * wave / divisor;
   }
 };
@@ -161,11 +162,11 @@ void drawWaveStrip(double t) {
   };
   glBegin(GL_TRIANGLE_STRIP);
   for (int k = 10; k <= wavePointCount; ++k) {
-    texCoord(std::sin(t / 1200), std::sin(t / 800));
+    texCoord(maths::sin(t / 1200), maths::sin(t / 800));
     wavePoint(k - 9);
-    texCoord(0, std::sin(t / 1000));
+    texCoord(0, maths::sin(t / 1000));
     wavePoint(k);
-    texCoord(std::sin(t / 900), 0);
+    texCoord(maths::sin(t / 900), 0);
     wavePoint(k - 1);
   }
   glEnd();
@@ -201,9 +202,9 @@ void enterCrescentFrame(double t) {
   glLoadIdentity();
   glTranslatef(1.5f, -0.7f, -5.2f);
   glDisable(GL_TEXTURE_2D);
-  rotate(20 * std::sin(t / 4000), 1, 0, 0);
-  rotate(30 * std::sin(t / 3000), 0, 1, 0);
-  rotate(10 * std::sin(t / 6000), 0, 0, 1);
+  rotate(20 * maths::sin(t / 4000), 1, 0, 0);
+  rotate(30 * maths::sin(t / 3000), 0, 1, 0);
+  rotate(10 * maths::sin(t / 6000), 0, 0, 1);
 }
 
 void drawCrescentBase() {
@@ -250,12 +251,12 @@ void drawCrescent(double t, const FlameAlphas& alphas) {
 }  // namespace
 
 void setWavePoints(double t) {
-  const double s = std::sin(t / 4000);
-  const double c = std::cos(t / 4000);
+  const double s = maths::sin(t / 4000);
+  const double c = maths::cos(t / 4000);
   for (int k = 1; k <= wavePointCount; ++k) {
     engine::Particle& p = particles1->particles[k];
-    p.x = static_cast<float>(s * std::sin(k));
-    p.y = static_cast<float>(c * std::cos(k));
+    p.x = static_cast<float>(s * maths::sin(k));
+    p.y = static_cast<float>(c * maths::cos(k));
     p.z = 0;
   }
 }

@@ -4,6 +4,7 @@
 
 #include "scenes/scene2.h"
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/opening.h"
 #include "scenes/scenes.h"
@@ -67,7 +68,7 @@ void moveCaption(double t) {
     if (t < window.from || t >= window.to) continue;
     if (caption.row < window.row) caption.row = window.row;
     caption.x = static_cast<float>(window.xAt0 - t / 12000);
-    caption.alpha = static_cast<float>(std::sin((t - window.from) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - window.from) / 1500));
   }
 }
 

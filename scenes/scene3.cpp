@@ -7,6 +7,7 @@
 // (values 1-3), particles4 records 0-549 the leaves (1-3 position, 4-6 rest position, 7-9 colour, 14
 // phase in ms), particles5 records 1-2000 the grass strands (see grass.h).
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/grass.h"
 #include "scenes/scene3.h"
@@ -29,7 +30,7 @@ constexpr int lastLeaf = 540;
 constexpr double fallStart = 55910;
 constexpr double fadeStart = 66000;
 
-double sinOf(double period) { return std::sin(clockTime() / period); }
+double sinOf(double period) { return maths::sin(clockTime() / period); }
 
 engine::Particle& branch(int k) { return particles3->particles[k]; }
 engine::Particle& leaf(int i) { return particles4->particles[i]; }
@@ -75,7 +76,7 @@ void placeLeaves(double t) {
     l.y2 = l.y;
     l.z2 = l.z;
     l.timeOffset = randomInt(3000);
-    const double sway = std::sin((l.timeOffset + t) / 1000) / 5;
+    const double sway = maths::sin((l.timeOffset + t) / 1000) / 5;
     l.x = static_cast<float>(l.x2 + sway);
     l.y = static_cast<float>(l.y2 + sway);
     l.z = static_cast<float>(l.z2 + sway);
@@ -91,7 +92,7 @@ void placeGrass() {
     engine::Particle& s = strand(i);
     s.x = static_cast<float>(randomInt(800) / 100.0 - 4);
     s.y = -0.5f;
-    auto m = static_cast<std::int32_t>(400 * std::sin(engine::degToRad(23 * (s.x + 4.0))));
+    auto m = static_cast<std::int32_t>(400 * maths::sin(engine::degToRad(23 * (s.x + 4.0))));
     if (randomInt(2) == 1) m = -m;
     s.z = static_cast<float>(randomInt(m) / 100.0);
     growStrand(s);
@@ -103,7 +104,7 @@ void placeGrass() {
 void swayLeaves(double t) {
   for (int i = 1; i <= lastLeaf; ++i) {
     engine::Particle& l = leaf(i);
-    const double w = std::sin((l.timeOffset + t) / 1000) / 5;
+    const double w = maths::sin((l.timeOffset + t) / 1000) / 5;
     l.x = static_cast<float>(l.x2 + w);
     l.y = static_cast<float>(l.y2 + w);
     l.z = static_cast<float>(l.z2 + w);
@@ -116,7 +117,7 @@ void dropLeaves(double t) {
   for (int i = 1; i <= lastLeaf; ++i) {
     engine::Particle& l = leaf(i);
     if (!(l.y > 0)) continue;
-    const double w = std::sin((l.timeOffset + t) / 1000) / 5;
+    const double w = maths::sin((l.timeOffset + t) / 1000) / 5;
     l.x = static_cast<float>(l.x2 + w * (1 + d / 1000));
     l.y = static_cast<float>(l.y2 + w - d / 2500);
     l.z = static_cast<float>(l.z2 + w * (1 + d / 1000));
@@ -147,7 +148,7 @@ void moveCaption(double t) {
     if (window.row != 0) caption.row = window.row;
     caption.x = static_cast<float>(t / 12000 - window.xOffset);
     if (!window.keepY) caption.y = 2.3f;
-    caption.alpha = static_cast<float>(std::sin((t - window.from) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - window.from) / 1500));
   }
 }
 
@@ -287,8 +288,8 @@ void drawGround() {
   vertex(0, 0, 0);
   for (int k = 0; k <= 20; ++k) {
     const double a = engine::degToRad(18.0 * k);
-    colour(std::sin(9.0 * k) + 0.3, 0.7, 0.3, 0.5);
-    vertex(4 * std::sin(a), std::sin(a) / 10 - 0.2, 4 * std::cos(a));
+    colour(maths::sin(9.0 * k) + 0.3, 0.7, 0.3, 0.5);
+    vertex(4 * maths::sin(a), maths::sin(a) / 10 - 0.2, 4 * maths::cos(a));
   }
   glEnd();
 }

@@ -8,6 +8,7 @@
 
 #include "scenes/scene4.h"
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/grass.h"
 #include "scenes/scenes.h"
@@ -38,7 +39,7 @@ void placeGrass() {
     engine::Particle& s = strand(i);
     s.x = static_cast<float>(randomInt(1800) / 100.0 - 9);
     s.y = -5.2f;
-    const auto m = static_cast<std::int32_t>(90 * std::cos(engine::degToRad(9.0 * s.x)));
+    const auto m = static_cast<std::int32_t>(90 * maths::cos(engine::degToRad(9.0 * s.x)));
     if (randomInt(2) == 1) {
       s.z = static_cast<float>(randomInt(m) / 10.0);
     } else {
@@ -100,16 +101,16 @@ void drawPictureNearLens() {
 }
 
 void enterSwingingView(double t) {
-  engine::setCamera(camera, static_cast<float>(3 * std::sin(t / 3200)),
-                    static_cast<float>(2 * std::sin((t - sceneStart) / 2200) + 2),
-                    static_cast<float>(3 * std::cos(t / 2000)), 0, 0, 0, 0, 1, 0);
+  engine::setCamera(camera, static_cast<float>(3 * maths::sin(t / 3200)),
+                    static_cast<float>(2 * maths::sin((t - sceneStart) / 2200) + 2),
+                    static_cast<float>(3 * maths::cos(t / 2000)), 0, 0, 0, 0, 1, 0);
   engine::applyCamera(camera);
 }
 
 // The rim of the ground cone: 21 points on a circle of radius 10, the first and last the same.
 void groundRimVertex(int k) {
   const double a = engine::degToRad(18.0 * k);
-  vertex(10 * std::sin(a), -5.8, 10 * std::cos(a));
+  vertex(10 * maths::sin(a), -5.8, 10 * maths::cos(a));
 }
 
 // A shallow green cone, then its black wire grid over it.
@@ -118,7 +119,7 @@ void drawGround() {
   glColor4f(0, 1, 0, 0.4f);
   vertex(0, -5, 0);
   for (int k = 0; k <= 20; ++k) {
-    glColor4f(0, static_cast<float>(1 - std::sin(engine::degToRad(18.0 * k)) / 2), 0, 0.4f);
+    glColor4f(0, static_cast<float>(1 - maths::sin(engine::degToRad(18.0 * k)) / 2), 0, 0.4f);
     groundRimVertex(k);
   }
   glEnd();
@@ -226,8 +227,8 @@ void drawSprites() {
 }  // namespace
 
 void drawBird(double x, double y, double z, std::int32_t time) {
-  const double joint = std::sin(time / 800.0) / 2;
-  const double tip = std::sin((time - 250) / 800.0);
+  const double joint = maths::sin(time / 800.0) / 2;
+  const double tip = maths::sin((time - 250) / 800.0);
   glColor4f(0, 0, 0, 0.5f);
   drawBirdShape(x, y, z, joint, tip);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -271,7 +272,7 @@ void scene4Post() {
     if (t <= window.from || t >= window.to) continue;
     if (caption.row < window.minimumRow) caption.row = window.minimumRow;
     caption.x = static_cast<float>(10.2 - t / 12000);
-    caption.alpha = static_cast<float>(std::sin((t - window.from) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - window.from) / 1500));
   }
 }
 

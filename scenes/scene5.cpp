@@ -7,6 +7,7 @@
 // particles2 (the positions shown this frame), points 1 to 100 of each.
 
 #include "engine/camera.h"
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -25,7 +26,7 @@ constexpr int swarmSize = 100;
 constexpr int ribbonSegments = 10;
 
 // sin(t / period), the scene's slow oscillators.
-double wave(double period) { return std::sin(clockTime() / period); }
+double wave(double period) { return maths::sin(clockTime() / period); }
 
 void bind(const engine::Texture* texture) { glBindTexture(GL_TEXTURE_2D, texture->glName); }
 
@@ -300,11 +301,11 @@ void animateCaption() {
   Caption& caption = captions[1];
   if (now > firstWindowOpen && now < secondWindowOpen) {
     caption.x = static_cast<float>(-7.5 + t / 12000);
-    caption.alpha = static_cast<float>(std::sin((t - firstWindowOpen) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - firstWindowOpen) / 1500));
   } else if (now > secondWindowOpen && now < secondWindowClose) {
     caption.row = 4;
     caption.x = static_cast<float>(-8 + t / 12000);
-    caption.alpha = static_cast<float>(std::sin((t - secondWindowOpen) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - secondWindowOpen) / 1500));
   }
 }
 

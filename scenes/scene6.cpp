@@ -7,6 +7,7 @@
 // next frame's render, so the view lags the clock by one frame.
 
 #include "engine/camera.h"
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/display_lists.h"
 #include "scenes/scenes.h"
@@ -37,7 +38,7 @@ PlantTransform plantTransform{};
 // The phase and the clock are summed as integers (wide enough for any phase a record may hold).
 void placeSpark(engine::Particle& p) {
   const std::int64_t phaseTime = std::int64_t{p.timeOffset} + demoClock;
-  const double s = std::sin(static_cast<double>(phaseTime) / 1000.0);
+  const double s = maths::sin(static_cast<double>(phaseTime) / 1000.0);
   p.x = static_cast<float>(p.x2 + s * p.x3);
   p.y = static_cast<float>(p.y2 + s * p.y3);
   p.z = static_cast<float>(p.z2 + s * p.z3);
@@ -128,9 +129,9 @@ void drawPlant() {
 void swayCamera() {
   const double t = demoClock;
   const PlantTransform& p = plantTransform;
-  const double eyeX = std::sin(t / 8000) - 4 * std::sin(t / 5000);
-  const double eyeY = 3 + 3 * std::sin(t / 5000);
-  const double eyeZ = std::sin(t / 8000) - 2.5;
+  const double eyeX = maths::sin(t / 8000) - 4 * maths::sin(t / 5000);
+  const double eyeY = 3 + 3 * maths::sin(t / 5000);
+  const double eyeZ = maths::sin(t / 8000) - 2.5;
   engine::setCamera(camera, static_cast<float>(eyeX), static_cast<float>(eyeY), static_cast<float>(eyeZ), p.tx,
                     3 + p.ty, p.tz, 0, 1, 0);
 }
@@ -162,7 +163,7 @@ void animateCaptions() {
     Caption& caption = captions[w.caption];
     if (caption.row < w.minimumRow) caption.row = w.minimumRow;
     caption.x = static_cast<float>(w.xBase + w.xDirection * t / 12000);
-    caption.alpha = static_cast<float>(std::sin((t - w.open) / 1500));
+    caption.alpha = static_cast<float>(maths::sin((t - w.open) / 1500));
   }
 }
 

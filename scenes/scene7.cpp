@@ -1,5 +1,6 @@
 #include "scenes/scene7.h"
 
+#include "maths/maths.h"
 #include "scenes/demo_state.h"
 #include "scenes/scenes.h"
 #include "scenes/toolkit.h"
@@ -188,8 +189,8 @@ void drawSkyPicture(double alpha) {
 void applyFlowerCamera(double t) {
   const engine::Vector3& f = flowerPos;
   const double u = t - sceneStart;
-  engine::setCamera(camera, static_cast<float>(f.x - std::sin(t / 4000) / 3),
-                    static_cast<float>(f.y + 1 + std::sin((t - 4000) / 8000)), static_cast<float>(f.z + 0.6),
+  engine::setCamera(camera, static_cast<float>(f.x - maths::sin(t / 4000) / 3),
+                    static_cast<float>(f.y + 1 + maths::sin((t - 4000) / 8000)), static_cast<float>(f.z + 0.6),
                     static_cast<float>(f.x + u / 40000), static_cast<float>(f.y + u / 6000), f.z, 0, 1, 0);
   engine::applyCamera(camera);
 }
@@ -435,10 +436,10 @@ void fadeTitle(double t) {
 // Each credit line rises and sinks along a sine over its 14,000 ms window, starting 500 ms after the
 // line above it; outside its window it keeps its last value.
 void fadeCredits(double t) {
-  if (t > 132000 && t < 146000) captions[1].alpha = static_cast<float>(std::sin((t - 132000) / 3000));
+  if (t > 132000 && t < 146000) captions[1].alpha = static_cast<float>(maths::sin((t - 132000) / 3000));
   for (int i = 1; i <= 8; ++i) {
     const double s = 132000 + 500 * i;
-    if (t > s && t < 146000 + 500 * i) captions[1 + i].alpha = static_cast<float>(std::sin((t - s) / 3000));
+    if (t > s && t < 146000 + 500 * i) captions[1 + i].alpha = static_cast<float>(maths::sin((t - s) / 3000));
   }
 }
 
@@ -447,11 +448,11 @@ void fadeCredits(double t) {
 void moveButterfly(double t) {
   if (t < flightEnd) {
     const double a = engine::degToRad(static_cast<double>(90 + (t - sceneStart) / 51));
-    const double lift = std::sin(a);
+    const double lift = maths::sin(a);
     butterflyPos = engine::Vector3{-0.8f, static_cast<float>(1.515 + lift), static_cast<float>(-2 + lift)};
-    wingPhase = static_cast<float>(1 + std::sin(t / 45));
+    wingPhase = static_cast<float>(1 + maths::sin(t / 45));
   } else {
-    wingPhase = static_cast<float>(1 + std::sin(t / 1000));
+    wingPhase = static_cast<float>(1 + maths::sin(t / 1000));
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include "tests/scenes/scene7_test_support.h"
 
+#include "maths/maths.h"
+
 #include <cmath>
 
 namespace {
@@ -62,7 +64,7 @@ TEST_F(Scene7, EachCreditRisesAndSinksInItsOwnWindowAndKeepsItsLastValueOutside)
 TEST_F(Scene7, ButterflyGlidesDownBeatingFastUntil131000ThenRestsAndBeatsSlowly) {
   const auto flight = [](double t) {
     const double a = engine::degToRad(static_cast<double>(90 + (t - 121920) / 51));
-    return std::sin(a);
+    return maths::sin(a);
   };
   post(121920);
   EXPECT_FLOAT_EQ(scenes::butterflyPos.x, -0.8f);
@@ -77,13 +79,13 @@ TEST_F(Scene7, ButterflyGlidesDownBeatingFastUntil131000ThenRestsAndBeatsSlowly)
   EXPECT_EQ(scenes::butterflyPos.z, z);
   EXPECT_NEAR(y, 0.515f, 0.001f);  // at the flower's centre
   EXPECT_NEAR(z, -3, 0.001f);
-  EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(130999.0 / 45)));
+  EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + maths::sin(130999.0 / 45)));
 
   for (const std::int32_t clock : {131000, 140000, 157900}) {
     post(clock);
     EXPECT_EQ(scenes::butterflyPos.y, y) << clock;
     EXPECT_EQ(scenes::butterflyPos.z, z) << clock;
-    EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + std::sin(clock / 1000.0))) << clock;
+    EXPECT_EQ(scenes::wingPhase, static_cast<float>(1 + maths::sin(clock / 1000.0))) << clock;
   }
 }
 

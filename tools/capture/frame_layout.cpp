@@ -1,5 +1,7 @@
 #include "tools/capture/frame_layout.h"
 
+#include "maths/maths.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -10,7 +12,7 @@ namespace capture {
 
 namespace {
 
-double srgbToLinear(double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); }
+double srgbToLinear(double v) { return v <= 0.04045 ? v / 12.92 : maths::pow((v + 0.055) / 1.055, 2.4); }
 
 const std::array<double, 256>& linearOfByte() {
   static const std::array<double, 256> table = [] {

@@ -1,5 +1,7 @@
 #include "tools/content/canvas.h"
 
+#include "maths/maths.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,7 +14,7 @@ std::vector<float> gaussianKernel(double sigma) {
   std::vector<float> kernel(2 * radius + 1);
   double sum = 0;
   for (int i = -radius; i <= radius; ++i) {
-    const double weight = std::exp(-(i * i) / (2.0 * sigma * sigma));
+    const double weight = maths::exp(-(i * i) / (2.0 * sigma * sigma));
     kernel[i + radius] = static_cast<float>(weight);
     sum += weight;
   }

@@ -1,5 +1,7 @@
 #include "tools/content/drawing.h"
 
+#include "maths/maths.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -98,7 +100,7 @@ void eachDiscPixel(GreyCanvas& canvas, Point centre, double radius, Apply apply)
   for (int y = static_cast<int>(std::floor(centre.y - radius - 1)); y <= centre.y + radius + 1; ++y) {
     for (int x = static_cast<int>(std::floor(centre.x - radius - 1)); x <= centre.x + radius + 1; ++x) {
       if (!canvas.contains(x, y)) continue;
-      const double d = std::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y);
+      const double d = maths::hypot(x + 0.5 - centre.x, y + 0.5 - centre.y);
       apply(canvas.at(x, y), static_cast<float>(std::clamp(radius + 0.5 - d, 0.0, 1.0)));
     }
   }

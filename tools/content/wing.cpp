@@ -1,5 +1,6 @@
 #include "tools/content/wing.h"
 
+#include "maths/maths.h"
 #include "tools/content/drawing.h"
 
 #include <cmath>
@@ -55,7 +56,7 @@ std::vector<Point> spotCentres(int size) {
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const Point& a = outline[i];
     const Point& b = outline[(i + 1) % outline.size()];
-    const double length = std::hypot(b.x - a.x, b.y - a.y);
+    const double length = maths::hypot(b.x - a.x, b.y - a.y);
     travelled += length;
     if (travelled < spotSpacing * size || a.x < 0.16 * size) continue;
     travelled = 0;
