@@ -13,10 +13,8 @@ option(VELMORROW_PORTABLE_DEMO "Also build the demo's libraries (engine, scenes,
 
 find_package(Threads REQUIRED)
 
+add_subdirectory(maths)
 add_subdirectory(hwl)
-if(EXISTS ${PROJECT_SOURCE_DIR}/maths/CMakeLists.txt)
-  add_subdirectory(maths)
-endif()
 add_subdirectory(generator)
 set(portable_test_dirs hwl maths generator)
 
