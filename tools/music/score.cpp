@@ -558,48 +558,91 @@ class Parser {
     return index;
   }
 
-  // A time at words_[index]: "N ms" on the demo clock, or "bar N" from the section's grid.
-  double time(std::size_t& index, const Section* section) const {
-    if (index + 1 >= words_.size()) fail("`" + words_[0] + "` needs a time (such as 15000ms or bar 2)");
-    if (words_[index] == "bar") {
-      if (!section) fail("a section's own times are in ms, not bars");
-      const double bars = number(index + 1, -1000.0, 1000.0);
-      index += 2;
-      return section->gridMs + bars * score_.barMs();
-    }
-    if (words_[index + 1] != "ms") fail("`" + words_[index] + "` is not a time (such as 15000ms or bar 2)");
-    const double ms = number(index, -3'600'000.0, 3'600'000.0);
-    index += 2;
-    return ms;
-  }
+  struct Span {
+    double fromMs = 0.0;
+    double toMs = 0.0;
+  };
 
-  double duration(std::size_t& index) const {
-    const double value = number(index, 0.0, 3'600'000.0);
-    if (index + 1 >= words_.size()) fail("a duration needs a unit (ms or beats)");
-    const std::string& unit = words_[index + 1];
-    index += 2;
-    if (unit == "ms") return value;
-    if (unit == "beat" || unit == "beats") return value * score_.beatMs;
-    fail("`" + unit + "` is not a unit of duration (ms or beats)");
-  }
+  // Reads the phrases of a statement from a word on: keywords and times ("N ms" on the demo clock, or
+  // "bar N" on the grid of `section`; a section's own times have none).
+  struct Phrase {
+    const Parser& parser;
+    std::size_t index;
+    const Section* section = nullptr;
+
+    const std::vector<std::string>& words() const { return parser.words_; }
+    bool done() const { return index >= words().size(); }
+
+    // Takes the keyword if it is next.
+    bool take(const char* keyword) {
+      if (done() || words()[index] != keyword) return false;
+      ++index;
+      return true;
+    }
+
+    // Takes the keyword, or fails with the statement's usage text.
+    void expect(const char* keyword, const char* usage) {
+      if (!take(keyword)) parser.fail(usage);
+    }
+
+    // Whether a time starts here.
+    bool atTime() const {
+      return !done() && (words()[index] == "bar" || (index + 1 < words().size() && words()[index + 1] == "ms"));
+    }
+
+    double time() {
+      const auto& words = this->words();
+      if (index + 1 >= words.size()) parser.fail("`" + words[0] + "` needs a time (such as 15000ms or bar 2)");
+      if (words[index] == "bar") {
+        if (!section) parser.fail("a section's own times are in ms, not bars");
+        const double bars = parser.number(index + 1, -1000.0, 1000.0);
+        index += 2;
+        return section->gridMs + bars * parser.score_.barMs();
+      }
+      if (words[index + 1] != "ms") parser.fail("`" + words[index] + "` is not a time (such as 15000ms or bar 2)");
+      const double ms = parser.number(index, -3'600'000.0, 3'600'000.0);
+      index += 2;
+      return ms;
+    }
+
+    // "from T to T", or a failure with the statement's usage text.
+    Span span(const char* usage) {
+      expect("from", usage);
+      const double fromMs = time();
+      expect("to", usage);
+      return {fromMs, time()};
+    }
+
+    double duration() {
+      const double value = parser.number(index, 0.0, 3'600'000.0);
+      if (index + 1 >= words().size()) parser.fail("a duration needs a unit (ms or beats)");
+      const std::string& unit = words()[index + 1];
+      index += 2;
+      if (unit == "ms") return value;
+      if (unit == "beat" || unit == "beats") return value * parser.score_.beatMs;
+      parser.fail("`" + unit + "` is not a unit of duration (ms or beats)");
+    }
+
+    // Fails if a word is left over: "unexpected `WORD` " and where.
+    void expectEnd(const std::string& where) const {
+      if (!done()) parser.fail("unexpected `" + words()[index] + "` " + where);
+    }
+  };
+
+  static constexpr const char* sectionUsage = "a section reads `section NAME from T to T [grid T]`";
+  static constexpr const char* rampUsage = "a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`";
 
   void sectionHeader() {
-    // section NAME from T to T [grid T]
-    if (words_.size() < 6 || words_[2] != "from") fail("a section reads `section NAME from T to T [grid T]`");
+    if (words_.size() < 6) fail(sectionUsage);
     Section section;
     section.name = words_[1];
     section.line = line_;
-    std::size_t index = 3;
-    section.fromMs = time(index, nullptr);
-    if (index >= words_.size() || words_[index] != "to") fail("a section reads `section NAME from T to T [grid T]`");
-    ++index;
-    section.toMs = time(index, nullptr);
-    section.gridMs = section.fromMs;
-    if (index < words_.size() && words_[index] == "grid") {
-      ++index;
-      section.gridMs = time(index, nullptr);
-    }
-    if (index != words_.size()) fail("unexpected `" + words_[index] + "` after the section's times");
+    Phrase phrase{*this, 2};
+    const Span span = phrase.span(sectionUsage);
+    section.fromMs = span.fromMs;
+    section.toMs = span.toMs;
+    section.gridMs = phrase.take("grid") ? phrase.time() : section.fromMs;
+    phrase.expectEnd("after the section's times");
     if (section.toMs <= section.fromMs) fail("the section ends before it starts");
     if (section.fromMs < 0.0) fail("the section starts before 0 ms");
     if (!score_.sections.empty() && section.fromMs < score_.sections.back().toMs) {
@@ -627,17 +670,16 @@ class Parser {
     if (play.pattern < 0) fail("no pattern named `" + words_[1] + "`");
     play.fromMs = section.fromMs;
     play.toMs = section.toMs;
-    std::size_t index = 2;
-    while (index < words_.size()) {
-      const std::string& word = words_[index++];
-      if (word == "from") {
-        play.fromMs = time(index, &section);
-      } else if (word == "to") {
-        play.toMs = time(index, &section);
-      } else if (word == "transpose") {
-        play.transpose = integer(index++, -48, 48);
+    Phrase phrase{*this, 2, &section};
+    while (!phrase.done()) {
+      if (phrase.take("from")) {
+        play.fromMs = phrase.time();
+      } else if (phrase.take("to")) {
+        play.toMs = phrase.time();
+      } else if (phrase.take("transpose")) {
+        play.transpose = integer(phrase.index++, -48, 48);
       } else {
-        fail("unexpected `" + word + "` in `play` (from, to, transpose)");
+        fail("unexpected `" + words_[phrase.index] + "` in `play` (from, to, transpose)");
       }
     }
     play.fromMs = std::max(play.fromMs, section.fromMs);
@@ -652,24 +694,17 @@ class Parser {
     if (words_.size() < 5 || words_[2] != "at") fail("a hit reads `hit INSTRUMENT at T [T...] [CELL] [for DURATION]`");
     const int instrument = instrumentIndex(words_[1]);
     std::vector<double> times;
-    std::size_t index = 3;
-    while (index < words_.size() &&
-           (words_[index] == "bar" || (index + 1 < words_.size() && words_[index + 1] == "ms"))) {
-      times.push_back(time(index, &section));
-    }
+    Phrase phrase{*this, 3, &section};
+    while (phrase.atTime()) times.push_back(phrase.time());
     if (times.empty()) fail("`hit` needs a time (such as 15000ms or bar 2)");
     Cell hitCell;
     hitCell.kind = Cell::Kind::hit;
-    if (index < words_.size() && words_[index] != "for") {
-      hitCell = cell(words_[index++]);
+    if (!phrase.done() && words_[phrase.index] != "for") {
+      hitCell = cell(words_[phrase.index++]);
       if (hitCell.kind != Cell::Kind::hit) fail("a hit plays notes or `x`, not `.` or `-`");
     }
-    double lengthMs = score_.stepMs();
-    if (index < words_.size() && words_[index] == "for") {
-      ++index;
-      lengthMs = duration(index);
-    }
-    if (index != words_.size()) fail("unexpected `" + words_[index] + "` in `hit`");
+    const double lengthMs = phrase.take("for") ? phrase.duration() : score_.stepMs();
+    phrase.expectEnd("in `hit`");
     for (double ms : times) {
       if (ms < section.fromMs || ms >= section.toMs) fail("the hit falls outside its section");
       score_.hits.push_back(Hit{instrument, ms, hitCell, lengthMs, line_});
@@ -678,8 +713,7 @@ class Parser {
 
   // ramp TARGET PARAM FROM TO from T to T
   void rampStatement() {
-    const Section& section = score_.sections.back();
-    if (words_.size() < 9 || words_[5] != "from") fail("a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`");
+    if (words_.size() < 9 || words_[5] != "from") fail(rampUsage);
     Ramp ramp;
     ramp.line = line_;
     ramp.instrument = words_[1] == "master" ? -1 : instrumentIndex(words_[1]);
@@ -689,13 +723,11 @@ class Parser {
     ramp.param = *param;
     ramp.from = number(3, -1e6, 1e6);
     ramp.to = number(4, -1e6, 1e6);
-    std::size_t index = 6;
-    ramp.fromMs = time(index, &section);
-    if (index >= words_.size() || words_[index] != "to")
-      fail("a ramp reads `ramp INSTRUMENT SETTING FROM TO from T to T`");
-    ++index;
-    ramp.toMs = time(index, &section);
-    if (index != words_.size()) fail("unexpected `" + words_[index] + "` in `ramp`");
+    Phrase phrase{*this, 5, &score_.sections.back()};
+    const Span span = phrase.span(rampUsage);
+    ramp.fromMs = span.fromMs;
+    ramp.toMs = span.toMs;
+    phrase.expectEnd("in `ramp`");
     if (ramp.toMs < ramp.fromMs) fail("the ramp ends before it starts");
     score_.ramps.push_back(ramp);
   }
