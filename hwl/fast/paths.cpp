@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 namespace hwl::detail {
@@ -11,9 +12,24 @@ namespace {
 
 constexpr const char* variable = "HWL_DECODE_PATH";
 
-// Every path, in the order the variable's values are listed.
-constexpr DecodePath allPaths[] = {DecodePath::automatic, DecodePath::avx512,  DecodePath::avx2,  DecodePath::sse2,
-                                   DecodePath::neon,      DecodePath::simd128, DecodePath::stages};
+// Every path with its name as the variable spells it, in the enumeration's order, which is also the
+// order the variable's values are listed in.
+struct NamedPath {
+  DecodePath path;
+  const char* name;
+};
+constexpr NamedPath namedPaths[] = {{DecodePath::automatic, "auto"}, {DecodePath::avx512, "avx512"},
+                                    {DecodePath::avx2, "avx2"},      {DecodePath::sse2, "sse2"},
+                                    {DecodePath::neon, "neon"},      {DecodePath::simd128, "simd128"},
+                                    {DecodePath::stages, "stages"}};
+
+constexpr bool inEnumerationOrder() {
+  for (std::size_t i = 0; i < std::size(namedPaths); ++i) {
+    if (static_cast<std::size_t>(namedPaths[i].path) != i) return false;
+  }
+  return static_cast<std::size_t>(DecodePath::stages) + 1 == std::size(namedPaths);
+}
+static_assert(inEnumerationOrder(), "namedPaths has one row per DecodePath, in order");
 
 // A vector path this build has: its entry points, and whether the processor runs it.
 struct BuiltPath {
@@ -66,10 +82,10 @@ const BuiltPath* builtPath(DecodePath path) {
 
 DecodePath parsePath(const char* value, const std::string& name) {
   std::string names;
-  for (DecodePath path : allPaths) {
-    if (std::strcmp(value, pathName(path)) == 0) return path;
-    names += path == DecodePath::stages ? std::string(" or ") : names.empty() ? "" : ", ";
-    names += pathName(path);
+  for (const NamedPath& row : namedPaths) {
+    if (std::strcmp(value, row.name) == 0) return row.path;
+    names += &row == std::end(namedPaths) - 1 ? " or " : names.empty() ? "" : ", ";
+    names += row.name;
   }
   throw HwlError(name, std::string(variable) + " is \"" + value + "\"; it takes " + names);
 }
@@ -87,23 +103,8 @@ std::string missingReason(DecodePath path) {
 }  // namespace
 
 const char* pathName(DecodePath path) {
-  switch (path) {
-    case DecodePath::automatic:
-      return "auto";
-    case DecodePath::avx512:
-      return "avx512";
-    case DecodePath::avx2:
-      return "avx2";
-    case DecodePath::sse2:
-      return "sse2";
-    case DecodePath::neon:
-      return "neon";
-    case DecodePath::simd128:
-      return "simd128";
-    case DecodePath::stages:
-      return "stages";
-  }
-  return "?";
+  const auto index = static_cast<std::size_t>(path);
+  return index < std::size(namedPaths) ? namedPaths[index].name : "?";
 }
 
 std::vector<DecodePath> availableVectorPaths() {
