@@ -46,45 +46,27 @@ struct RawMessage {
 RawMessage currentRaw;
 MSG lastTaken{};  // the message getMessage took last, for dispatchMessage
 
+// The Win32 messages the demo knows and the platform message each stands for, used both ways.
+struct MessagePair {
+  UINT win32;
+  Message message;
+};
+constexpr MessagePair knownMessages[] = {
+    {WM_CREATE, Message::create},   {WM_DESTROY, Message::destroy},       {WM_PAINT, Message::paint},
+    {WM_KEYDOWN, Message::keyDown}, {WM_SYSCOMMAND, Message::sysCommand}, {WM_CLOSE, Message::close},
+    {WM_QUIT, Message::quit}};
+
 Message translate(UINT message) {
-  switch (message) {
-    case WM_CREATE:
-      return Message::create;
-    case WM_DESTROY:
-      return Message::destroy;
-    case WM_PAINT:
-      return Message::paint;
-    case WM_KEYDOWN:
-      return Message::keyDown;
-    case WM_SYSCOMMAND:
-      return Message::sysCommand;
-    case WM_CLOSE:
-      return Message::close;
-    case WM_QUIT:
-      return Message::quit;
-    default:
-      return Message::other;
+  for (const MessagePair& pair : knownMessages) {
+    if (pair.win32 == message) return pair.message;
   }
+  return Message::other;
 }
 
+// Message::other stands for the Win32 message being handled.
 UINT toWin32(Message message) {
-  switch (message) {
-    case Message::create:
-      return WM_CREATE;
-    case Message::destroy:
-      return WM_DESTROY;
-    case Message::paint:
-      return WM_PAINT;
-    case Message::keyDown:
-      return WM_KEYDOWN;
-    case Message::sysCommand:
-      return WM_SYSCOMMAND;
-    case Message::close:
-      return WM_CLOSE;
-    case Message::quit:
-      return WM_QUIT;
-    case Message::other:
-      break;
+  for (const MessagePair& pair : knownMessages) {
+    if (pair.message == message) return pair.win32;
   }
   return currentRaw.message;
 }
