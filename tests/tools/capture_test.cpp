@@ -32,6 +32,20 @@ TEST(Capture, WritesTheRequestedFramesAtTheRequestedSize) {
   EXPECT_LE(std::count(result.err.begin(), result.err.end(), '\n'), 11) << result.err;
 }
 
+TEST(Capture, TinyFramesHoldAPictureOfAtLeastOnePixel) {
+  TempDir dir;
+  writeFlatDataSet(dir / "data");
+  for (const std::string size : {"1x1", "2x2"}) {
+    const ProcessResult result = run({captureBinary(), "--data", (dir / "data").string(), "--size", size, "--at", "0",
+                                      "--out", (dir / size).string()},
+                                     {}, 60s);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(stbi_info((dir / size / "frame_000000.png").c_str(), &width, &height, &channels)) << size;
+    EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), size);
+  }
+}
+
 TEST(Capture, BadOptionsAndMissingDataEndWithOneClearLine) {
   TempDir dir;
   const ProcessResult badSize = run({captureBinary(), "--size", "800by600"}, {}, 20s);
