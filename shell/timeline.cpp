@@ -2,6 +2,7 @@
 
 #include "scenes/demo_state.h"
 #include "scenes/scenes.h"
+#include "shell/main_sequence.h"
 
 #include <algorithm>
 
@@ -51,5 +52,15 @@ void fillTimeline() {
 }
 
 std::size_t trackIndex(std::int32_t clock) { return static_cast<std::size_t>(std::clamp(clock, 0, lastTimelineIndex)); }
+
+std::vector<SceneSpan> sceneSpans() {
+  std::vector<SceneSpan> scenes;
+  for (const Span& span : spans) {
+    if (span.track != &startTrack) continue;
+    if (!scenes.empty()) scenes.back().to = span.from;
+    scenes.push_back({static_cast<int>(scenes.size()) + 1, span.from, demoEndClock});
+  }
+  return scenes;
+}
 
 }  // namespace shell

@@ -6,9 +6,14 @@
 //
 // trackIndex maps any clock value onto the tracks: values below 0 give entry 0 and values above 158400
 // the last entry, so a stalled or faulty clock never indexes outside them.
+//
+// sceneSpans reads the scenes' spans off the same table: a scene begins where its start procedure
+// does and lasts until the next one begins, the last until the demo's end (demoEndClock). Tools that
+// sort frames by scene take them from here.
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace shell {
 
@@ -21,8 +26,16 @@ extern Track startTrack;
 extern Track renderTrack;
 extern Track postTrack;
 
+// A scene on the demo clock, in milliseconds: from its first (inclusive) to the next scene's first.
+struct SceneSpan {
+  int number;  // 1 to 7
+  std::int32_t from;
+  std::int32_t to;
+};
+
 void doNothing();
 void fillTimeline();
 std::size_t trackIndex(std::int32_t clock);
+std::vector<SceneSpan> sceneSpans();
 
 }  // namespace shell

@@ -116,6 +116,7 @@ TEST(Texgen, BadInputGetsOneLineAndExitCodeOne) {
       {{"render", "empty.txt", "out.png"}, "texgen: empty.txt: is empty\n"},
       {{"export", "empty.txt"}, "texgen: empty.txt: is empty\n"},
       {{"render", "folder.txt", "out.png"}, "texgen: folder.txt: is a directory\n"},
+      {{"bogus", "blend.txt"}, "texgen: unknown command 'bogus' (see texgen --help)\n"},
   };
   for (const auto& [arguments, message] : cases) {
     const ProcessResult result = texgenWith(arguments, dir);

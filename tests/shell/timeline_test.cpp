@@ -1,6 +1,7 @@
 #include "shell/timeline.h"
 
 #include "scenes/demo_state.h"
+#include "shell/main_sequence.h"
 #include "scenes/scenes.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,24 @@ TEST(Timeline, OwnersChangeOnlyAtTheBoundaries) {
       ASSERT_EQ(shell::postTrack[clock], boundaries[i].post) << clock;
     }
   }
+}
+
+TEST(Timeline, ScenesSpanFromTheirStartProcedureToTheNextOrTheEnd) {
+  shell::fillTimeline();
+  const Procedure starts[] = {scene1Start, scene2Start, scene3Start, scene4Start,
+                              scene5Start, scene6Start, scene7Start};
+  const std::vector<shell::SceneSpan> spans = shell::sceneSpans();
+  ASSERT_EQ(spans.size(), std::size(starts));
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    SCOPED_TRACE(spans[i].number);
+    EXPECT_EQ(spans[i].number, static_cast<int>(i) + 1);
+    EXPECT_EQ(shell::startTrack[spans[i].from], starts[i]);
+    if (i > 0) {
+      EXPECT_NE(shell::startTrack[spans[i].from - 1], starts[i]);
+    }
+    EXPECT_EQ(spans[i].to, i + 1 < spans.size() ? spans[i + 1].from : shell::demoEndClock);
+  }
+  EXPECT_EQ(spans[0].from, 0);
 }
 
 TEST(Timeline, FillResetsTheSceneMarker) {

@@ -1,3 +1,4 @@
+#include "shell/timeline.h"
 #include "tests/support/flat_hwl.h"
 #include "tests/support/process.h"
 
@@ -5,6 +6,7 @@
 #include <stb_image.h>
 
 #include <algorithm>
+#include <sstream>
 
 namespace {
 
@@ -30,6 +32,31 @@ TEST(Capture, WritesTheRequestedFramesAtTheRequestedSize) {
   // Standard error is no terminal here: plain progress lines, no carriage-return updates.
   EXPECT_EQ(result.err.find('\r'), std::string::npos) << result.err;
   EXPECT_LE(std::count(result.err.begin(), result.err.end(), '\n'), 11) << result.err;
+}
+
+TEST(Capture, TinyFramesHoldAPictureOfAtLeastOnePixel) {
+  TempDir dir;
+  writeFlatDataSet(dir / "data");
+  for (const std::string size : {"1x1", "2x2"}) {
+    const ProcessResult result = run({captureBinary(), "--data", (dir / "data").string(), "--size", size, "--at", "0",
+                                      "--out", (dir / size).string()},
+                                     {}, 60s);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(stbi_info((dir / size / "frame_000000.png").c_str(), &width, &height, &channels)) << size;
+    EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), size);
+  }
+}
+
+TEST(Capture, ScenesAreTheTimelinesOneLineEach) {
+  const ProcessResult result = run({captureBinary(), "--scenes"}, {}, 20s);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  std::ostringstream expected;
+  for (const shell::SceneSpan& span : shell::sceneSpans()) {
+    expected << span.number << ' ' << span.from << ' ' << span.to << '\n';
+  }
+  EXPECT_EQ(result.out, expected.str());
+  EXPECT_EQ(result.out.substr(0, 10), "1 0 15000\n");
 }
 
 TEST(Capture, BadOptionsAndMissingDataEndWithOneClearLine) {

@@ -17,6 +17,13 @@ TEST(FrameLayout, WideFramesGetBarsLeftAndRightTallOnesTopAndBottom) {
   EXPECT_EQ(layoutFrame(1920, 1080, 2, false).renderWidth(), 2880);
 }
 
+TEST(FrameLayout, TinyFramesStillHoldAPictureOfAtLeastOnePixel) {
+  EXPECT_EQ(layoutFrame(1, 1, 1, false), (FrameLayout{1, 1, 1, 1, 0, 0, 1}));
+  EXPECT_EQ(layoutFrame(2, 2, 2, false), (FrameLayout{2, 2, 2, 1, 0, 0, 2}));
+  EXPECT_EQ(layoutFrame(1, 5, 1, false), (FrameLayout{1, 5, 1, 1, 0, 2, 1}));
+  EXPECT_EQ(layoutFrame(9, 1, 1, false), (FrameLayout{9, 1, 1, 1, 4, 0, 1}));
+}
+
 TEST(FrameLayout, StretchRendersAtTheFramesOwnShape) {
   EXPECT_EQ(layoutFrame(1280, 720, 2, true), (FrameLayout{1280, 720, 1280, 720, 0, 0, 2}));
 }

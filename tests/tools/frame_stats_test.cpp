@@ -1,5 +1,7 @@
 #include "tools/capture/frame_stats.h"
 
+#include "shell/timeline.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,6 +29,20 @@ TEST(FrameStats, FramesGoToTheSceneThatOwnsTheirClock) {
   EXPECT_EQ(scenes[2].milliseconds.size(), 1u);  // 45730
   EXPECT_EQ(scenes[5].milliseconds.size(), 1u);  // 121919 belongs to scene 6
   EXPECT_EQ(scenes[6].milliseconds.size(), 2u);  // 121920, 157900
+}
+
+TEST(FrameStats, ScenesAreTheTimelines) {
+  const std::vector<shell::SceneSpan> spans = shell::sceneSpans();
+  capture::FrameStats stats;
+  for (const shell::SceneSpan& span : spans) {  // each scene's first and last millisecond
+    stats.add(span.from, 1);
+    stats.add(span.to - 1, 1);
+  }
+  ASSERT_EQ(stats.scenes().size(), spans.size());
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    EXPECT_EQ(stats.scenes()[i].scene, "scene " + std::to_string(spans[i].number));
+    EXPECT_EQ(stats.scenes()[i].milliseconds.size(), 2u) << stats.scenes()[i].scene;
+  }
 }
 
 }  // namespace

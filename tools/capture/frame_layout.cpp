@@ -39,11 +39,12 @@ std::uint8_t byteOfLinear(double linear) {
 FrameLayout layoutFrame(int frameWidth, int frameHeight, int supersample, bool stretch) {
   FrameLayout layout{frameWidth, frameHeight, frameWidth, frameHeight, 0, 0, supersample};
   if (stretch) return layout;
+  // Rounded down, but never below one pixel: a frame of 1 x 1 or 1 x N still holds the demo's picture.
   const long wide = long(frameWidth) * 3, tall = long(frameHeight) * 4;
   if (wide > tall) {
-    layout.pictureWidth = static_cast<int>(tall / 3);
+    layout.pictureWidth = static_cast<int>(std::max(1L, tall / 3));
   } else if (wide < tall) {
-    layout.pictureHeight = static_cast<int>(wide / 4);
+    layout.pictureHeight = static_cast<int>(std::max(1L, wide / 4));
   }
   layout.left = (frameWidth - layout.pictureWidth) / 2;
   layout.top = (frameHeight - layout.pictureHeight) / 2;

@@ -2,10 +2,11 @@
 // How a captured frame of any size is made from the demo's picture, which is drawn for a 4:3 screen.
 //
 // The demo is rendered at the largest 4:3 size that fits the frame, centred with black bars: left and
-// right for a wide frame (pillarbox), top and bottom for a tall one (letterbox). With stretch, the demo
-// is rendered at the frame's own size instead, as a window of that shape would show it. Supersampling
-// renders N x N times the pixels and averages each N x N block in linear light (sRGB decoded, averaged,
-// encoded again), so edges get their in-between values while flat colours keep their exact bytes.
+// right for a wide frame (pillarbox), top and bottom for a tall one (letterbox); the picture is at least
+// one pixel each way, so even a 1 x 1 frame shows the demo. With stretch, the demo is rendered at the
+// frame's own size instead, as a window of that shape would show it. Supersampling renders N x N times
+// the pixels and averages each N x N block in linear light (sRGB decoded, averaged, encoded again), so
+// edges get their in-between values while flat colours keep their exact bytes.
 // Pictures are RGB bytes, top row first.
 
 #include <cstdint>

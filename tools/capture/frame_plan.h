@@ -8,6 +8,8 @@
 // one written are not run; frames before it always are, since the scenes carry state from frame to
 // frame.
 
+#include "shell/main_sequence.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -26,7 +28,7 @@ struct FrameRequest {
   std::vector<std::int32_t> at;
   std::optional<std::int32_t> from;
   std::optional<std::int32_t> to;
-  std::int32_t end = 157900;  // the demo's last frame is the first at or past this clock
+  std::int32_t end = shell::demoEndClock;  // the demo's last frame is the first at or past this clock
 };
 
 std::vector<PlannedFrame> planFrames(const FrameRequest& request);

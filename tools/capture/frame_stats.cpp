@@ -7,21 +7,11 @@ namespace capture {
 
 namespace {
 
-struct SceneSpan {
-  const char* name;
-  std::int32_t from;  // the scene's first millisecond
-};
-
-// Where the scenes begin on the demo clock.
-constexpr SceneSpan sceneSpans[] = {
-    {"scene 1", 0},     {"scene 2", 15000},  {"scene 3", 45730},  {"scene 4", 71139},
-    {"scene 5", 86180}, {"scene 6", 101500}, {"scene 7", 121920},
-};
-
-std::size_t sceneIndex(std::int32_t clock) {
+// The scene that owns the clock: the last one that has begun (clocks before 0 count as scene 1's).
+std::size_t sceneIndex(const std::vector<shell::SceneSpan>& spans, std::int32_t clock) {
   std::size_t index = 0;
-  for (std::size_t i = 0; i < std::size(sceneSpans); ++i) {
-    if (clock >= sceneSpans[i].from) index = i;
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    if (clock >= spans[i].from) index = i;
   }
   return index;
 }
@@ -39,12 +29,12 @@ TimeSummary summarise(std::vector<double> milliseconds) {
   return {milliseconds.front(), rank(milliseconds, 0.5), rank(milliseconds, 0.95), milliseconds.back()};
 }
 
-FrameStats::FrameStats() {
-  for (const SceneSpan& span : sceneSpans) scenes_.push_back({span.name, {}});
+FrameStats::FrameStats() : spans_(shell::sceneSpans()) {
+  for (const shell::SceneSpan& span : spans_) scenes_.push_back({"scene " + std::to_string(span.number), {}});
 }
 
 void FrameStats::add(std::int32_t clock, double milliseconds) {
-  scenes_[sceneIndex(clock)].milliseconds.push_back(milliseconds);
+  scenes_[sceneIndex(spans_, clock)].milliseconds.push_back(milliseconds);
 }
 
 void FrameStats::print(std::FILE* out, int width, int height) const {

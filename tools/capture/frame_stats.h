@@ -1,6 +1,9 @@
 #pragma once
 // How long each frame took to render, gathered per scene, and the table the capture tool prints:
 // per scene the number of frames and the minimum, median, 95th percentile and maximum frame time.
+// The scenes and where they begin are the timeline's (shell::sceneSpans).
+
+#include "shell/timeline.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +35,7 @@ class FrameStats {
   void print(std::FILE* out, int width, int height) const;
 
  private:
+  std::vector<shell::SceneSpan> spans_;
   std::vector<SceneTimes> scenes_;
 };
 

@@ -1,5 +1,6 @@
 // velmorrow-capture: renders the demo offscreen, frame by frame at a fixed rate, and writes frames as
 // PNG files, a whole video with the music, or frame-time statistics. Needs no display and no sound.
+// --scenes prints the timeline's scenes instead and renders nothing.
 //
 // The capture tool is not the demo: a failure the demo would report in error.txt (a picture it cannot
 // load, too many particles) is one line on standard error naming the module, the problem and the file,
@@ -8,6 +9,7 @@
 #include "engine/fatal_error.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
+#include "shell/timeline.h"
 #include "tools/capture/frame_layout.h"
 #include "tools/capture/frame_plan.h"
 #include "tools/capture/frame_stats.h"
@@ -133,7 +135,17 @@ void announceRenderingTime(const capture::FrameLayout& layout, const std::vector
                frames.size(), layout.renderWidth(), layout.renderHeight(), capture::minutesAndSeconds(seconds).c_str());
 }
 
+// --scenes: the timeline's scenes, one line each: number, first clock, the next scene's first clock.
+int printScenes() {
+  for (const shell::SceneSpan& span : shell::sceneSpans()) {
+    std::printf("%d %ld %ld\n", span.number, static_cast<long>(span.from), static_cast<long>(span.to));
+  }
+  common::finishStandardOutput();
+  return 0;
+}
+
 int runCapture(const Options& options) {
+  if (options.scenes) return printScenes();
   const auto frames = capture::planFrames(options.request);
   // PNG frames when asked for (--at, --out) or when nothing else is: a range alone gives PNGs too.
   const bool wantsPngs = !options.request.at.empty() || options.outGiven || (options.video.empty() && !options.stats);

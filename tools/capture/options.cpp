@@ -135,6 +135,9 @@ std::variant<Options, int> readOptions(int argc, char** argv) {
       ->excludes(atOption);
   app.add_option("--music", options.music, "the music for --video (default: DATA/music.mp3)");
   app.add_flag("--stats", options.stats, "print the frame times of every scene: min, median, 95th percentile, max");
+  app.add_flag("--scenes", options.scenes,
+               "print the demo's scenes and end: one line a scene with its number, the clock (ms) it starts at "
+               "and the clock the next one starts at (for the last, the demo's end)");
   app.add_option("--preset", options.preset,
                  "settings for publishing: 1080p (1920x1080, 60 fps, --supersample 2) or 4k (3840x2160, 60 fps, "
                  "--supersample 1); options typed beside it win")

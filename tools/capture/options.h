@@ -22,6 +22,7 @@ struct Options {
   std::string video;
   std::string music;  // default: DATA/music.mp3
   bool stats = false;
+  bool scenes = false;    // print the scenes' spans and end
   bool outGiven = false;  // PNG frames were asked for with --out
   FrameRequest request;
   int width = 800;

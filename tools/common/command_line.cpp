@@ -16,6 +16,20 @@ int reportFailure(const std::string& tool, const std::string& message) {
   return 1;
 }
 
+namespace {
+
+// The first word that names no command, when APP takes commands and none was given ("texgen bogus").
+std::optional<std::string> unknownCommand(const CLI::App& app) {
+  const auto any = [](const CLI::App*) { return true; };
+  if (app.get_subcommands(any).empty() || !app.get_subcommands().empty()) return std::nullopt;
+  for (const std::string& word : app.remaining()) {
+    if (!word.empty() && word.front() != '-') return word;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const std::string& tool) {
   try {
     app.parse(argc, argv);
@@ -27,7 +41,9 @@ std::optional<int> parseCommandLine(CLI::App& app, int argc, char** argv, const 
   } catch (const CLI::CallForVersion& version) {
     std::fputs((std::string(version.what()) + "\n").c_str(), stdout);
   } catch (const CLI::ParseError& error) {
-    return reportFailure(tool, std::string(error.what()) + " (see " + tool + " --help)");
+    const std::optional<std::string> command = unknownCommand(app);
+    const std::string what = command ? "unknown command '" + *command + "'" : std::string(error.what());
+    return reportFailure(tool, what + " (see " + tool + " --help)");
   }
   try {
     finishStandardOutput();

@@ -1,6 +1,6 @@
 // The command line of every tool, read the same way: a mistake is one line on standard error that starts
 // with the tool's name, and the exit status is 1; --help prints the help to standard output (checked)
-// and ends the run with 0.
+// and ends the run with 0. A tool with commands (texgen render ...) names a word that is none of them.
 
 #pragma once
 
