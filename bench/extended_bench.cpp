@@ -6,6 +6,7 @@
 // each formula's time with our type over the x87's (the least CPU time of the repetitions; run with
 // --benchmark_repetitions=10 on a shared machine). Built where long double is the x87's.
 
+#include "bench/least_times.h"
 #include "hwl/arithmetic.h"
 
 #include <benchmark/benchmark.h>
@@ -83,18 +84,6 @@ void run(benchmark::State& state, Formula formula) {
 
 std::map<std::string, double> timings;  // benchmark name -> least CPU seconds per iteration
 
-class Recorder : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      const auto [entry, added] = timings.emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
-      if (!added) entry->second = std::min(entry->second, run.GetAdjustedCPUTime());
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,7 +95,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark((name + "/soft").c_str(), run, soft);
   }
   benchmark::Initialize(&argc, argv);
-  Recorder recorder;
+  bench::LeastTimes recorder(timings);
   benchmark::RunSpecifiedBenchmarks(&recorder);
   for (const auto& [name, soft, x87] : formulas) {
     if (timings.count(name + "/soft") && timings.count(name + "/x87")) {

@@ -14,6 +14,7 @@
 
 #include "bench/decode_paths.h"
 #include "bench/heap_meter.h"
+#include "bench/least_times.h"
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
 #include "hwl/fast/paths.h"
@@ -181,21 +182,6 @@ using bench::decodePaths;
 using bench::PathChoice;
 
 std::string hwlCodec(DecodePath path) { return std::string("hwl-") + hwl::detail::pathName(path); }
-
-class Recorder : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        // CPU time, the least of the repetitions: on a shared machine the noise only ever adds.
-        const double seconds = run.GetAdjustedCPUTime() / 1e9;
-        const auto [entry, added] = timings.emplace(run.run_name.function_name, seconds);
-        if (!added) entry->second = std::min(entry->second, seconds);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 void check(bool ok, const std::string& what) {
   if (!ok) fail("check failed before timing: " + what);
@@ -374,7 +360,7 @@ int main(int argc, char** argv) {
     subjects.push_back(std::make_unique<Subject>(prepare(name)));
     registerDecodes(*subjects.back());
   }
-  Recorder recorder;
+  bench::LeastTimes recorder(timings);
   benchmark::RunSpecifiedBenchmarks(&recorder);
   for (const auto& s : subjects) printRatios(*s);
   if (rateDistortion) {

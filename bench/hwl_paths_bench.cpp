@@ -6,6 +6,7 @@
 // --benchmark_enable_random_interleaving=true (ratios from each benchmark's fastest repetition).
 
 #include "bench/decode_paths.h"
+#include "bench/least_times.h"
 #include "hwl/decode_paths.h"
 #include "hwl/encoder.h"
 #include "hwl/fast/paths.h"
@@ -55,19 +56,6 @@ Picture makePicture(const std::string& name, int w, int h, int channels, int bit
 }
 
 std::map<std::string, double> timings;  // benchmark name -> least CPU seconds per iteration
-
-class Recorder : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      const auto [entry, added] = timings.emplace(run.run_name.function_name, seconds);
-      if (!added) entry->second = std::min(entry->second, seconds);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 std::string benchmarkName(const Picture& p, DecodePath path) { return p.name + "/" + hwl::detail::pathName(path); }
 
@@ -119,7 +107,7 @@ int main(int argc, char** argv) {
   const std::vector<Picture> pictures{makePicture("colour-1024x768", 1024, 768, 3, 8),
                                       makePicture("grey-1024x1024", 1024, 1024, 1, 8)};
   for (const Picture& p : pictures) registerPicture(p);
-  Recorder recorder;
+  bench::LeastTimes recorder(timings);
   benchmark::RunSpecifiedBenchmarks(&recorder);
   printRatios(pictures);
   benchmark::Shutdown();

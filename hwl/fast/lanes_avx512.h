@@ -168,15 +168,7 @@ HWL_INLINE __m256i nearestInts(D a) {
 // Eight 32-bit integers in a register.
 using Ints = __m256i;
 
-// Eight pixels' words B, G, R, 0 (low byte first), each channel rounded to nearest and clamped to
-// 0 .. 255 by saturating packs: B0-3 G0-3 R0-3 0 in each 128-bit half, then per pixel.
-HWL_INLINE Ints pixelWords(D blue, D green, D red) {
-  const __m256i order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9, 13,
-                                         2, 6, 10, 14, 3, 7, 11, 15);
-  const __m256i bg = _mm256_packs_epi32(nearestInts(blue), nearestInts(green));
-  const __m256i r0 = _mm256_packs_epi32(nearestInts(red), _mm256_setzero_si256());
-  return _mm256_shuffle_epi8(_mm256_packus_epi16(bg, r0), order);
-}
+#include "hwl/fast/pixel_words_avx.inc"
 
 // Stores `pairs` (up to 8) pairs of 32-bit words interleaved: first0 second0 first1 second1 ...
 HWL_INLINE void storeInterleavedWords(std::uint32_t* out, __m256i first, __m256i second, int pairs) {
