@@ -70,6 +70,21 @@ TEST(ContentTool, BuildsOneFileOnRequestWithTheBytesOfTheBuild) {
             "velmorrow-content: flare_small.hwl: is no file of the data folder (see velmorrow-content --help)\n");
 }
 
+// The build hands its list of data files to --expect: a list that differs stops it before any work.
+TEST(ContentTool, StopsWhenTheExpectedFilesAreNotTheOnesItMakes) {
+  ContentCopy copy;
+  const ProcessResult result = copy.build({"--expect", "flare.hwl", "flare_small.hwl"});
+  EXPECT_EQ(result.exitCode, 1);
+  const std::string start =
+      "velmorrow-content: --expect: the list differs from the files this tool makes; made but "
+      "not listed: background1.hwl ";
+  EXPECT_EQ(result.err.substr(0, start.size()), start) << result.err;
+  EXPECT_NE(result.err.find(" music.mp3 "), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find(" flare.hwl"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("; listed but not made: flare_small.hwl\n"), std::string::npos) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(copy.out()));
+}
+
 TEST(ContentTool, StopsAtABrokenRecipeWithOneLineNamingItsFileAndLine) {
   ContentCopy copy;
   copy.edit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
