@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "tests/support/process.h"
 
@@ -43,6 +44,16 @@ struct ContentCopy {
       if (line.find(text) != std::string::npos) return number;
     }
     return 0;
+  }
+  // Builds after replacing `from` with `to` in a content file, expecting the one-line failure: its
+  // result, and the start the line must have ("velmorrow-content: FILE:LINE: ", the line holding `to`).
+  std::pair<ProcessResult, std::string> buildAfterEdit(const std::string& file, const std::string& from,
+                                                       const std::string& to) const {
+    edit(file, from, to);
+    const int line = lineOf(file, to);
+    ProcessResult result = build();
+    EXPECT_EQ(result.exitCode, 1);
+    return {result, "velmorrow-content: " + (content() / file).string() + ":" + std::to_string(line) + ": "};
   }
 };
 
@@ -87,12 +98,9 @@ TEST(ContentTool, StopsWhenTheExpectedFilesAreNotTheOnesItMakes) {
 
 TEST(ContentTool, StopsAtABrokenRecipeWithOneLineNamingItsFileAndLine) {
   ContentCopy copy;
-  copy.edit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
-  const int line = copy.lineOf("pictures/glare.txt", "tunnelDistort(0, 7, 64)");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "pictures" / "glare.txt").string() + ":" +
-                            std::to_string(line) + ": tunnelDistort: dst is 7, must be a layer 0 to 4\n");
+  const auto [result, start] =
+      copy.buildAfterEdit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
+  EXPECT_EQ(result.err, start + "tunnelDistort: dst is 7, must be a layer 0 to 4\n");
   EXPECT_FALSE(std::filesystem::exists(copy.out()));  // nothing written, not even the folder
 
   std::filesystem::remove(copy.content() / "pictures" / "glare.txt");
@@ -112,24 +120,17 @@ TEST(ContentTool, StopsAtAMissingFontWithOneLineNamingIt) {
 
 TEST(ContentTool, StopsAtACaptionThatDoesNotFitItsRow) {
   ContentCopy copy;
-  copy.edit("captions.txt", "it learns to burn", "it learns to burn, and burn, and burn");
-  const int line = copy.lineOf("captions.txt", "it learns to burn");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  const std::string start = "velmorrow-content: " + (copy.content() / "captions.txt").string() + ":" +
-                            std::to_string(line) + ": `it learns to burn, and burn, and burn` is ";
+  const auto [result, place] =
+      copy.buildAfterEdit("captions.txt", "it learns to burn", "it learns to burn, and burn, and burn");
+  const std::string start = place + "`it learns to burn, and burn, and burn` is ";
   EXPECT_EQ(result.err.substr(0, start.size()), start) << result.err;
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 }
 
 TEST(ContentTool, StopsAtABrokenScoreWithOneLineNamingItsFileAndLine) {
   ContentCopy copy;
-  copy.edit("music.score", "wave saw", "wave pink");
-  const int line = copy.lineOf("music.score", "wave pink");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "music.score").string() + ":" + std::to_string(line) +
-                            ": unknown wave `pink` (sine, saw, square, triangle or noise)\n");
+  const auto [result, start] = copy.buildAfterEdit("music.score", "wave saw", "wave pink");
+  EXPECT_EQ(result.err, start + "unknown wave `pink` (sine, saw, square, triangle or noise)\n");
   EXPECT_FALSE(std::filesystem::exists(copy.out()));
 }
 
