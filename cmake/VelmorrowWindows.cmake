@@ -54,6 +54,7 @@ add_subdirectory(tools/hwlconv)
 add_subdirectory(tools/texgen)
 target_link_libraries(hwlconv PRIVATE velmorrow_cli11)
 target_link_libraries(texgen PRIVATE velmorrow_cli11)
+include(${PROJECT_SOURCE_DIR}/cmake/VelmorrowWindowsResources.cmake)
 
 # The package (scripts/package-windows): a folder with the demo, its data, the two tools and a README,
 # as a ZIP and as an installer with a Start-menu shortcut that starts the demo in its folder. Only the
