@@ -1,5 +1,5 @@
 // The Windows demo played to its end under Wine with the music off: the silent real-time clock, which
-// measures the music from its file and so needs no MP3 codec (Wine's, winemp3.acm, is turned off here).
+// measures the music from its file and so needs no MP3 codec (Wine's, l3codeca.acm, is turned off here).
 // The run also shows two things a Windows user meets: a screen scaled to 144 dpi, where the window's
 // client area is still 800 x 600 real pixels, and a start from another working folder (a shortcut
 // without one, a command prompt elsewhere), where the data beside the program is used.
@@ -42,7 +42,7 @@ TEST(WindowsDemoFullRun, PlaysToTheEndWithTheMusicOffAndNoMp3CodecAt144DpiFromAn
                       {"add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f"}),
           options);
   ASSERT_EQ(dpi.exitCode, 0) << dpi.err;
-  options.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemp3.acm=d";
+  options.environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=;l3codeca.acm=d";
   Process demo(command, options);
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "space", "Tab", "Tab", "space", "Return"}));
   const std::string window = x.waitForWindow("^Velmorrow$", 60s);
