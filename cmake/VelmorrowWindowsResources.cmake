@@ -48,7 +48,8 @@ function(velmorrow_windows_resources program description)
   configure_file(${PROJECT_SOURCE_DIR}/resources/windows/velmorrow.manifest.in ${VELMORROW_MANIFEST} @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/resources/windows/velmorrow.rc.in ${rc} @ONLY)
   target_sources(${program} PRIVATE ${rc})
-  set_source_files_properties(${rc} TARGET_DIRECTORY ${program} PROPERTIES OBJECT_DEPENDS "${icon};${VELMORROW_MANIFEST}")
+  set_source_files_properties(${rc} TARGET_DIRECTORY ${program}
+    PROPERTIES OBJECT_DEPENDS "${icon};${VELMORROW_MANIFEST}")
   add_dependencies(${program} velmorrow_windows_icon)
 endfunction()
 

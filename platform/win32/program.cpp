@@ -12,18 +12,20 @@ namespace platform {
 
 namespace {
 
+// The program's narrow strings are in the ANSI code page, as the C library's and the "A" functions'
+// file names are: UTF-8 where the manifest's activeCodePage is honoured (Windows 10 1903 and later).
 std::wstring wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
   return result;
 }
 
-std::string utf8(const std::wstring& text) {
+std::string narrow(const std::wstring& text) {
   const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length, nullptr, nullptr);
   return result;
 }
 
@@ -61,11 +63,11 @@ std::string findDataFolder(std::string& looked) {
   const std::wstring inWorkingFolder = fullPath(L"data");
   if (isFolder(inWorkingFolder)) return "data";  // relative, as the reports name the files
   const std::wstring besideProgram = dataBesideProgram();
-  if (!besideProgram.empty() && isFolder(besideProgram)) return utf8(besideProgram);
-  looked = utf8(inWorkingFolder);
+  if (!besideProgram.empty() && isFolder(besideProgram)) return narrow(besideProgram);
+  looked = narrow(inWorkingFolder);
   if (!besideProgram.empty() &&
       CompareStringOrdinal(inWorkingFolder.c_str(), -1, besideProgram.c_str(), -1, TRUE) != CSTR_EQUAL) {
-    looked += " and " + utf8(besideProgram);
+    looked += " and " + narrow(besideProgram);
   }
   return "";
 }

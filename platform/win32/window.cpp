@@ -39,6 +39,9 @@ bool classRegistered = false;
 bool displayModeChanged = false;
 bool atExitRegistered = false;
 std::array<int, 3> changedTo{};  // width, height, bits
+// Fullscreen and another program activated (Alt+Tab, Win+D): the desktop gets its own mode back while
+// the user works there, and the demo waits minimised; activated again, it takes its mode back.
+bool modeGivenAway = false;
 
 // The Win32 message being handled, so that Message::other can be given to DefWindowProcA as itself.
 struct RawMessage {
@@ -133,11 +136,6 @@ void restoreModeAtExit() {
   if (displayModeChanged) ChangeDisplaySettingsA(nullptr, 0);
   displayModeChanged = false;
 }
-
-// Fullscreen and another program activated (Alt+Tab, Win+D): the desktop gets its own mode back while
-// the user works there, and the demo waits minimised; activated again, it takes its mode back.
-bool modeGivenAway = false;
-
 
 DEVMODEA exactMode(int width, int height, int bits) {
   DEVMODEA mode{};
