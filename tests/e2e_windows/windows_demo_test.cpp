@@ -81,6 +81,7 @@ TEST(WindowsDemo, DeactivatedFullscreenGivesTheDesktopItsModeAndActivationTakesI
     }
     return said.substr(0, said.find_first_of("\r\n")) + ", desktop " + geometry(x, screen);
   };
+  std::this_thread::sleep_for(1s);  // the desktop takes the demo's mode
   EXPECT_EQ(geometry(x, screen), "800x600+0+0") << "fullscreen: the demo's mode";
   EXPECT_EQ(activate("0"), "iconic 1 mode 1024x768, desktop 1024x768+0+0");
   EXPECT_EQ(activate("1"), "iconic 0 mode 800x600, desktop 800x600+0+0");
