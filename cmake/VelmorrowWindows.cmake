@@ -42,12 +42,15 @@ set(velmorrow_gl_libraries glu32 opengl32)
 set(velmorrow_demo_libraries ON)
 
 macro(velmorrow_windows_package)
-# The package (scripts/package-windows): a folder with the demo, its data, the two tools and a README,
-# as a ZIP and as an installer with a Start-menu shortcut that starts the demo in its folder. Only the
-# component "windows" goes in (the Linux layout's install rules stay out).
+# The package (scripts/package-windows): a folder with the demo, its data, the two tools, a README and
+# the SHA-256 sums of them all, as a ZIP and as an installer for the user alone (no administrator
+# prompt) with a Start-menu shortcut that starts the demo in its folder. Only the component "windows"
+# goes in (the Linux layout's install rules stay out).
 install(TARGETS velmorrow hwlconv texgen RUNTIME DESTINATION . COMPONENT windows)
 install(DIRECTORY ${VELMORROW_DATA_DIR}/ DESTINATION data COMPONENT windows)
 install(FILES resources/windows/README.txt DESTINATION . COMPONENT windows)
+# Last: the sums of what the rules above installed (stripped already), in sha256sum's format.
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/windows-package-sums.cmake COMPONENT windows)
 set(CPACK_PACKAGE_NAME Velmorrow)
 set(CPACK_PACKAGE_VENDOR "Kelvane Inc.")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmorrow, a real-time demo")
@@ -64,6 +67,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/windows-cpack-options.cmake)
 set(CPACK_NSIS_DISPLAY_NAME Velmorrow)
 set(CPACK_NSIS_PACKAGE_NAME Velmorrow)
+# For the user alone: under their own programs folder, their Start menu and their uninstaller entry
+# (HKCU), with no administrator prompt. CMake's own installer script is made per user for it.
+set(CPACK_NSIS_INSTALL_ROOT [=[$LOCALAPPDATA\Programs]=])
+include(${PROJECT_SOURCE_DIR}/cmake/windows-installer-per-user.cmake)
 # The shortcut starts the demo with the install folder as its working folder, where data/ is.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   SetOutPath "$INSTDIR"

@@ -38,6 +38,9 @@ int defaultButtonId(const Dialog& dialog);  // the default push button's id, els
 void viewShowCheck(DialogView* view, std::size_t control, bool checked);
 void viewAddItem(DialogView* view, std::size_t control, const std::string& text);
 void viewShowSelection(DialogView* view, std::size_t control, int selection);
+// The combo box's selection as the window's own control has it; `kept`, the manager's copy, where the
+// control tells the manager of every change (GTK) or there is no window.
+int viewSelection(const DialogView* view, std::size_t control, int kept);
 void viewEnd(DialogView* view);
 
 // The window system's own answer to an asynchronous query of the Escape key, beside what noteEscapeKey

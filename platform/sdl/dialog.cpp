@@ -336,6 +336,8 @@ void viewShowSelection(DialogView* view, std::size_t control, int selection) {
   updateWidget(view, [&] { gtk_combo_box_set_active(GTK_COMBO_BOX(view->widgets[control]), selection); });
 }
 
+int viewSelection(const DialogView*, std::size_t, int kept) { return kept; }
+
 void viewEnd(DialogView* view) {
   if (view && view->loop) g_main_loop_quit(view->loop);
 }

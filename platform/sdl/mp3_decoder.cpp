@@ -104,7 +104,8 @@ Mp3Decoder::~Mp3Decoder() {
   mpg123_delete(codec_->handle);
 }
 
-std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error) {
+std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error,
+                                           bool) {
   initialiseMpg123Once();
   std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
   decoder->codec_->memory.bytes = std::move(bytes);

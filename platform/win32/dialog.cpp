@@ -104,6 +104,11 @@ void viewShowSelection(DialogView* view, std::size_t control, int selection) {
   SendDlgItemMessageA(view->handle, controlId(view, control), CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
+int viewSelection(const DialogView* view, std::size_t control, int kept) {
+  if (!view || !view->handle) return kept;
+  return static_cast<int>(SendDlgItemMessageA(view->handle, controlId(view, control), CB_GETCURSEL, 0, 0));
+}
+
 void viewEnd(DialogView* view) {
   if (view && view->handle) EndDialog(view->handle, static_cast<INT_PTR>(view->dialog->result));
 }
