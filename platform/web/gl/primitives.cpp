@@ -10,10 +10,10 @@ void triangle(Pieces& out, std::uint32_t a, std::uint32_t b, std::uint32_t c, st
   out.triangles.push_back({{a, b, c}, edges});
 }
 
-// The quad a, b, c, d (in order round it) as two triangles without the diagonal b-d.
+// The quad a, b, c, d (in order round it) as two triangles without the diagonal a-c.
 void quad(Pieces& out, std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  triangle(out, a, b, d, 0b101);
-  triangle(out, b, c, d, 0b011);
+  triangle(out, a, b, c, 0b011);
+  triangle(out, a, c, d, 0b110);
 }
 
 void line(Pieces& out, std::uint32_t a, std::uint32_t b) {

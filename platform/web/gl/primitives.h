@@ -1,7 +1,7 @@
 #pragma once
 // Internal to the GL layer: OpenGL 1.1 primitives (glBegin's modes) broken into what OpenGL ES 3 draws,
 // as the fixed-function pipeline breaks them. Polygons (triangles, strips, fans, quads, quad strips)
-// become triangles carrying edge flags: a quad is (0, 1, 3) and (1, 2, 3) with the diagonal unflagged;
+// become triangles carrying edge flags: a quad is (0, 1, 2) and (0, 2, 3) with the diagonal unflagged;
 // an odd triangle of a strip has its first two vertices swapped so all keep one winding. In GL_LINE
 // mode a triangle draws its flagged edges, in GL_POINT mode the vertex that starts each flagged edge,
 // so every corner of a quad is drawn once. Lines, line strips, loops and points stay lines and points.
