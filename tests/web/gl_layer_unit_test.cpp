@@ -14,9 +14,10 @@ namespace {
 using gllayer::Indices;
 using gllayer::Pieces;
 
-Indices drawn(GLenum primitive, std::uint32_t count, GLenum polygonMode) {
+Indices drawn(GLenum primitive, std::uint32_t count, GLenum polygonMode,
+              gllayer::QuadSplit split = gllayer::QuadSplit::firstToThird) {
   Pieces pieces;
-  gllayer::breakUp(primitive, 0, count, pieces);
+  gllayer::breakUp(primitive, 0, count, pieces, split);
   Indices indices;
   gllayer::addPieces(pieces, polygonMode, indices);
   return indices;
@@ -28,10 +29,11 @@ std::multiset<std::pair<std::uint32_t, std::uint32_t>> edges(const Indices& indi
   return out;
 }
 
-// The split matters for a quad that is not flat or whose corners differ in colour: Mesa's is (0, 1, 2)
-// and (0, 2, 3).
 TEST(GlLayerPrimitives, QuadsFillAsTwoTrianglesAndOutlineWithoutTheirDiagonal) {
   EXPECT_EQ(drawn(GL_QUADS, 8, GL_FILL).triangles, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7}));
+  EXPECT_EQ(drawn(GL_QUADS, 4, GL_FILL, gllayer::QuadSplit::secondToFourth).triangles,
+            (std::vector<std::uint32_t>{0, 1, 3, 1, 2, 3}));
+  EXPECT_EQ(edges(drawn(GL_QUADS, 4, GL_LINE, gllayer::QuadSplit::secondToFourth)), edges(drawn(GL_QUADS, 4, GL_LINE)));
   EXPECT_EQ(edges(drawn(GL_QUADS, 4, GL_LINE)), (decltype(edges({})){{0, 1}, {1, 2}, {2, 3}, {3, 0}}));
   const Indices corners = drawn(GL_QUADS, 4, GL_POINT);
   EXPECT_EQ(std::multiset<std::uint32_t>(corners.points.begin(), corners.points.end()),

@@ -48,7 +48,7 @@ struct TextureInfo {
 
 // A stretch of a display list's geometry between two recorded commands.
 struct ListPart {
-  Pieces pieces;
+  Pieces pieces;                               // quads split as Mesa splits them in a list
   std::array<IndexRanges, 3> ranges{};         // drawn with both faces GL_FILL, GL_LINE, GL_POINT
   std::optional<std::array<float, 4>> colour;  // the current attributes the part leaves behind
   std::optional<std::array<float, 2>> texCoord;
@@ -88,6 +88,7 @@ struct Layer {
   GLenum error = GL_NO_ERROR;
   std::map<GLuint, DisplayList> lists;
   std::optional<Compilation> compiling;
+  std::vector<Vertex> pendingQuads;  // GL_QUADS drawn at the next state change, as one draw
   int replaying = 0;
   Indices indices;  // reused
 };
@@ -105,8 +106,12 @@ Renderer& renderer() {
 
 const GlesFunctions& g() { return gles(); }
 
-// True when the call goes into the display list being compiled instead of being done now.
+void drawPendingQuads();
+
+// True when the call goes into the display list being compiled instead of being done now. Either way
+// the quads waiting for their draw go first.
 bool compiled(std::function<void()> command) {
+  drawPendingQuads();
   Layer& l = layer();
   if (!l.compiling || l.replaying) return false;
   l.compiling->list.items.emplace_back(std::move(command));
@@ -151,11 +156,32 @@ void collectIndices(const std::vector<Vertex>& vertices, const Pieces& pieces, c
   out.points.insert(out.points.end(), pieces.points.begin(), pieces.points.end());
 }
 
-void drawNow(const std::vector<Vertex>& vertices, const Pieces& pieces) {
+// True if a vertex lies beyond the left, right, bottom or top of the view.
+bool needsClipping(const std::vector<Vertex>& vertices, const Matrix& toClip) {
+  return std::any_of(vertices.begin(), vertices.end(), [&toClip](const Vertex& v) {
+    const ClipPosition c = transform(toClip, v.position[0], v.position[1], v.position[2]);
+    return c[0] < -c[3] || c[0] > c[3] || c[1] < -c[3] || c[1] > c[3];
+  });
+}
+
+void drawNow(const std::vector<Vertex>& vertices, GLenum mode) {
   Layer& l = layer();
   const DrawState state = drawState();
+  const QuadSplit split = mode == GL_QUADS && needsClipping(vertices, state.transform) ? QuadSplit::secondToFourth
+                                                                                       : QuadSplit::firstToThird;
+  Pieces pieces;
+  breakUp(mode, 0, static_cast<std::uint32_t>(vertices.size()), pieces, split);
   collectIndices(vertices, pieces, state.transform, l.indices);
   renderer().drawStreamed(vertices, l.indices, state);
+}
+
+// Mesa draws consecutive glBegin(GL_QUADS) ... glEnd as one draw, which decides the split of all its
+// quads: they wait here for the next call that is not a vertex or one of its attributes.
+void drawPendingQuads() {
+  Layer& l = layer();
+  if (l.pendingQuads.empty()) return;
+  drawNow(l.pendingQuads, GL_QUADS);
+  l.pendingQuads.clear();
 }
 
 int modeIndex(GLenum mode) { return mode == GL_FILL ? 0 : mode == GL_LINE ? 1 : 2; }
@@ -198,7 +224,7 @@ ListPart& openPart(DisplayList& list) {
 // GL_COMPILE_AND_EXECUTE, with its inherited attributes as they are now).
 void compileBatch(Compilation& c, std::vector<Vertex>& batch, GLenum mode) {
   const auto first = static_cast<std::uint32_t>(c.list.vertices.size());
-  breakUp(mode, first, static_cast<std::uint32_t>(batch.size()), openPart(c.list).pieces);
+  breakUp(mode, first, static_cast<std::uint32_t>(batch.size()), openPart(c.list).pieces, QuadSplit::secondToFourth);
   c.list.vertices.insert(c.list.vertices.end(), batch.begin(), batch.end());
   if (c.mode == GL_COMPILE) return;
   Layer& l = layer();
@@ -207,9 +233,7 @@ void compileBatch(Compilation& c, std::vector<Vertex>& batch, GLenum mode) {
     if (v.inherits[1] > 0) v.texCoord = l.current.texCoord;
     v.inherits = {0, 0};
   }
-  Pieces pieces;
-  breakUp(mode, 0, static_cast<std::uint32_t>(batch.size()), pieces);
-  drawNow(batch, pieces);
+  drawNow(batch, mode);
 }
 
 // The attribute calls: in a list being compiled they change the list's attributes (and, for
@@ -333,6 +357,7 @@ void multiplyCurrentMatrix(const Matrix& m) {
 }
 
 void storeTextureLevel(GLint level, const Picture& picture) {
+  drawPendingQuads();
   Layer& l = layer();
   if (level < 0 || level > 31) return raiseError(GL_INVALID_VALUE);
   g().TexImage2D(GL_TEXTURE_2D, level, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
@@ -369,6 +394,7 @@ extern "C" {
 void GLAPIENTRY glBegin(GLenum mode) {
   Layer& l = layer();
   if (l.inBegin) return raiseError(GL_INVALID_OPERATION);
+  if (mode != GL_QUADS) drawPendingQuads();
   l.inBegin = true;
   l.beginMode = mode;
   l.batch.clear();
@@ -379,9 +405,8 @@ void GLAPIENTRY glEnd() {
   if (!l.inBegin) return raiseError(GL_INVALID_OPERATION);
   l.inBegin = false;
   if (l.compiling && !l.replaying) return compileBatch(*l.compiling, l.batch, l.beginMode);
-  Pieces pieces;
-  breakUp(l.beginMode, 0, static_cast<std::uint32_t>(l.batch.size()), pieces);
-  drawNow(l.batch, pieces);
+  if (l.beginMode != GL_QUADS) return drawNow(l.batch, l.beginMode);
+  l.pendingQuads.insert(l.pendingQuads.end(), l.batch.begin(), l.batch.end());
 }
 
 void GLAPIENTRY glVertex2f(GLfloat x, GLfloat y) { addVertex(x, y, 0); }
@@ -474,8 +499,14 @@ void GLAPIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
   if (compiled([=] { glScissor(x, y, width, height); })) return;
   g().Scissor(x, y, width, height);
 }
-void GLAPIENTRY glFlush() { g().Flush(); }
-void GLAPIENTRY glFinish() { g().Finish(); }
+void GLAPIENTRY glFlush() {
+  drawPendingQuads();
+  g().Flush();
+}
+void GLAPIENTRY glFinish() {
+  drawPendingQuads();
+  g().Finish();
+}
 
 GLenum GLAPIENTRY glGetError() {
   Layer& l = layer();
@@ -540,6 +571,7 @@ void GLAPIENTRY glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GL
     return raiseError(GL_INVALID_ENUM);
   }
   if (width < 0 || height < 0) return raiseError(GL_INVALID_VALUE);
+  drawPendingQuads();
   std::vector<std::uint8_t> rgba(std::size_t(width) * height * 4);
   g().ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   packPixels(rgba.data(), width, height, format, layer().packAlignment, static_cast<std::uint8_t*>(pixels));
@@ -599,6 +631,7 @@ void GLAPIENTRY glGenTextures(GLsizei n, GLuint* textures) {
   g().GenTextures(n, textures);
 }
 void GLAPIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) {
+  drawPendingQuads();
   Layer& l = layer();
   for (GLsizei i = 0; i < n; ++i) {
     if (textures[i] == 0) continue;
@@ -646,6 +679,7 @@ GLuint GLAPIENTRY glGenLists(GLsizei range) {
   return first;
 }
 void GLAPIENTRY glNewList(GLuint list, GLenum mode) {
+  drawPendingQuads();
   Layer& l = layer();
   if (l.compiling || l.inBegin) return raiseError(GL_INVALID_OPERATION);
   if (list == 0) return raiseError(GL_INVALID_VALUE);

@@ -10,10 +10,16 @@ void triangle(Pieces& out, std::uint32_t a, std::uint32_t b, std::uint32_t c, st
   out.triangles.push_back({{a, b, c}, edges});
 }
 
-// The quad a, b, c, d (in order round it) as two triangles without the diagonal a-c.
-void quad(Pieces& out, std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  triangle(out, a, b, c, 0b011);
-  triangle(out, a, c, d, 0b110);
+// The quad a, b, c, d (in order round it) as two triangles, without their diagonal's edge.
+void quad(Pieces& out, std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
+          QuadSplit split = QuadSplit::firstToThird) {
+  if (split == QuadSplit::firstToThird) {
+    triangle(out, a, b, c, 0b011);
+    triangle(out, a, c, d, 0b110);
+  } else {
+    triangle(out, a, b, d, 0b101);
+    triangle(out, b, c, d, 0b011);
+  }
 }
 
 void line(Pieces& out, std::uint32_t a, std::uint32_t b) {
@@ -23,7 +29,7 @@ void line(Pieces& out, std::uint32_t a, std::uint32_t b) {
 
 }  // namespace
 
-void breakUp(GLenum mode, std::uint32_t first, std::uint32_t n, Pieces& out) {
+void breakUp(GLenum mode, std::uint32_t first, std::uint32_t n, Pieces& out, QuadSplit split) {
   const std::uint32_t f = first;
   switch (mode) {
     case GL_POINTS:
@@ -50,7 +56,7 @@ void breakUp(GLenum mode, std::uint32_t first, std::uint32_t n, Pieces& out) {
       for (std::uint32_t i = 1; i + 1 < n; ++i) triangle(out, f, f + i, f + i + 1);
       break;
     case GL_QUADS:
-      for (std::uint32_t i = 0; i + 3 < n; i += 4) quad(out, f + i, f + i + 1, f + i + 2, f + i + 3);
+      for (std::uint32_t i = 0; i + 3 < n; i += 4) quad(out, f + i, f + i + 1, f + i + 2, f + i + 3, split);
       break;
     case GL_QUAD_STRIP:
       for (std::uint32_t i = 0; i + 3 < n; i += 2) quad(out, f + i, f + i + 1, f + i + 3, f + i + 2);

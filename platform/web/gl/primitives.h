@@ -30,9 +30,16 @@ struct Pieces {
   std::vector<std::uint32_t> points;
 };
 
+// Which diagonal splits a quad of GL_QUADS: it matters where the corners differ in colour or the quad
+// is not flat. Mesa draws a quad as (0, 1, 2) and (0, 2, 3) when nothing in its draw needs clipping, as
+// (0, 1, 3) and (1, 2, 3) when something does and always in a display list. A quad strip's quads are
+// always split from their first corner to their third (0, 1, 3 and 0, 3, 2 of the strip's first four).
+enum class QuadSplit { firstToThird, secondToFourth };
+
 // Appends the pieces of `count` vertices starting at `first` drawn with glBegin(mode); an unknown mode
 // or too few vertices add nothing.
-void breakUp(GLenum mode, std::uint32_t first, std::uint32_t count, Pieces& out);
+void breakUp(GLenum mode, std::uint32_t first, std::uint32_t count, Pieces& out,
+             QuadSplit split = QuadSplit::firstToThird);
 
 // What OpenGL ES draws: triangles, line pairs and points, as indices.
 struct Indices {
