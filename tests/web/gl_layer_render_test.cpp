@@ -101,6 +101,11 @@ TEST_F(GlLayer, PolygonModesFollowEachPolygonsFacing) {
   EXPECT_GE(litPixels(0, 16), 36);
   EXPECT_EQ(litPixels(16, size), 4);
   EXPECT_EQ(pixel(18, 2), (Rgb{255, 255, 255}));
+  // A point on a pixel's corner lights the pixel above and right of it, as OpenGL's points do.
+  glClear(GL_COLOR_BUFFER_BIT);
+  square(20, 20, 20, 20);
+  EXPECT_EQ(litPixels(0, size), 1);
+  EXPECT_EQ(pixel(20, 20), (Rgb{255, 255, 255}));
   // Clockwise polygons face front now.
   glClear(GL_COLOR_BUFFER_BIT);
   glFrontFace(GL_CW);
@@ -108,6 +113,41 @@ TEST_F(GlLayer, PolygonModesFollowEachPolygonsFacing) {
   EXPECT_EQ(litPixels(0, 16), 4);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Corners red, green, blue, black: the centre shows the diagonal the quad was split along.
+void colouredQuad(float x0, float y0, float x1, float y1) {
+  glColor3f(1, 0, 0);
+  glVertex2f(x0, y0);
+  glColor3f(0, 1, 0);
+  glVertex2f(x1, y0);
+  glColor3f(0, 0, 1);
+  glVertex2f(x1, y1);
+  glColor3f(0, 0, 0);
+  glVertex2f(x0, y1);
+}
+
+TEST_F(GlLayer, QuadsSplitAsMesaSplitsThem) {
+  const Rgb firstToThird{120, 0, 135}, secondToFourth{0, 120, 16};  // the centre pixel of each split
+  glBegin(GL_QUADS);
+  colouredQuad(8, 8, 24, 24);
+  glEnd();
+  EXPECT_EQ(pixel(16, 16), firstToThird) << "nothing to clip";
+  glBegin(GL_QUADS);
+  colouredQuad(8, 8, 24, 24);
+  glEnd();
+  glBegin(GL_QUADS);  // the same draw: it needs clipping now
+  colouredQuad(40, 40, 50, 50);
+  glEnd();
+  EXPECT_EQ(pixel(16, 16), secondToFourth) << "a draw that needs clipping";
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  glBegin(GL_QUADS);
+  colouredQuad(8, 8, 24, 24);
+  glEnd();
+  glEndList();
+  glCallList(list);
+  EXPECT_EQ(pixel(16, 16), secondToFourth) << "a display list";
 }
 
 TEST_F(GlLayer, DisplayListsReplayTheirGeometryWithTheStateOfTheirCall) {

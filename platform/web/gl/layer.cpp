@@ -85,6 +85,7 @@ struct Layer {
   GLuint boundTexture = 0;
   std::map<GLuint, TextureInfo> textures;
   GLint packAlignment = 4, unpackAlignment = 4;
+  std::optional<std::array<int, 4>> viewport;  // until glViewport: OpenGL ES's, asked for when needed
   GLenum error = GL_NO_ERROR;
   std::map<GLuint, DisplayList> lists;
   std::optional<Compilation> compiling;
@@ -123,8 +124,18 @@ std::vector<Matrix>& currentStack() {
   return l.matrixMode == GL_PROJECTION ? l.projection : l.modelview;
 }
 
+std::array<int, 4> viewport() {
+  Layer& l = layer();
+  if (!l.viewport) {
+    GLint v[4] = {0, 0, 0, 0};
+    g().GetIntegerv(GL_VIEWPORT, v);
+    l.viewport = {v[0], v[1], v[2], v[3]};
+  }
+  return *l.viewport;
+}
+
 DrawState drawState() {
-  const Layer& l = layer();
+  Layer& l = layer();
   DrawState s;
   s.transform = multiply(l.projection.back(), l.modelview.back());
   const auto texture = l.textures.find(l.boundTexture);
@@ -132,6 +143,7 @@ DrawState drawState() {
   s.pointSize = l.pointSize;
   s.colour = l.current.colour;
   s.texCoord = l.current.texCoord;
+  s.viewport = viewport();
   return s;
 }
 
@@ -493,6 +505,7 @@ void GLAPIENTRY glClearDepth(GLclampd depth) {
 }
 void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   if (compiled([=] { glViewport(x, y, width, height); })) return;
+  layer().viewport = {x, y, width, height};
   g().Viewport(x, y, width, height);
 }
 void GLAPIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {

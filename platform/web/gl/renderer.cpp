@@ -15,6 +15,8 @@ uniform mat4 transform;
 uniform float pointSize;
 uniform vec4 currentColour;
 uniform vec2 currentTexCoord;
+uniform bool pointInPixel;
+uniform vec4 viewport;
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 colour;
 layout(location = 2) in vec2 texCoord;
@@ -24,6 +26,13 @@ out vec2 vertexTexCoord;
 void main() {
   gl_Position = transform * vec4(position, 1.0);
   gl_PointSize = pointSize;
+  if (pointInPixel) {
+    // A point lights the pixel it falls in, as OpenGL's points do (a sprite would take the one whose
+    // centre is nearest, up and left on a tie).
+    vec2 halfSize = viewport.zw * 0.5;
+    vec2 centre = floor(gl_Position.xy / gl_Position.w * halfSize + halfSize + viewport.xy) + 0.5;
+    gl_Position.xy = (centre - viewport.xy - halfSize) / halfSize * gl_Position.w;
+  }
   vertexColour = clamp(inherits.x > 0.5 ? currentColour : colour, 0.0, 1.0);
   vertexTexCoord = inherits.y > 0.5 ? currentTexCoord : texCoord;
 }
@@ -128,6 +137,8 @@ Renderer::Renderer() {
   colour_ = g.GetUniformLocation(program_, "currentColour");
   texCoord_ = g.GetUniformLocation(program_, "currentTexCoord");
   textured_ = g.GetUniformLocation(program_, "textured");
+  pointInPixel_ = g.GetUniformLocation(program_, "pointInPixel");
+  viewport_ = g.GetUniformLocation(program_, "viewport");
   picture_ = g.GetUniformLocation(program_, "picture");
   const ListBuffers stream = makeBuffers();
   streamArray_ = stream.vertexArray;
@@ -144,12 +155,15 @@ void Renderer::use(const DrawState& state) {
   g.Uniform2f(texCoord_, state.texCoord[0], state.texCoord[1]);
   g.Uniform1i(textured_, state.textured ? 1 : 0);
   g.Uniform1i(picture_, 0);
+  const auto& v = state.viewport;
+  g.Uniform4f(viewport_, float(v[0]), float(v[1]), float(v[2]), float(v[3]));
 }
 
 void Renderer::drawRanges(const IndexRanges& ranges) {
   static constexpr GLenum modes[3] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
   for (int k = 0; k < 3; ++k) {
     if (ranges.count[k] == 0) continue;
+    gles().Uniform1i(pointInPixel_, modes[k] == GL_POINTS ? 1 : 0);
     gles().DrawElements(modes[k], static_cast<GLsizei>(ranges.count[k]), GL_UNSIGNED_INT,
                         reinterpret_cast<const void*>(std::size_t(ranges.first[k]) * sizeof(std::uint32_t)));
   }

@@ -2,8 +2,8 @@
 // Internal to the GL layer: the OpenGL ES 3 side. One small shader program draws everything: position
 // through one matrix (projection times modelview), colour clamped to [0, 1] per vertex as the
 // fixed-function pipeline clamps it, times the texture's texel when texturing (GL_MODULATE), and a
-// point size for GL_POINT. Vertices either stream (glBegin/glEnd, uploaded per draw) or stay in a
-// display list's buffers and are drawn again from there.
+// point size for GL_POINT; a point lights the pixel it falls in, as OpenGL's points do. Vertices either stream
+// (glBegin/glEnd, uploaded per draw) or stay in a display list's buffers and are drawn again from there.
 //
 // A vertex may take its colour or texture coordinate from the current one at draw time rather than
 // its own (`inherits`): a display list's vertices before the list sets that attribute.
@@ -32,6 +32,7 @@ struct DrawState {
   float pointSize = 1;
   std::array<float, 4> colour{};
   std::array<float, 2> texCoord{};
+  std::array<int, 4> viewport{};  // x, y, width, height
 };
 
 // Where triangles, lines and points start in an element buffer, and how many indices each has.
@@ -67,6 +68,7 @@ class Renderer {
 
   GLuint program_ = 0;
   GLint transform_ = -1, pointSize_ = -1, colour_ = -1, texCoord_ = -1, textured_ = -1, picture_ = -1;
+  GLint pointInPixel_ = -1, viewport_ = -1;
   GLuint streamArray_ = 0, streamVertices_ = 0, streamElements_ = 0;
   std::vector<std::uint32_t> streamIndices_;
 };
