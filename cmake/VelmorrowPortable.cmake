@@ -17,6 +17,11 @@ add_subdirectory(maths)
 add_subdirectory(hwl)
 add_subdirectory(generator)
 set(portable_test_dirs hwl maths generator)
+if(EMSCRIPTEN)
+  # Our own OpenGL 1.1 on WebGL 2 (platform/web/gl), for the browser, with its tests that need no context.
+  add_subdirectory(platform/web/gl)
+  list(APPEND portable_test_dirs web)
+endif()
 
 if(VELMORROW_PORTABLE_DEMO)
   # Nothing here links libGL: only executables that link the recorder draw.
