@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -111,11 +112,12 @@ void drawPendingQuads();
 
 // True when the call goes into the display list being compiled instead of being done now. Either way
 // the quads waiting for their draw go first.
-bool compiled(std::function<void()> command) {
+template <typename Command>
+bool compiled(Command&& command) {
   drawPendingQuads();
   Layer& l = layer();
   if (!l.compiling || l.replaying) return false;
-  l.compiling->list.items.emplace_back(std::move(command));
+  l.compiling->list.items.emplace_back(std::function<void()>(std::forward<Command>(command)));
   return l.compiling->mode == GL_COMPILE;
 }
 

@@ -149,6 +149,8 @@ Renderer::Renderer() {
 void Renderer::use(const DrawState& state) {
   const GlesFunctions& g = gles();
   g.UseProgram(program_);
+  if (uniforms_ == state) return;
+  uniforms_ = state;
   g.UniformMatrix4fv(transform_, 1, GL_FALSE, state.transform.data());
   g.Uniform1f(pointSize_, state.pointSize);
   g.Uniform4f(colour_, state.colour[0], state.colour[1], state.colour[2], state.colour[3]);
@@ -163,7 +165,8 @@ void Renderer::drawRanges(const IndexRanges& ranges) {
   static constexpr GLenum modes[3] = {GL_TRIANGLES, GL_LINES, GL_POINTS};
   for (int k = 0; k < 3; ++k) {
     if (ranges.count[k] == 0) continue;
-    gles().Uniform1i(pointInPixel_, modes[k] == GL_POINTS ? 1 : 0);
+    const int pointInPixel = modes[k] == GL_POINTS ? 1 : 0;
+    if (pointInPixel != pointInPixelValue_) gles().Uniform1i(pointInPixel_, pointInPixelValue_ = pointInPixel);
     gles().DrawElements(modes[k], static_cast<GLsizei>(ranges.count[k]), GL_UNSIGNED_INT,
                         reinterpret_cast<const void*>(std::size_t(ranges.first[k]) * sizeof(std::uint32_t)));
   }

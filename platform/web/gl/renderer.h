@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace gllayer {
@@ -33,6 +34,8 @@ struct DrawState {
   std::array<float, 4> colour{};
   std::array<float, 2> texCoord{};
   std::array<int, 4> viewport{};  // x, y, width, height
+
+  bool operator==(const DrawState&) const = default;
 };
 
 // Where triangles, lines and points start in an element buffer, and how many indices each has.
@@ -69,6 +72,8 @@ class Renderer {
   GLuint program_ = 0;
   GLint transform_ = -1, pointSize_ = -1, colour_ = -1, texCoord_ = -1, textured_ = -1, picture_ = -1;
   GLint pointInPixel_ = -1, viewport_ = -1;
+  std::optional<DrawState> uniforms_;  // what the program's uniforms hold
+  int pointInPixelValue_ = -1;
   GLuint streamArray_ = 0, streamVertices_ = 0, streamElements_ = 0;
   std::vector<std::uint32_t> streamIndices_;
 };
