@@ -10,8 +10,8 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <utility>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -67,6 +67,7 @@ struct Compilation {
   GLuint name = 0;
   GLenum mode = GL_COMPILE;
   DisplayList list;
+  Attributes atStart;  // the current attributes at glNewList
   Attributes attributes;
   bool colourSet = false, texCoordSet = false, normalSet = false;
 };
@@ -235,16 +236,15 @@ ListPart& openPart(DisplayList& list) {
 }
 
 // A finished glBegin/glEnd goes into the list being compiled (and is drawn too for
-// GL_COMPILE_AND_EXECUTE, with its inherited attributes as they are now).
+// GL_COMPILE_AND_EXECUTE, its inherited attributes those current when the list began).
 void compileBatch(Compilation& c, std::vector<Vertex>& batch, GLenum mode) {
   const auto first = static_cast<std::uint32_t>(c.list.vertices.size());
   breakUp(mode, first, static_cast<std::uint32_t>(batch.size()), openPart(c.list).pieces, QuadSplit::secondToFourth);
   c.list.vertices.insert(c.list.vertices.end(), batch.begin(), batch.end());
   if (c.mode == GL_COMPILE) return;
-  Layer& l = layer();
   for (Vertex& v : batch) {
-    if (v.inherits[0] > 0) v.colour = l.current.colour;
-    if (v.inherits[1] > 0) v.texCoord = l.current.texCoord;
+    if (v.inherits[0] > 0) v.colour = c.atStart.colour;
+    if (v.inherits[1] > 0) v.texCoord = c.atStart.texCoord;
     v.inherits = {0, 0};
   }
   drawNow(batch, mode);
@@ -702,7 +702,7 @@ void GLAPIENTRY glNewList(GLuint list, GLenum mode) {
   l.compiling.emplace();
   l.compiling->name = list;
   l.compiling->mode = mode;
-  l.compiling->attributes = l.current;
+  l.compiling->atStart = l.compiling->attributes = l.current;
 }
 void GLAPIENTRY glEndList() {
   Layer& l = layer();
