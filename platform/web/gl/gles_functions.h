@@ -11,20 +11,63 @@
 // which gives the table its pointer types (declarations only: nothing links them).
 #include <GL/gl.h>
 
-#define VELMORROW_GLES_FUNCTIONS(X)                                                                                   \
-  X(AttachShader)                                                                                                     \
-  X(BindBuffer)                                                                                                       \
-  X(BindTexture)                                                                                                      \
-  X(BindVertexArray)                                                                                                  \
-  X(BlendFunc)                                                                                                        \
-  X(BufferData) X(Clear) X(ClearColor) X(ClearDepthf) X(ColorMask) X(CompileShader) X(CreateProgram) X(CreateShader)  \
-      X(CullFace) X(DeleteBuffers) X(DeleteShader) X(DeleteTextures) X(DeleteVertexArrays) X(DepthFunc) X(DepthMask)  \
-          X(Disable) X(DrawElements) X(Enable) X(EnableVertexAttribArray) X(Finish) X(Flush) X(FrontFace)             \
-              X(GenBuffers) X(GenTextures) X(GenVertexArrays) X(GetError) X(GetFloatv) X(GetIntegerv) X(GetProgramiv) \
-                  X(GetProgramInfoLog) X(GetShaderiv) X(GetShaderInfoLog) X(GetString) X(GetUniformLocation)          \
-                      X(LineWidth) X(LinkProgram) X(PixelStorei) X(ReadPixels) X(Scissor) X(ShaderSource)             \
-                          X(TexImage2D) X(TexParameterf) X(TexParameteri) X(Uniform1f) X(Uniform1i) X(Uniform2f)      \
-                              X(Uniform4f) X(UniformMatrix4fv) X(UseProgram) X(VertexAttribPointer) X(Viewport)
+#define VELMORROW_GLES_FUNCTIONS(X) \
+  X(AttachShader)                   \
+  X(BindBuffer)                     \
+  X(BindTexture)                    \
+  X(BindVertexArray)                \
+  X(BlendFunc)                      \
+  X(BufferData)                     \
+  X(Clear)                          \
+  X(ClearColor)                     \
+  X(ClearDepthf)                    \
+  X(ColorMask)                      \
+  X(CompileShader)                  \
+  X(CreateProgram)                  \
+  X(CreateShader)                   \
+  X(CullFace)                       \
+  X(DeleteBuffers)                  \
+  X(DeleteShader)                   \
+  X(DeleteTextures)                 \
+  X(DeleteVertexArrays)             \
+  X(DepthFunc)                      \
+  X(DepthMask)                      \
+  X(Disable)                        \
+  X(DrawElements)                   \
+  X(Enable)                         \
+  X(EnableVertexAttribArray)        \
+  X(Finish)                         \
+  X(Flush)                          \
+  X(FrontFace)                      \
+  X(GenBuffers)                     \
+  X(GenTextures)                    \
+  X(GenVertexArrays)                \
+  X(GetError)                       \
+  X(GetFloatv)                      \
+  X(GetIntegerv)                    \
+  X(GetProgramiv)                   \
+  X(GetProgramInfoLog)              \
+  X(GetShaderiv)                    \
+  X(GetShaderInfoLog)               \
+  X(GetString)                      \
+  X(GetUniformLocation)             \
+  X(LineWidth)                      \
+  X(LinkProgram)                    \
+  X(PixelStorei)                    \
+  X(ReadPixels)                     \
+  X(Scissor)                        \
+  X(ShaderSource)                   \
+  X(TexImage2D)                     \
+  X(TexParameterf)                  \
+  X(TexParameteri)                  \
+  X(Uniform1f)                      \
+  X(Uniform1i)                      \
+  X(Uniform2f)                      \
+  X(Uniform4f)                      \
+  X(UniformMatrix4fv)               \
+  X(UseProgram)                     \
+  X(VertexAttribPointer)            \
+  X(Viewport)
 
 namespace gllayer {
 
