@@ -1,10 +1,9 @@
 #pragma once
-// MP3 decoding for the sound library's streams: on libmpg123 (mp3_decoder.cpp), or on Windows through
-// the Audio Compression Manager (win32/mp3_decoder.cpp), which trims the gapless delay and padding
-// itself. A decoder owns the file's bytes (read
-// once, before playback, so decoding never waits on the disk) and turns them into 16-bit signed stereo
-// frames (left, right interleaved, native byte order) at the rate it was opened with: mono is doubled
-// onto both channels, other sample rates are resampled by mpg123.
+// MP3 decoding for the sound library's streams, one implementation per backend (libmpg123 in
+// sdl/mp3_decoder.cpp, the Audio Compression Manager in win32/mp3_decoder.cpp). A decoder owns the
+// file's bytes (read once, before playback, so decoding never waits on the disk) and turns them into
+// 16-bit signed stereo frames (left, right interleaved, native byte order) at the rate it was opened
+// with: mono is doubled onto both channels, other sample rates are resampled.
 //
 // Decoding is gapless: the encoder's delay and padding, as the LAME/Info tag in the first frame gives
 // them, are cut, so the first frame read is the music's first sample, and a looping decoder joins the

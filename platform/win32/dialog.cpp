@@ -6,7 +6,7 @@
 
 #include "platform/dialog.h"
 #include "platform/dialog_state.h"
-#include "platform/win32/dialog_template.h"
+#include "platform/win32/dialog_resource.h"
 
 #include <windows.h>
 

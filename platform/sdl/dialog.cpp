@@ -1,5 +1,7 @@
 // The dialog box's window on GTK 3: a fixed-size, modal top-level window whose controls sit at the
 // template's positions, converted from dialog units with the template font's average character size.
+// Key events reach the dialog manager through noteEscapeKey; Escape already held down as the dialog
+// opens is read from X11's key map where the display is X11.
 
 #include "platform/dialog.h"
 #include "platform/dialog_state.h"

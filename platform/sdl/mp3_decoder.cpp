@@ -1,3 +1,6 @@
+// MP3 decoding on libmpg123, which reads the file's bytes from memory, trims the encoder's delay and
+// padding itself (MPG123_GAPLESS), doubles mono and resamples other rates to the output's.
+
 #include "platform/mp3_decoder.h"
 
 #include <mpg123.h>
