@@ -40,7 +40,14 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using capture::Options;
 
+#ifdef VELMORROW_CAPTURE_ON_GLES
+// velmorrow-capture-gles: the same program drawing through our own OpenGL 1.1 layer on OpenGL ES 3.
+constexpr const char* tool = "velmorrow-capture-gles";
+constexpr capture::ClientApi clientApi = capture::ClientApi::openGlEs3;
+#else
 constexpr const char* tool = "velmorrow-capture";
+constexpr capture::ClientApi clientApi = capture::ClientApi::openGl;
+#endif
 
 // The engine's reports, turned into exceptions that end the run with one line.
 [[noreturn]] void throwFatalReport(const char* module, const char* message, const std::string& file) {
@@ -154,7 +161,7 @@ int runCapture(const Options& options) {
   shell::screenWidth = layout.renderWidth();  // the demo draws the picture without its bars
   shell::screenHeight = layout.renderHeight();
   engine::setFailureReporter({throwFatalReport, throwInputError});
-  capture::OffscreenContext context(layout.renderWidth(), layout.renderHeight());
+  capture::OffscreenContext context(layout.renderWidth(), layout.renderHeight(), clientApi);
   if (!options.preset.empty()) announceRenderingTime(layout, frames);
   const std::unique_ptr<capture::VideoWriter> video = startVideo(options, frames);
   capture::FrameStats stats;

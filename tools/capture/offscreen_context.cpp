@@ -30,11 +30,11 @@ EGLDisplay surfacelessDisplay() {
   return display;
 }
 
-EGLConfig chooseConfig(EGLDisplay display) {
+EGLConfig chooseConfig(EGLDisplay display, ClientApi api) {
   const EGLint attributes[] = {EGL_SURFACE_TYPE,
                                EGL_PBUFFER_BIT,
                                EGL_RENDERABLE_TYPE,
-                               EGL_OPENGL_BIT,
+                               api == ClientApi::openGl ? EGL_OPENGL_BIT : EGL_OPENGL_ES3_BIT,
                                EGL_RED_SIZE,
                                8,
                                EGL_GREEN_SIZE,
@@ -78,17 +78,18 @@ void checkViewportLimits(int width, int height) {
 
 }  // namespace
 
-OffscreenContext::OffscreenContext(int width, int height) : width_(width), height_(height) {
+OffscreenContext::OffscreenContext(int width, int height, ClientApi api) : width_(width), height_(height) {
   if (width <= 0 || height <= 0) throw std::runtime_error("offscreen OpenGL: the size must be positive");
   EGLDisplay display = surfacelessDisplay();
   display_ = display;
-  if (!eglBindAPI(EGL_OPENGL_API)) fail("eglBindAPI");
-  EGLConfig config = chooseConfig(display);
+  if (!eglBindAPI(api == ClientApi::openGl ? EGL_OPENGL_API : EGL_OPENGL_ES_API)) fail("eglBindAPI");
+  EGLConfig config = chooseConfig(display, api);
   checkPbufferLimits(display, config, width, height);
   const EGLint size[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
   surface_ = eglCreatePbufferSurface(display, config, size);
   if (surface_ == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
-  context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+  const EGLint es3[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_NONE};
+  context_ = eglCreateContext(display, config, EGL_NO_CONTEXT, api == ClientApi::openGl ? nullptr : es3);
   if (context_ == EGL_NO_CONTEXT) fail("eglCreateContext");
   if (!eglMakeCurrent(display, surface_, surface_, context_)) fail("eglMakeCurrent");
   checkViewportLimits(width, height);
