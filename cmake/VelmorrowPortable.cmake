@@ -10,6 +10,12 @@
 # GL/glu.h are the host's, the same on every processor). No programs, tools or benchmarks.
 
 option(VELMORROW_PORTABLE_DEMO "Also build the demo's libraries (engine, scenes, shell) and their tests" ON)
+# The demo as a web page (emscripten only): the browser backend (platform/web), our own OpenGL on WebGL 2
+# and the page (web/), in place of the headless backend.
+option(VELMORROW_WEB "Build the demo's web page (emscripten)" OFF)
+if(VELMORROW_WEB)
+  set(VELMORROW_PORTABLE_DEMO ON)
+endif()
 
 find_package(Threads REQUIRED)
 
@@ -21,13 +27,17 @@ set(portable_test_dirs hwl maths generator)
 if(VELMORROW_PORTABLE_DEMO)
   # Nothing here links libGL: only executables that link the recorder draw.
   add_library(velmorrow_gl INTERFACE)
-  target_link_libraries(velmorrow_gl INTERFACE "$<$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>:gl_recorder>")
+  target_link_libraries(velmorrow_gl INTERFACE "$<$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>:gl_recorder>"
+    "$<$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_LAYER>>:gl_layer>")
   add_subdirectory(resources)
   add_subdirectory(platform)
   add_subdirectory(engine)
   add_subdirectory(scenes)
   add_subdirectory(shell)
   list(APPEND portable_test_dirs engine scenes shell)
+  if(VELMORROW_WEB)
+    add_subdirectory(web)
+  endif()
 endif()
 
 if(VELMORROW_TESTS)
