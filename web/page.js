@@ -8,7 +8,11 @@
 
 (function () {
   const params = new URLSearchParams(location.search);
-  const requestedClock = params.has('at') ? Math.max(0, parseInt(params.get('at'), 10) || 0) : -1;
+  // ?at=MS[,MS...]: those frames only (clocks in milliseconds, 800 x 600, no dialog, no music).
+  const requestedClocks = params.has('at')
+    ? [...new Set(params.get('at').split(',').map((t) => Math.max(0, parseInt(t, 10) || 0)))].sort((a, b) => a - b)
+    : [];
+  const requestedClock = requestedClocks.length ? requestedClocks[requestedClocks.length - 1] : -1;
   const stage = document.getElementById('stage');
   const canvas = document.getElementById('canvas');
   const dialogBox = document.getElementById('dialog');
@@ -20,7 +24,8 @@
     requestedClock,
     frames: [], // {at: page time, drawMs, demoClock, audioClock}
     firstDemoFrameMs: null, // page time of the first frame drawn with the music playing
-    frameShownClock: null, // ?at=: the clock of the frame shown
+    frameShownClock: null, // ?at=: the clock of the last frame shown
+    shownFrames: {}, // ?at=: each clock's frame as a PNG data URL
     report: null,
     errors: [],
   });
@@ -500,10 +505,14 @@
       showReport(errorLines.slice(-4), 'The demo stopped: ' + what);
     },
     page: {
-      requestedClock: () => requestedClock,
+      requestedClocks: () => requestedClocks,
+      drawing: (clock) => (status.drawingClock = clock),
       frameShown: (clock) => {
-        status.frameShownClock = clock;
-        status.state = 'frame';
+        status.shownFrames[clock] = canvas.toDataURL('image/png');
+        if (clock === requestedClock) {
+          status.frameShownClock = clock;
+          status.state = 'frame';
+        }
       },
       keepsDrawingBuffer: () => keepDrawingBuffer,
       showCanvas,
