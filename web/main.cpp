@@ -20,10 +20,7 @@ EM_JS(int, pageRequestedClocks, (), { return Module.page.requestedClocks().lengt
 EM_JS(int, pageRequestedClock, (int index), { return Module.page.requestedClocks()[index]; });
 EM_JS(void, pageFrameShown, (int clock), { Module.page.frameShown(clock); });
 // Gives the browser a turn (its rendering, the page's scripts) without waiting for a display frame.
-EM_ASYNC_JS(void, pageYield, (int clock), {
-  Module.page.drawing(clock);
-  await new Promise((resolve) => setTimeout(resolve, 0));
-});
+EM_ASYNC_JS(void, pageYield, (int clock), { await Module.page.drawing(clock); });
 constexpr int framesBetweenYields = 8;
 
 bool showingRequestedFrame = false;

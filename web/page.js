@@ -27,6 +27,7 @@
     frameShownClock: null, // ?at=: the clock of the last frame shown
     shownFrames: {}, // ?at=: each clock's frame as a PNG data URL
     report: null,
+    music: null, // the music as played (an AudioBuffer)
     errors: [],
   });
 
@@ -208,7 +209,7 @@
       trimmed.copyToChannel(source.getChannelData(c).subarray(first, first + length), c);
     }
     entry.buffer = trimmed;
-    entry.firstSample = first;
+    status.music = trimmed; // for the tests: the samples played from 0 ms
   }
 
   function playMusic(id, audible, loop) {
@@ -263,6 +264,12 @@
     if (entry) entry.playing = false;
     musics.delete(id);
   }
+
+  // Whether Escape is held down, from the page's own key events since it opened.
+  let escapeHeld = false;
+  document.addEventListener('keydown', (event) => event.key === 'Escape' && (escapeHeld = true), true);
+  document.addEventListener('keyup', (event) => event.key === 'Escape' && (escapeHeld = false), true);
+  window.addEventListener('blur', () => (escapeHeld = false));
 
   // ---- The dialog: the template's controls at their places, in dialog units of its font.
   let dialog = null; // {template, elements, events, waiting}
@@ -506,7 +513,10 @@
     },
     page: {
       requestedClocks: () => requestedClocks,
-      drawing: (clock) => (status.drawingClock = clock),
+      drawing: (clock) => {
+        status.drawingClock = clock;
+        return new Promise((resolve) => setTimeout(resolve, 0));
+      },
       frameShown: (clock) => {
         status.shownFrames[clock] = canvas.toDataURL('image/png');
         if (clock === requestedClock) {
@@ -528,6 +538,7 @@
       musicPosition,
       closeMusic,
       openDialog,
+      escapeHeld: () => escapeHeld,
       closeDialog,
       nextDialogEvent,
       dialogShowCheck: (index, checked) => (focusable(dialog.elements[index]).checked = checked),

@@ -38,6 +38,7 @@ EM_JS(void, pageCloseDialog, (), { Module.page.closeDialog(); });
 EM_JS(void, pageShowCheck, (int control, bool checked), { Module.page.dialogShowCheck(control, checked); });
 EM_JS(void, pageAddItem, (int control, const char* text), { Module.page.dialogAddItem(control, UTF8ToString(text)); });
 EM_JS(void, pageShowSelection, (int control, int selection), { Module.page.dialogShowSelection(control, selection); });
+EM_JS(bool, pageEscapeHeld, (), { return Module.page.escapeHeld(); });
 EM_ASYNC_JS(int, pageNextDialogEvent, (), { return await Module.page.nextDialogEvent(); });
 
 std::string quoted(const char* text) {
@@ -156,6 +157,11 @@ std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, Dia
   DialogView view{&dialog};
   pageOpenDialog(templateJson(*dialogTemplate).c_str());
   dialog.view = &view;
+  // Escape held down as the dialog opens is seen by the first query (initDialog's), as on the desktop.
+  if (pageEscapeHeld()) {
+    noteEscapeKey(true);
+    noteEscapeKey(false);
+  }
   sendDialogMessage(&dialog, DialogMessage::initDialog, 0, initParam);
   while (!dialog.ended) handlePageEvent(dialog, pageNextDialogEvent());
   dialog.view = nullptr;
