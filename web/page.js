@@ -499,6 +499,12 @@
     canvas.hidden = status.state === 'cancelled';
   }
 
+  // exit() ends the program by throwing ExitStatus through whatever called it last (a resumed wait):
+  // the end itself is what onExit shows, so the throw is no error.
+  window.addEventListener('unhandledrejection', (event) => {
+    if (event.reason && event.reason.name === 'ExitStatus') event.preventDefault();
+  });
+
   window.Module = {
     canvas,
     print: (text) => console.log(text),
