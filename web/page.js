@@ -532,7 +532,7 @@
       },
       keepsDrawingBuffer: () => keepDrawingBuffer,
       showCanvas,
-      hideCanvas: () => {},
+      hideCanvas: () => {}, // the last picture stays under the page's note
       showCursor: (show) => (canvas.style.cursor = show ? '' : 'none'),
       nextFrame,
       awaitFile,

@@ -44,8 +44,9 @@ std::deque<Event> postedMessages;
 bool classRegistered = false;
 
 // The page's side (web/page.js): the canvas shown at the size asked for, and the next animation frame.
-EM_JS(void, pageShowCanvas, (int width, int height, const char* title, bool preserve),
-      { Module.page.showCanvas(width, height, UTF8ToString(title), preserve); });
+// The canvas keeps its drawing buffer only for ?at= frames, which the page reads back.
+EM_JS(void, pageShowCanvas, (int width, int height, const char* title),
+      { Module.page.showCanvas(width, height, UTF8ToString(title)); });
 EM_JS(void, pageHideCanvas, (), { Module.page.hideCanvas(); });
 EM_JS(void, pageShowCursor, (bool show), { Module.page.showCursor(show); });
 EM_JS(bool, pageKeepsDrawingBuffer, (), { return Module.page.keepsDrawingBuffer(); });
@@ -157,7 +158,7 @@ Window* createWindow(const std::string& caption, int width, int height, int bits
   if (!classRegistered || !theWindow.destroyed || width <= 0 || height <= 0) return nullptr;
   theWindow = Window{proc, 0, width, height, bits};
   theWindow.destroyed = false;
-  pageShowCanvas(width, height, caption.c_str(), pageKeepsDrawingBuffer());
+  pageShowCanvas(width, height, caption.c_str());
   sendMessage(&theWindow, Message::create, 0, 0);
   return &theWindow;
 }
