@@ -155,19 +155,16 @@ void decodeEveryFileAsPng(benchmark::State& state) {
 // Every benchmark once per decode path this machine has, best first, the stage path last.
 void registerBenchmarks() {
   const std::vector<DecodePath> paths = bench::decodePaths();
-  for (DecodePath path : paths) {
-    const std::string name = hwl::detail::pathName(path);
-    benchmark::RegisterBenchmark(("startToFirstFrame/" + name).c_str(), startToFirstFrame, path)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(5)
-        ->UseRealTime();
-  }
-  for (DecodePath path : paths) {
-    const std::string name = hwl::detail::pathName(path);
-    benchmark::RegisterBenchmark(("decodeEveryFile/" + name).c_str(), decodeEveryFile, path)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(5)
-        ->UseRealTime();
+  using Measure = void (*)(benchmark::State&, DecodePath);
+  const std::pair<const char*, Measure> measures[] = {{"startToFirstFrame/", startToFirstFrame},
+                                                      {"decodeEveryFile/", decodeEveryFile}};
+  for (const auto& [prefix, measure] : measures) {
+    for (DecodePath path : paths) {
+      benchmark::RegisterBenchmark((prefix + std::string(hwl::detail::pathName(path))).c_str(), measure, path)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(5)
+          ->UseRealTime();
+    }
   }
   benchmark::RegisterBenchmark("decodeEveryFileAsPng", decodeEveryFileAsPng)
       ->Unit(benchmark::kMillisecond)

@@ -1,9 +1,11 @@
-# The Windows build, cross-compiled with MinGW-w64 (cmake/mingw-i686.cmake, cmake/mingw-x86_64.cmake):
-# the demo on the Windows platform backend, hwlconv and texgen, and the unit and GL-trace tiers, which
-# CTest runs under Wine (scripts/wine-run). Only Windows' own DLLs are imported: everything else is
-# linked statically. The capture and content tools stay on Linux (the data is built there).
+# What the Windows build has of its own (the plan is the top level's CMakeLists.txt): cross-compiled with
+# MinGW-w64 (cmake/mingw-i686.cmake, cmake/mingw-x86_64.cmake), it builds the demo on the Windows
+# platform backend (platform/win32/), hwlconv and texgen, and the tests that tests/CMakeLists.txt chooses
+# for Windows, which CTest runs under Wine (scripts/wine-run). Only Windows' own DLLs are imported:
+# everything else is linked statically. The capture and content tools stay on Linux (the data is built
+# there). Here: the system libraries, the host's header-only libraries, and the package, whose rules the
+# top level reads once the programs exist (velmorrow_windows_package).
 
-find_package(Threads REQUIRED)
 add_compile_definitions(_USE_MATH_DEFINES)  # M_PI and friends, which strict C++ hides on Windows
 
 # The demo's data is built on Linux (velmorrow-content is deterministic): the Windows tests and the
@@ -36,31 +38,19 @@ add_library(CLI11::CLI11 ALIAS velmorrow_cli11)
 # Windows' OpenGL header read as the portable code expects it (platform/win32/gl/GL/gl.h).
 include_directories(BEFORE SYSTEM ${PROJECT_SOURCE_DIR}/platform/win32/gl)
 
-add_library(velmorrow_gl INTERFACE)
-target_link_libraries(velmorrow_gl INTERFACE
-  "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:VELMORROW_GL_RECORDER>>>:glu32;opengl32>")
+set(velmorrow_gl_libraries glu32 opengl32)
+set(velmorrow_demo_libraries ON)
 
-add_subdirectory(maths)
-add_subdirectory(hwl)
-add_subdirectory(generator)
-add_subdirectory(resources)
-add_subdirectory(platform)
-add_subdirectory(engine)
-add_subdirectory(scenes)
-add_subdirectory(shell)
-set_target_properties(velmorrow PROPERTIES WIN32_EXECUTABLE ON)  # a GUI program: no console window
-add_subdirectory(tools/common)
-add_subdirectory(tools/hwlconv)
-add_subdirectory(tools/texgen)
-target_link_libraries(hwlconv PRIVATE velmorrow_cli11)
-target_link_libraries(texgen PRIVATE velmorrow_cli11)
-
-# The package (scripts/package-windows): a folder with the demo, its data, the two tools and a README,
-# as a ZIP and as an installer with a Start-menu shortcut that starts the demo in its folder. Only the
-# component "windows" goes in (the Linux layout's install rules stay out).
+macro(velmorrow_windows_package)
+# The package (scripts/package-windows): a folder with the demo, its data, the two tools, a README and
+# the SHA-256 sums of them all, as a ZIP and as an installer for the user alone (no administrator
+# prompt) with a Start-menu shortcut that starts the demo in its folder. Only the component "windows"
+# goes in (the Linux layout's install rules stay out).
 install(TARGETS velmorrow hwlconv texgen RUNTIME DESTINATION . COMPONENT windows)
 install(DIRECTORY ${VELMORROW_DATA_DIR}/ DESTINATION data COMPONENT windows)
 install(FILES resources/windows/README.txt DESTINATION . COMPONENT windows)
+# Last: the sums of what the rules above installed (stripped already), in sha256sum's format.
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/windows-package-sums.cmake COMPONENT windows)
 set(CPACK_PACKAGE_NAME Velmorrow)
 set(CPACK_PACKAGE_VENDOR "Kelvane Inc.")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Velmorrow, a real-time demo")
@@ -77,6 +67,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/windows-cpack-options.cmake)
 set(CPACK_NSIS_DISPLAY_NAME Velmorrow)
 set(CPACK_NSIS_PACKAGE_NAME Velmorrow)
+# For the user alone: under their own programs folder, their Start menu and their uninstaller entry
+# (HKCU), with no administrator prompt. CMake's own installer script is made per user for it.
+set(CPACK_NSIS_INSTALL_ROOT [=[$LOCALAPPDATA\Programs]=])
+include(${PROJECT_SOURCE_DIR}/cmake/windows-installer-per-user.cmake)
 # The shortcut starts the demo with the install folder as its working folder, where data/ is.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   SetOutPath "$INSTDIR"
@@ -86,23 +80,4 @@ set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
   Delete "$SMPROGRAMS\$MUI_TEMP\Velmorrow.lnk"
 ]=])
 include(CPack)
-
-if(VELMORROW_TESTS)
-  enable_testing()
-  # GoogleTest from Debian's sources, built with the cross compiler.
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-
-  add_library(test_process STATIC tests/support/files.cpp tests/support/flat_hwl.cpp
-    tests/support/environment_win32.cpp)
-  target_include_directories(test_process PUBLIC ${PROJECT_SOURCE_DIR})
-  target_compile_definitions(test_process PRIVATE
-    VELMORROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VELMORROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
-
-  add_library(gl_recorder STATIC tests/support/gl_recorder.cpp)
-  target_include_directories(gl_recorder PUBLIC ${PROJECT_SOURCE_DIR})
-
-  foreach(dir maths hwl generator scenes shell win32)
-    add_subdirectory(tests/${dir} ${PROJECT_BINARY_DIR}/tests/${dir})
-  endforeach()
-endif()
+endmacro()

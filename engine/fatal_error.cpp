@@ -1,6 +1,7 @@
 #include "engine/fatal_error.h"
 
 #include "engine/window.h"
+#include "platform/program.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,9 +14,16 @@ namespace {
 
 constexpr const char* reportFile = "error.txt";
 
-[[noreturn]] void reportUnwritable() {
-  std::fprintf(stderr, "velmorrow: cannot write %s: %s\n", reportFile, std::strerror(errno));
+// One line on standard error; once the display is given back, the same line where the user sees it
+// (platform::showFailure).
+void reportOnStandardError(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
   giveDisplayBack();
+  platform::showFailure(line);
+}
+
+[[noreturn]] void reportUnwritable() {
+  reportOnStandardError(std::string("velmorrow: cannot write ") + reportFile + ": " + std::strerror(errno));
   std::_Exit(1);
 }
 
@@ -40,13 +48,12 @@ void writeReport(const char* module, const char* message) {
   std::exit(0);
 }
 
-[[noreturn]] void reportOnStandardError(const std::string& fileAndProblem) {
-  std::fprintf(stderr, "velmorrow: cannot read %s\n", fileAndProblem.c_str());
-  giveDisplayBack();
+[[noreturn]] void reportUnreadable(const std::string& fileAndProblem) {
+  reportOnStandardError("velmorrow: cannot read " + fileAndProblem);
   std::exit(1);
 }
 
-FailureReporter reporter{reportInErrorTxt, reportOnStandardError};
+FailureReporter reporter{reportInErrorTxt, reportUnreadable};
 
 }  // namespace
 

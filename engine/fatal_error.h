@@ -6,7 +6,8 @@
 // normal end look the same to whoever started the demo.
 //
 // If "error.txt" cannot be written, it says so in one line on standard error, gives the display back
-// and exits with code 1.
+// and exits with code 1. Lines on standard error also go where the user sees them once the display is
+// given back (platform::showFailure: a message box on Windows).
 //
 // A picture that cannot be read (missing, cut short, too large for the memory there is) is an input
 // error: inputError prints "velmorrow: cannot read FILE: PROBLEM" on standard error, gives the display

@@ -268,9 +268,7 @@ void hwlInverseYuv(std::span<double> source1, std::span<double> source2, std::sp
                    std::span<double> red, std::span<double> green, std::span<double> blue, int w, int h, int W, int H,
                    int L) {
   const std::size_t n = area(W, H);
-  requireSize(red.size(), n, "the red plane");
-  requireSize(green.size(), n, "the green plane");
-  requireSize(blue.size(), n, "the blue plane");
+  requireColourPlanes(red.size(), green.size(), blue.size(), n);
   const ExtendedPrecisionScope precision;
   std::vector<double> y(n), u(n), v(n);
   hwlInverse(source1, y, w, h, W, H, L);
@@ -300,9 +298,7 @@ void hwlStoreGrey(std::span<const double> plane, std::span<std::uint8_t> pixels,
 void hwlStoreBgr(std::span<const double> red, std::span<const double> green, std::span<const double> blue,
                  std::span<std::uint8_t> pixels, int width, int height) {
   const std::size_t n = area(width, height);
-  requireSize(red.size(), n, "the red plane");
-  requireSize(green.size(), n, "the green plane");
-  requireSize(blue.size(), n, "the blue plane");
+  requireColourPlanes(red.size(), green.size(), blue.size(), n);
   requireSize(pixels.size(), 4 * n, "the pixel buffer");
   for (std::size_t i = 0; i < n; ++i) {
     pixels[4 * i] = hwlStoreSample(blue[i]);

@@ -220,9 +220,7 @@ void hwlForwardYuv(std::span<const double> red, std::span<const double> green, s
                    std::span<double> destination1, std::span<double> destination2, std::span<double> destination3,
                    int w, int h, int W, int H, int L) {
   const std::size_t n = area(W, H);
-  requireSize(red.size(), n, "the red plane");
-  requireSize(green.size(), n, "the green plane");
-  requireSize(blue.size(), n, "the blue plane");
+  requireColourPlanes(red.size(), green.size(), blue.size(), n);
   const ExtendedPrecisionScope precision;
   std::vector<double> y(n), u(n), v(n);
   for (std::size_t i = 0; i < n; ++i) {

@@ -18,4 +18,11 @@ inline void requireSize(std::size_t have, std::size_t need, const char* what) {
   }
 }
 
+// The same for the three colour planes of an n-pixel picture.
+inline void requireColourPlanes(std::size_t red, std::size_t green, std::size_t blue, std::size_t n) {
+  requireSize(red, n, "the red plane");
+  requireSize(green, n, "the green plane");
+  requireSize(blue, n, "the blue plane");
+}
+
 }  // namespace hwl::detail

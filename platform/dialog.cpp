@@ -140,8 +140,9 @@ int comboSetCurSel(Dialog* dialog, int id, int selection) {
 }
 
 int comboGetCurSel(const Dialog* dialog, int id) {
-  const ControlState* state = findControl(dialog, id);
-  return isComboBox(state) ? state->selection : -1;
+  std::size_t index = 0;
+  const ControlState* state = findControl(const_cast<Dialog*>(dialog), id, &index);
+  return isComboBox(state) ? viewSelection(dialog->view, index, state->selection) : -1;
 }
 
 int comboGetCount(const Dialog* dialog, int id) {

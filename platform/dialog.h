@@ -1,7 +1,9 @@
 #pragma once
-// The modal dialog box: a dialog template (resources/dialog_template.h) shown as a GTK 3 window, and the
-// dialog manager behind it, which keeps the controls' state and turns what the user does into messages
-// for the dialog procedure.
+// The modal dialog box: a dialog template (resources/dialog_template.h) shown as a window of the
+// backend's own controls, and the dialog manager behind it (dialog.cpp, the same on every backend), which
+// keeps the controls' state and turns what the user does into messages for the dialog procedure. The
+// backends: GTK 3 in sdl/, the Windows dialog manager in win32/, none in headless/ (no dialog can be
+// shown), and the page's own controls in web/.
 //
 // Messages a dialog procedure receives:
 // - initDialog once, before the dialog is shown; lParam is the initialisation value;
@@ -16,13 +18,13 @@
 //
 // Escape key state: escapeKeyState answers like an asynchronous key query: true if Escape is down now or
 // was pressed since the previous query. The window feeds it from its key events, and from the
-// keyboard's own state as the dialog opens where the display lets us read it (on X11, the key map), so
-// Escape held down while the dialog opens is seen by the query of initDialog.
+// keyboard's own state as the dialog opens where the window system lets us read it, so Escape held
+// down while the dialog opens is seen by the query of initDialog.
 //
 // Without a screen (unit tests drive procedures that way), createDialogState gives a dialog with the
 // same controls and state but no window.
 //
-// Failures: dialogBoxParam returns -1 if the dialog cannot be shown (no template, GTK cannot start, no
+// Failures: dialogBoxParam returns -1 if the dialog cannot be shown (no template, no window system or
 // display). Operations on an id that names no control of the right kind do nothing and return -1 or
 // false.
 

@@ -1,6 +1,7 @@
 #pragma once
 // Inside the dialog box: the dialog manager's state (dialog.cpp) and the hooks through which it keeps
-// the window (dialog_gtk.cpp) in step. Not for use outside platform/.
+// the backend's window (sdl/dialog.cpp, win32/dialog.cpp, headless/dialog.cpp) in step. Not for use
+// outside platform/.
 
 #include "platform/dialog.h"
 
@@ -10,7 +11,7 @@
 
 namespace platform {
 
-struct DialogView;  // the GTK window and widgets; null for a dialog without a window
+struct DialogView;  // the backend's window and controls; null for a dialog without a window
 
 struct ControlState {
   const resources::DialogControl* control = nullptr;
@@ -37,10 +38,13 @@ int defaultButtonId(const Dialog& dialog);  // the default push button's id, els
 void viewShowCheck(DialogView* view, std::size_t control, bool checked);
 void viewAddItem(DialogView* view, std::size_t control, const std::string& text);
 void viewShowSelection(DialogView* view, std::size_t control, int selection);
+// The combo box's selection as the window's own control has it; `kept`, the manager's copy, where the
+// control tells the manager of every change (GTK) or there is no window.
+int viewSelection(const DialogView* view, std::size_t control, int kept);
 void viewEnd(DialogView* view);
 
 // The window system's own answer to an asynchronous query of the Escape key, beside what noteEscapeKey
-// was told: false where key events reach the dialog box only through noteEscapeKey (GTK).
+// was told: false where key events reach the dialog box only through noteEscapeKey.
 bool systemEscapeKeyState();
 
 }  // namespace platform

@@ -1,10 +1,9 @@
 #pragma once
-// MP3 decoding for the sound library's streams: on libmpg123 (mp3_decoder.cpp), or on Windows through
-// the Audio Compression Manager (win32/mp3_decoder.cpp), which trims the gapless delay and padding
-// itself. A decoder owns the file's bytes (read
-// once, before playback, so decoding never waits on the disk) and turns them into 16-bit signed stereo
-// frames (left, right interleaved, native byte order) at the rate it was opened with: mono is doubled
-// onto both channels, other sample rates are resampled by mpg123.
+// MP3 decoding for the sound library's streams, one implementation per backend (libmpg123 in
+// sdl/mp3_decoder.cpp, the Audio Compression Manager in win32/mp3_decoder.cpp). A decoder owns the
+// file's bytes (read once, before playback, so decoding never waits on the disk) and turns them into
+// 16-bit signed stereo frames (left, right interleaved, native byte order) at the rate it was opened
+// with: mono is doubled onto both channels, other sample rates are resampled.
 //
 // Decoding is gapless: the encoder's delay and padding, as the LAME/Info tag in the first frame gives
 // them, are cut, so the first frame read is the music's first sample, and a looping decoder joins the
@@ -14,6 +13,11 @@
 // fewer frames than asked at its end and nothing after that. A decoding error inside the file ends a
 // pass like the end of the file; a pass that yields no frame at all ends a looping decoder too, so
 // nothing spins on a file that decodes to nothing.
+//
+// Heard or not: a decoder whose samples reach nobody (the silent output) may be opened with heard false.
+// A backend whose codec can be missing (Windows' Audio Compression Manager: N editions, broken codec
+// registrations) then measures the music from the file's frames and LAME/Info tag without decoding and
+// reads silence of that length, so music off needs no MP3 codec; mpg123 is always there and decodes.
 //
 // Failures are SoundError codes: readSoundFile gives fileNotFound, fileBad (cannot be opened or read,
 // not a regular file), memory (larger than maxFileBytes); openMp3Decoder gives fileFormat (empty, or no
@@ -40,11 +44,12 @@ class Mp3Decoder {
   bool ended() const { return ended_; }
 
  private:
-  friend std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char>, int, bool, SoundError&);
+  friend std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char>, int, bool, SoundError&, bool);
   struct Codec;  // the backend's decoder and the file's bytes
 
   Mp3Decoder();
   void endPass();
+  std::size_t readSilence(std::int16_t* stereo, std::size_t frames);  // a backend's decoder that is not heard
 
   std::unique_ptr<Codec> codec_;
   bool loop_ = false;
@@ -58,6 +63,7 @@ SoundError readSoundFile(const char* fileName, std::int64_t offset, std::int64_t
                          std::vector<unsigned char>& bytes);
 
 // rate: output frames per second, one of the MPEG rates.
-std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error);
+std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error,
+                                           bool heard = true);
 
 }  // namespace platform

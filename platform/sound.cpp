@@ -249,7 +249,8 @@ SoundStream* openStream(const char* fileName, unsigned mode, std::int64_t offset
   SoundError error = readSoundFile(fileName, offset, length, bytes);
   if (error != SoundError::none) return fail<SoundStream*>(error);
   auto stream = std::make_unique<SoundStream>();
-  stream->decoder = openMp3Decoder(std::move(bytes), lib.mixRate, (mode & streamLoopNormal) != 0, error);
+  stream->decoder = openMp3Decoder(std::move(bytes), lib.mixRate, (mode & streamLoopNormal) != 0, error,
+                                   lib.output == SoundOutput::audible);
   if (!stream->decoder) return fail<SoundStream*>(error);
   lib.streams.push_back(std::move(stream));
   return lib.streams.back().get();

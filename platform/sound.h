@@ -1,15 +1,18 @@
 #pragma once
 // The sound library: MP3 streams played on an output, with their playback positions in milliseconds.
-// It is the demo's clock, so what matters most is the position; the sound itself is a bonus.
+// It is the demo's clock, so what matters most is the position; the sound itself is a bonus. The library
+// is the same on every backend (sound.cpp); below it each backend has its audio device (sound_device.h)
+// and its MP3 decoder (mp3_decoder.h): SDL2 audio and mpg123 in sdl/, waveOut and the Audio Compression
+// Manager in win32/.
 //
 // Use, from one thread: choose the output and driver, initSound, then openStream, playStream,
 // streamTime as often as wanted, closeStream, closeSound. Playback runs on the output's own thread
-// (SDL's audio thread, or the silent output's thread), which also decodes: the calling thread never
+// (the device's own thread, or the silent output's thread), which also decodes: the calling thread never
 // waits for decoding and reading a position only takes a short lock.
 //
 // Outputs:
-//  - audible: the default audio device through SDL2 (SDL_AUDIODRIVER picks the driver; "dummy" plays
-//    to nowhere at the device's pace, "disk" writes the bytes to SDL_DISKAUDIOFILE). The device plays
+//  - audible: the backend's default audio device (with SDL2, SDL_AUDIODRIVER picks the driver: "dummy"
+//    plays to nowhere at the device's pace, "disk" writes the bytes to SDL_DISKAUDIOFILE). It plays
 //    16-bit signed stereo at the mix rate in blocks of outputBlockFrames; it starts with the first
 //    stream played.
 //  - silent: no device; a thread of the library takes blocks at the mix rate by the steady clock, so

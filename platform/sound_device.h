@@ -1,6 +1,6 @@
 #pragma once
 // Inside the sound library: the audible output's device, one per backend (SDL2 audio in
-// sound_device_sdl.cpp, waveOut in win32/sound_device.cpp). Not for use outside platform/.
+// sdl/sound_device.cpp, waveOut in win32/sound_device.cpp). Not for use outside platform/.
 //
 // The device plays 16-bit signed stereo at the rate it was opened with and asks for its blocks by
 // calling `mix` from a thread of its own, with the time of the request. Each call means that every

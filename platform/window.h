@@ -1,23 +1,24 @@
 #pragma once
-// The demo window on SDL2, seen through the small message interface the engine's window module was
-// written against: a window class is registered once, a window is created with a message procedure,
-// the frame loop takes at most one message per pass and dispatches it, and unhandled messages go to
-// the default processing.
+// The demo window, behind the small message interface the engine's window module was written against:
+// a window class is registered once, a window is created with a message procedure, the frame loop takes
+// at most one message per pass and dispatches it, and unhandled messages go to the default processing.
+// This is the contract every backend keeps; the backends live in folders of their own: sdl/ (SDL2, on
+// Linux), win32/ (Win32 and WGL), headless/ (no window system: no window can ever be created), and
+// web/ (the page's canvas with WebGL 2, whose buffer swap waits for the browser's next frame).
 //
-// Messages: every SDL event taken from the queue becomes exactly one Message (events the demo has no
-// use for become Message::other). Creation and destruction are sent to the procedure directly, as the
-// window system does; quit messages posted by the procedure wait in a queue of our own and are taken
-// before SDL's events.
+// Messages: every event the backend takes from its window system becomes exactly one Message (events
+// the demo has no use for become Message::other). Creation and destruction are sent to the procedure
+// directly, as the window system does; quit messages posted by the procedure are taken before the
+// window system's events that follow them.
 //
-// Screen saver: SDL never produces Message::sysCommand. It needs no such message, because SDL keeps the
-// screen saver and the monitor's power saving off by itself while its video is initialised (unless
-// SDL_VIDEO_ALLOW_SCREENSAVER says otherwise), which is what the window procedure's refusal achieves on
-// Windows.
+// Screen saver: while the window is open the screen saver and the monitor's power saving stay off,
+// either by the backend itself (then it never produces Message::sysCommand) or by the procedure, which
+// refuses scScreenSave and scMonitorPower.
 //
 // Display modes: fullscreen asks for the exact mode (width, height, bits per pixel) and nothing else;
-// the desktop mode comes back when the window is destroyed or leaves fullscreen. SIGINT, SIGTERM and
-// SIGHUP become a close message while the window class is registered, so they end the demo through
-// its shutdown, which gives the mode back.
+// the desktop mode comes back when the window is destroyed or leaves fullscreen, and also when the
+// process is asked to end from outside (the backend turns such a request into a close message, or gives
+// the mode back as the process ends).
 //
 // Failures are results (false, nullptr); the engine turns them into its fatal reports. Calls on a null
 // or already destroyed window fail without effect.
@@ -54,8 +55,7 @@ struct Event {
   std::int64_t lParam = 0;
 };
 
-// The window class: initialises SDL's video (and the close message for the signals above). False if
-// there is no display to open windows on.
+// The window class: starts the backend's window system. False if there is no display to open windows on.
 bool registerWindowClass();
 
 // True if the display offers exactly this mode (bits 32 also matches 24-bit colour stored in 32-bit
@@ -80,7 +80,7 @@ bool windowDestroyed(const Window* window);
 
 void showCursor(bool show);
 void restoreDesktopMode(Window* window);
-void unregisterWindowClass();  // shuts SDL's video down
+void unregisterWindowClass();  // closes what is left open and shuts the window system down
 
 // The message loop. peekMessage tells whether a message is waiting; getMessage takes it (and waits for
 // one if none is). sendMessage calls the window's procedure at once.
@@ -90,8 +90,9 @@ std::int64_t dispatchMessage(const Event& event);
 std::int64_t sendMessage(Window* window, Message message, std::int64_t wParam, std::int64_t lParam);
 void postQuitMessage(int exitCode);
 
-// What the window system does with a message the procedure does not handle: close destroys the
-// window; everything else is ignored (result 0).
+// What the window system does with a message the procedure does not handle: close (and sysCommand with
+// scClose) destroys the window; everything else gets the window system's own default processing, or
+// none (result 0) where it has none.
 std::int64_t defWindowProc(Window* window, Message message, std::int64_t wParam, std::int64_t lParam);
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
-// The demo's pictures, one row each, in loading order. demo_state.h declares a global per row and the
-// table that the shell loads and frees them from; nothing else lists them.
+// The demo's pictures, in loading order: the loading screen's picture, then one row each. demo_state.h
+// declares a global per row and the table that the shell loads and frees them from. The build takes the
+// data folder's list of pictures from this file (every quoted .hwl name), and velmorrow-content, which
+// makes them (tools/content/pictures.cpp), stops if its own table differs from that list.
 //
 //   X(global, file, components, mipmaps, alpha, maskFile, progressAfter, shutdownPlace)
 //
@@ -26,3 +28,10 @@
   X(texBackground3, "background3.hwl", 3, false, none, nullptr, 0, 15)          \
   X(texBackground4, "background4.hwl", 3, false, none, nullptr, 0, 16)          \
   X(texBackground99, "background99.hwl", 3, false, none, nullptr, 0.9, 17)
+
+namespace scenes {
+
+// The loading screen's picture, read before every row above.
+inline constexpr const char* loadingPicture = "loading.hwl";
+
+}  // namespace scenes

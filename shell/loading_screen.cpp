@@ -1,5 +1,6 @@
 #include "shell/loading_screen.h"
 
+#include "scenes/texture_list.h"
 #include "scenes/toolkit.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
@@ -50,7 +51,7 @@ void initLoadingScreen() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
-  texLoading = engine::initTexture(nullptr, dataFile("loading.hwl"), 3, false);
+  texLoading = engine::initTexture(nullptr, dataFile(scenes::loadingPicture), 3, false);
 }
 
 void showProgress(double fraction) {

@@ -8,7 +8,7 @@
 
 namespace shell {
 
-// The loading picture ("loading.hwl"); lives from initLoadingScreen until the shell destroys it after
+// The loading picture (scenes::loadingPicture); lives from initLoadingScreen until the shell destroys it after
 // the last progress step.
 extern engine::Texture* texLoading;
 

@@ -2,13 +2,16 @@
 
 #include "engine/music.h"
 #include "engine/window.h"
+#include "platform/program.h"
 #include "scenes/demo_state.h"
 #include "shell/config_dialog.h"
 #include "shell/demo.h"
 #include "shell/settings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
 
 namespace shell {
 
@@ -35,6 +38,20 @@ void runFrameLoop() {
   std::abort();
 }
 
+// The data folder, or the end of the run with one report saying where it was looked for.
+std::string dataFolder() {
+  std::string looked;
+  const std::string folder = platform::findDataFolder(looked);
+  if (!folder.empty()) return folder;
+  const std::string report =
+      "velmorrow: cannot find the folder \"data\" with the demo's pictures and music (looked in " + looked +
+      "). Extract the whole package, keeping \"data\" beside the program, and start the "
+      "program there.";
+  std::fprintf(stderr, "%s\n", report.c_str());
+  platform::showFailure(report);
+  std::exit(1);
+}
+
 }  // namespace
 
 void handleOneMessage() {
@@ -45,8 +62,9 @@ int runMainSequence() {
   std::set_terminate(giveDisplayBackAndAbort);
   storeDefaultSettings();
   runConfigDialog();
+  const std::string data = dataFolder();
   engine::initWindow("Velmorrow", screenWidth, screenHeight, screenBits, fullscreen);
-  startDemo({.presentFrame = presentToWindow});
+  startDemo({.presentFrame = presentToWindow, .dataDirectory = data});
   engine::initMusic(dataFile("music.mp3").c_str(), musicOn);
   runFrameLoop();
   engine::doneMusic();

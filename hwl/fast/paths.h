@@ -53,26 +53,18 @@ bool vectorDecode(DecodePath path, const HwlContents& contents, std::uint8_t* pi
 // available and the picture's factors in its range.
 std::vector<double> vectorInversePlane(DecodePath path, const HwlContents& contents, int p);
 
-// The paths themselves (hwl/fast/<path>.cpp), those for the build's processor.
-namespace avx512 {
-bool decode(const HwlContents& contents, std::uint8_t* pixels);
-std::vector<double> inversePlane(const HwlContents& contents, int p);
-}  // namespace avx512
-namespace avx2 {
-bool decode(const HwlContents& contents, std::uint8_t* pixels);
-std::vector<double> inversePlane(const HwlContents& contents, int p);
-}  // namespace avx2
-namespace sse2 {
-bool decode(const HwlContents& contents, std::uint8_t* pixels);
-std::vector<double> inversePlane(const HwlContents& contents, int p);
-}  // namespace sse2
-namespace neon {
-bool decode(const HwlContents& contents, std::uint8_t* pixels);
-std::vector<double> inversePlane(const HwlContents& contents, int p);
-}  // namespace neon
-namespace simd128 {
-bool decode(const HwlContents& contents, std::uint8_t* pixels);
-std::vector<double> inversePlane(const HwlContents& contents, int p);
-}  // namespace simd128
+// The paths themselves (hwl/fast/<path>.cpp), those for the build's processor: each has a namespace of
+// its own with these two entry points.
+#define HWL_DECLARE_PATH(path)                                          \
+  namespace path {                                                      \
+  bool decode(const HwlContents& contents, std::uint8_t* pixels);       \
+  std::vector<double> inversePlane(const HwlContents& contents, int p); \
+  }
+HWL_DECLARE_PATH(avx512)
+HWL_DECLARE_PATH(avx2)
+HWL_DECLARE_PATH(sse2)
+HWL_DECLARE_PATH(neon)
+HWL_DECLARE_PATH(simd128)
+#undef HWL_DECLARE_PATH
 
 }  // namespace hwl::detail

@@ -13,6 +13,7 @@ bool systemEscapeKeyState() { return false; }
 void viewShowCheck(DialogView*, std::size_t, bool) {}
 void viewAddItem(DialogView*, std::size_t, const std::string&) {}
 void viewShowSelection(DialogView*, std::size_t, int) {}
+int viewSelection(const DialogView*, std::size_t, int kept) { return kept; }
 void viewEnd(DialogView*) {}
 
 }  // namespace platform

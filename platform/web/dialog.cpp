@@ -148,6 +148,9 @@ void viewShowSelection(DialogView* view, std::size_t control, int selection) {
   if (view) pageShowSelection(static_cast<int>(control), selection);
 }
 
+// The page tells the manager of every change of the list's choice.
+int viewSelection(const DialogView*, std::size_t, int kept) { return kept; }
+
 void viewEnd(DialogView*) {}
 
 std::int64_t dialogBoxParam(const resources::DialogTemplate* dialogTemplate, DialogProc proc, std::int64_t initParam) {

@@ -6,7 +6,7 @@
 
 #include "platform/dialog.h"
 #include "platform/dialog_state.h"
-#include "platform/win32/dialog_template.h"
+#include "platform/win32/dialog_resource.h"
 
 #include <windows.h>
 
@@ -102,6 +102,11 @@ void viewAddItem(DialogView* view, std::size_t control, const std::string& text)
 void viewShowSelection(DialogView* view, std::size_t control, int selection) {
   if (!view || !view->handle) return;
   SendDlgItemMessageA(view->handle, controlId(view, control), CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+}
+
+int viewSelection(const DialogView* view, std::size_t control, int kept) {
+  if (!view || !view->handle) return kept;
+  return static_cast<int>(SendDlgItemMessageA(view->handle, controlId(view, control), CB_GETCURSEL, 0, 0));
 }
 
 void viewEnd(DialogView* view) {

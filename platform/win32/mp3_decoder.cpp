@@ -4,6 +4,9 @@
 // here as mpg123 trims it: the encoder's delay plus the synthesis filter's own 529 samples are
 // dropped at the start, and the output stops after the music's samples (the padding is never played).
 // Mono is doubled onto both channels; another rate than the output's is resampled linearly.
+//
+// Not heard (the silent output), nothing is decoded: the pass is silence as long as the music, measured
+// from the tag's delay, padding and frame count, or from the file's frames where the tag lacks them.
 
 #include "platform/mp3_decoder.h"
 #include "platform/win32/mp3_layout.h"
@@ -13,6 +16,7 @@
 #include <msacm.h>
 
 #include <algorithm>
+#include <span>
 
 namespace platform {
 
@@ -22,12 +26,33 @@ constexpr std::int64_t synthesisDelay = 529;  // samples the decoder's filter ba
 constexpr DWORD inputChunk = 2048;            // MP3 bytes given to the decoder per conversion (a few frames)
 constexpr DWORD outputBytes = 256 * 1024;     // room for all they decode to, with the decoder's backlog
 
+// The frames of audio from the first to the first byte that does not start one.
+std::int64_t countMp3Frames(std::span<const unsigned char> bytes, std::size_t at) {
+  std::int64_t frames = 0;
+  Mp3FrameHeader header;
+  while (at < bytes.size() && parseMp3FrameHeader(bytes.subspan(at), header)) {
+    ++frames;
+    at += static_cast<std::size_t>(header.length);
+  }
+  return frames;
+}
+
+// The music's length in frames at the output rate, from the file's layout alone.
+std::int64_t measuredFrames(std::span<const unsigned char> bytes, Mp3Layout layout, int outputRate) {
+  if (layout.audioFrames == 0) layout.audioFrames = countMp3Frames(bytes, layout.audioStart);
+  const std::int64_t samples =
+      layout.gapless ? layout.musicSamples() : layout.audioFrames * layout.first.samplesPerFrame;
+  return std::max<std::int64_t>(samples, 0) * outputRate / layout.first.sampleRate;
+}
+
 }  // namespace
 
 struct Mp3Decoder::Codec {
   std::vector<unsigned char> bytes;
   Mp3Layout layout;
   int outputRate = 44100;
+  std::int64_t silentFrames = -1;  // not heard: the music's length in output frames; -1 when decoding
+  std::int64_t silentLeft = 0;     // of the current pass
 
   HACMSTREAM stream = nullptr;
   ACMSTREAMHEADER header{};
@@ -231,7 +256,8 @@ Mp3Decoder::Mp3Decoder() : codec_(std::make_unique<Codec>()) {}
 
 Mp3Decoder::~Mp3Decoder() = default;
 
-std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error) {
+std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error,
+                                           bool heard) {
   std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
   Mp3Decoder::Codec& codec = *decoder->codec_;
   codec.bytes = std::move(bytes);
@@ -242,6 +268,11 @@ std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int
   if (rate <= 0) {
     error = SoundError::invalidParam;
     return nullptr;
+  }
+  if (!heard) {
+    codec.silentFrames = codec.silentLeft = measuredFrames(codec.bytes, codec.layout, rate);
+    error = SoundError::none;
+    return decoder;
   }
   codec.inputPosition = codec.layout.audioStart;
   error = codec.open();
@@ -254,7 +285,24 @@ std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int
   return decoder;
 }
 
+// Not heard: silence as long as the music, pass after pass.
+std::size_t Mp3Decoder::readSilence(std::int16_t* stereo, std::size_t frames) {
+  std::size_t done = 0;
+  while (done < frames && !ended_) {
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(codec_->silentLeft, static_cast<std::int64_t>(frames - done)));
+    std::fill_n(stereo + 2 * done, 2 * n, std::int16_t{0});
+    done += n;
+    codec_->silentLeft -= static_cast<std::int64_t>(n);
+    if (codec_->silentLeft > 0) break;
+    ended_ = !loop_ || codec_->silentFrames == 0;
+    codec_->silentLeft = codec_->silentFrames;
+  }
+  return done;
+}
+
 std::size_t Mp3Decoder::read(std::int16_t* stereo, std::size_t frames) {
+  if (codec_->silentFrames >= 0) return readSilence(stereo, frames);
   std::size_t done = 0;
   while (done < frames && !ended_) {
     const std::size_t got = codec_->take(stereo + 2 * done, frames - done);

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -20,6 +21,8 @@ struct Window {
   HDC deviceContext = nullptr;
   HGLRC renderingContext = nullptr;
   WindowProc proc = nullptr;
+  int width = 0;  // the client area asked for
+  int height = 0;
   int bits = 32;  // the colour bits asked of the pixel format
   bool fullscreen = false;
   bool destroyed = false;
@@ -36,6 +39,9 @@ bool classRegistered = false;
 bool displayModeChanged = false;
 bool atExitRegistered = false;
 std::array<int, 3> changedTo{};  // width, height, bits
+// Fullscreen and another program activated (Alt+Tab, Win+D): the desktop gets its own mode back while
+// the user works there, and the demo waits minimised; activated again, it takes its mode back.
+bool modeGivenAway = false;
 
 // The Win32 message being handled, so that Message::other can be given to DefWindowProcA as itself.
 struct RawMessage {
@@ -71,9 +77,51 @@ UINT toWin32(Message message) {
   return currentRaw.message;
 }
 
+// Windowed, the client area is the resolution in real pixels whatever the monitor's scaling: the frame
+// is fitted around it again (also when a move to another monitor changes the frame's size).
+void keepClientSize(HWND handle, int width, int height) {
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(handle, &outer);
+  GetClientRect(handle, &client);
+  const int extraWidth = width - (client.right - client.left);
+  const int extraHeight = height - (client.bottom - client.top);
+  if (extraWidth == 0 && extraHeight == 0) return;
+  SetWindowPos(handle, nullptr, 0, 0, outer.right - outer.left + extraWidth, outer.bottom - outer.top + extraHeight,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A window the system placed partly outside its monitor's work area (a large resolution on a scaled
+// laptop screen) is moved so that it fits, or so that its caption is at the work area's top left where
+// it is larger than the work area; its size never changes.
+void fitIntoWorkArea(HWND handle) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(MONITORINFO);
+  RECT outer{};
+  if (!GetWindowRect(handle, &outer) || !GetMonitorInfoA(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  const RECT& work = monitor.rcWork;
+  const auto place = [](LONG at, LONG size, LONG first, LONG end) {
+    return at + size > end ? std::max(first, end - size) : std::max(first, at);
+  };
+  const LONG x = place(outer.left, outer.right - outer.left, work.left, work.right);
+  const LONG y = place(outer.top, outer.bottom - outer.top, work.top, work.bottom);
+  if (x != outer.left || y != outer.top)
+    SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void onApplicationActivation(HWND handle, bool active);
+
+// What the window does on Windows beyond the demo's own procedure.
+void handleSystemMessage(HWND handle, UINT message, WPARAM wParam) {
+  if (message == WM_ACTIVATEAPP && theWindow.fullscreen) onApplicationActivation(handle, wParam != FALSE);
+  if (message == WM_DPICHANGED && !theWindow.fullscreen) keepClientSize(handle, theWindow.width, theWindow.height);
+}
+
 LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) theWindow.handle = handle;  // the handle is known from the first message on
   if (handle != theWindow.handle || !theWindow.proc) return DefWindowProcA(handle, message, wParam, lParam);
+  handleSystemMessage(handle, message, wParam);
   const RawMessage outer = currentRaw;
   currentRaw = RawMessage{message, wParam, lParam};
   if (message == WM_DESTROY) theWindow.destroyed = true;
@@ -122,6 +170,23 @@ bool inMode(int width, int height, int bits) {
   return displayModeChanged && changedTo == std::array<int, 3>{width, height, bits};
 }
 
+void onApplicationActivation(HWND handle, bool active) {
+  if (!active && displayModeChanged) {
+    restoreModeAtExit();
+    modeGivenAway = true;
+    ShowWindow(handle, SW_MINIMIZE);
+  } else if (active && modeGivenAway) {
+    modeGivenAway = false;
+    changeDisplayMode(changedTo[0], changedTo[1], changedTo[2]);
+    ShowWindow(handle, SW_RESTORE);
+    SetWindowPos(handle, HWND_TOP, 0, 0, changedTo[0], changedTo[1], SWP_NOACTIVATE);
+  }
+}
+
+// The display and the system stay awake while the demo plays: a power plan's display timeout is not a
+// screen saver request, so refusing SC_SCREENSAVE and SC_MONITORPOWER alone does not stop it.
+void keepDisplayOn(bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED : ES_CONTINUOUS); }
+
 HWND createWin32Window(const std::string& caption, int width, int height, bool fullscreen) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (fullscreen) {
@@ -131,8 +196,20 @@ HWND createWin32Window(const std::string& caption, int width, int height, bool f
   // The client area is exactly the resolution: the frame and the caption come on top.
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, windowedStyle, FALSE, 0);
-  return CreateWindowExA(0, className, caption.c_str(), windowedStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+  HWND handle =
+      CreateWindowExA(0, className, caption.c_str(), windowedStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+  if (handle) {
+    keepClientSize(handle, width, height);  // the frame at the monitor's own scaling
+    fitIntoWorkArea(handle);
+  }
+  return handle;
+}
+
+// The program's own icon (resource 1, in the taskbar and Alt+Tab); Windows' generic one without it.
+HICON programIcon() {
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  return icon ? icon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
 }
 
 }  // namespace
@@ -143,7 +220,7 @@ bool registerWindowClass() {
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = windowProcedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hIcon = programIcon();
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   windowClass.lpszClassName = className;
@@ -162,7 +239,7 @@ bool displayModeSupported(int width, int height, int bits) {
 Window* createWindow(const std::string& caption, int width, int height, int bits, bool fullscreen, WindowProc proc) {
   if (!classRegistered || theWindow.handle || width <= 0 || height <= 0) return nullptr;
   if (fullscreen && !displayModeSupported(width, height, bits)) return nullptr;
-  theWindow = Window{nullptr, nullptr, nullptr, proc, bits, fullscreen, false};
+  theWindow = Window{nullptr, nullptr, nullptr, proc, width, height, bits, fullscreen, false};
   HWND handle = createWin32Window(caption, width, height, fullscreen);
   if (!handle) {
     theWindow = Window{};
@@ -172,6 +249,7 @@ Window* createWindow(const std::string& caption, int width, int height, int bits
   ShowWindow(handle, SW_SHOWDEFAULT);  // the show command the process was started with
   UpdateWindow(handle);
   SetForegroundWindow(handle);
+  keepDisplayOn(true);
   return &theWindow;
 }
 
@@ -211,6 +289,7 @@ void destroyWindow(Window* window) {
   if (!window->destroyed && IsWindow(window->handle)) DestroyWindow(window->handle);
   window->destroyed = true;
   restoreDesktopMode(window);
+  keepDisplayOn(false);
 }
 
 bool windowDestroyed(const Window* window) { return !window || !window->handle || window->destroyed; }
@@ -228,6 +307,7 @@ void unregisterWindowClass() {
   if (theWindow.renderingContext) releaseGlContext(&theWindow);
   if (theWindow.handle && IsWindow(theWindow.handle)) DestroyWindow(theWindow.handle);
   restoreModeAtExit();
+  keepDisplayOn(false);
   if (classRegistered) UnregisterClassA(className, GetModuleHandleA(nullptr));
   classRegistered = false;
 }
@@ -252,7 +332,10 @@ std::int64_t dispatchMessage(const Event& event) {
   const bool taken = event.wParam == static_cast<std::int64_t>(lastTaken.wParam) &&
                      event.lParam == static_cast<std::int64_t>(lastTaken.lParam) &&
                      (event.message == Message::other || toWin32(event.message) == lastTaken.message);
-  if (taken) return static_cast<std::int64_t>(DispatchMessageA(&lastTaken));
+  if (taken) {
+    TranslateMessage(&lastTaken);  // key presses also as characters: Alt+Space opens the window menu
+    return static_cast<std::int64_t>(DispatchMessageA(&lastTaken));
+  }
   return sendMessage(event.window, event.message, event.wParam, event.lParam);
 }
 

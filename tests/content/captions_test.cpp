@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "tests/support/messages.h"
 #include "tools/content/content_error.h"
 
 namespace {
@@ -20,12 +21,7 @@ const std::string header =
     "style caption font=regular size=38 baseline=44 tracking=1.5\n";
 
 std::string errorOf(const std::string& text) {
-  try {
-    parseCaptions(text, "c.txt");
-  } catch (const ContentError& error) {
-    return error.what();
-  }
-  return "";
+  return testsupport::messageOf<ContentError>([&] { parseCaptions(text, "c.txt"); }, "");
 }
 
 // The columns of row `row` (1 to 16) of a caption texture that hold any ink.

@@ -34,40 +34,27 @@ int sample(const hwl::HwlPicture& p, int x, int y) {
   return std::max({p.pixels[4 * i], p.pixels[4 * i + 1], p.pixels[4 * i + 2]});
 }
 
-struct Expected {
-  const char* file;
-  unsigned size;
-  int bitsPerPixel;
-};
-
-// What the start-up loads: the loading picture, then the textures in loading order.
-const Expected startUpFiles[] = {
-    {"loading.hwl", 512, 24},        {"text0.hwl", 1024, 24},      {"text1.hwl", 1024, 8},
-    {"text2.hwl", 1024, 8},          {"text3.hwl", 1024, 8},       {"fivebox1.hwl", 256, 24},
-    {"fivebox2.hwl", 256, 24},       {"fivebox3.hwl", 256, 24},    {"flare.hwl", 256, 24},
-    {"flare_big.hwl", 256, 24},      {"glare.hwl", 512, 24},       {"circle1.hwl", 512, 24},
-    {"cloud.hwl", 256, 24},          {"butterfly.hwl", 256, 24},   {"butterfly_alpha.hwl", 256, 8},
-    {"butterfly_shape.hwl", 256, 8}, {"background1.hwl", 512, 24}, {"background2.hwl", 256, 24},
-    {"background3.hwl", 256, 24},    {"background4.hwl", 512, 24}, {"background99.hwl", 512, 24},
-};
-
+// The pictures as the content tool's table describes them (a unit test holds that table to what the
+// start-up loads).
 TEST(DemoData, HoldsEveryFileTheStartUpLoadsAtItsSize) {
-  for (const Expected& expected : startUpFiles) {
-    const hwl::HwlHeader& header = picture(expected.file).header;
-    EXPECT_EQ(header.width, expected.size) << expected.file;
-    EXPECT_EQ(header.height, expected.size) << expected.file;
-    EXPECT_EQ(header.bitsPerPixel, expected.bitsPerPixel) << expected.file;
-    EXPECT_EQ(header.width % (2u << header.lastLevel), 0u) << expected.file;  // divisible by 2^(L + 1)
+  for (const content::DataPicture& entry : content::demoPictures()) {
+    const hwl::HwlHeader& header = picture(entry.file).header;
+    EXPECT_EQ(header.width, static_cast<unsigned>(entry.width)) << entry.file;
+    EXPECT_EQ(header.height, static_cast<unsigned>(entry.height)) << entry.file;
+    EXPECT_EQ(header.bitsPerPixel, 8 * entry.channels) << entry.file;
+    EXPECT_EQ(header.width % (2u << header.lastLevel), 0u) << entry.file;  // divisible by 2^(L + 1)
   }
   EXPECT_GT(std::filesystem::file_size(data() / "music.mp3"), 1000000u);
 }
 
+// Every grey picture is a mask (or a picture that is its own alpha).
 TEST(DemoData, MasksAreWhiteOnBlack) {
-  for (const char* file : {"text1.hwl", "text2.hwl", "text3.hwl", "butterfly_alpha.hwl", "butterfly_shape.hwl"}) {
-    const hwl::HwlPicture& mask = picture(file);
+  for (const content::DataPicture& entry : content::demoPictures()) {
+    if (entry.channels != 1) continue;
+    const hwl::HwlPicture& mask = picture(entry.file);
     const int size = static_cast<int>(mask.header.width);
-    EXPECT_EQ(sample(mask, size - 1, size - 1), 0) << file;
-    EXPECT_EQ(*std::max_element(mask.pixels.begin(), mask.pixels.end()), 255) << file;
+    EXPECT_EQ(sample(mask, size - 1, size - 1), 0) << entry.file;
+    EXPECT_EQ(*std::max_element(mask.pixels.begin(), mask.pixels.end()), 255) << entry.file;
   }
   // The wing: white in the middle of the fore wing, black beyond its tip's lower edge.
   EXPECT_EQ(sample(picture("butterfly_alpha.hwl"), 64, 96), 255);

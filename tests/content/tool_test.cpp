@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "tests/support/process.h"
 
@@ -44,6 +45,16 @@ struct ContentCopy {
     }
     return 0;
   }
+  // Builds after replacing `from` with `to` in a content file, expecting the one-line failure: its
+  // result, and the start the line must have ("velmorrow-content: FILE:LINE: ", the line holding `to`).
+  std::pair<ProcessResult, std::string> buildAfterEdit(const std::string& file, const std::string& from,
+                                                       const std::string& to) const {
+    edit(file, from, to);
+    const int line = lineOf(file, to);
+    ProcessResult result = build();
+    EXPECT_EQ(result.exitCode, 1);
+    return {result, "velmorrow-content: " + (content() / file).string() + ":" + std::to_string(line) + ": "};
+  }
 };
 
 TEST(ContentTool, ExplainsItselfWithHelp) {
@@ -70,14 +81,26 @@ TEST(ContentTool, BuildsOneFileOnRequestWithTheBytesOfTheBuild) {
             "velmorrow-content: flare_small.hwl: is no file of the data folder (see velmorrow-content --help)\n");
 }
 
+// The build hands its list of data files to --expect: a list that differs stops it before any work.
+TEST(ContentTool, StopsWhenTheExpectedFilesAreNotTheOnesItMakes) {
+  ContentCopy copy;
+  const ProcessResult result = copy.build({"--expect", "flare.hwl", "flare_small.hwl"});
+  EXPECT_EQ(result.exitCode, 1);
+  const std::string start =
+      "velmorrow-content: --expect: the list differs from the files this tool makes; made but "
+      "not listed: background1.hwl ";
+  EXPECT_EQ(result.err.substr(0, start.size()), start) << result.err;
+  EXPECT_NE(result.err.find(" music.mp3 "), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find(" flare.hwl"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("; listed but not made: flare_small.hwl\n"), std::string::npos) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(copy.out()));
+}
+
 TEST(ContentTool, StopsAtABrokenRecipeWithOneLineNamingItsFileAndLine) {
   ContentCopy copy;
-  copy.edit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
-  const int line = copy.lineOf("pictures/glare.txt", "tunnelDistort(0, 7, 64)");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "pictures" / "glare.txt").string() + ":" +
-                            std::to_string(line) + ": tunnelDistort: dst is 7, must be a layer 0 to 4\n");
+  const auto [result, start] =
+      copy.buildAfterEdit("pictures/glare.txt", "tunnelDistort(0, 0, 64)", "tunnelDistort(0, 7, 64)");
+  EXPECT_EQ(result.err, start + "tunnelDistort: dst is 7, must be a layer 0 to 4\n");
   EXPECT_FALSE(std::filesystem::exists(copy.out()));  // nothing written, not even the folder
 
   std::filesystem::remove(copy.content() / "pictures" / "glare.txt");
@@ -97,24 +120,17 @@ TEST(ContentTool, StopsAtAMissingFontWithOneLineNamingIt) {
 
 TEST(ContentTool, StopsAtACaptionThatDoesNotFitItsRow) {
   ContentCopy copy;
-  copy.edit("captions.txt", "it learns to burn", "it learns to burn, and burn, and burn");
-  const int line = copy.lineOf("captions.txt", "it learns to burn");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  const std::string start = "velmorrow-content: " + (copy.content() / "captions.txt").string() + ":" +
-                            std::to_string(line) + ": `it learns to burn, and burn, and burn` is ";
+  const auto [result, place] =
+      copy.buildAfterEdit("captions.txt", "it learns to burn", "it learns to burn, and burn, and burn");
+  const std::string start = place + "`it learns to burn, and burn, and burn` is ";
   EXPECT_EQ(result.err.substr(0, start.size()), start) << result.err;
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 }
 
 TEST(ContentTool, StopsAtABrokenScoreWithOneLineNamingItsFileAndLine) {
   ContentCopy copy;
-  copy.edit("music.score", "wave saw", "wave pink");
-  const int line = copy.lineOf("music.score", "wave pink");
-  const ProcessResult result = copy.build();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "velmorrow-content: " + (copy.content() / "music.score").string() + ":" + std::to_string(line) +
-                            ": unknown wave `pink` (sine, saw, square, triangle or noise)\n");
+  const auto [result, start] = copy.buildAfterEdit("music.score", "wave saw", "wave pink");
+  EXPECT_EQ(result.err, start + "unknown wave `pink` (sine, saw, square, triangle or noise)\n");
   EXPECT_FALSE(std::filesystem::exists(copy.out()));
 }
 

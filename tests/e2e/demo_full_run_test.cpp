@@ -28,7 +28,8 @@ TEST(DemoFullRun, EndsByItselfAfterTheLastFrameAndExitsWithZero) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
   EXPECT_GT(seconds, 158 * 0.95);
-  EXPECT_LT(seconds, 158 * 1.05 + 5);  // and the start-up
+  // and the start-up: the pictures' decoding, which takes several seconds on a loaded machine
+  EXPECT_LT(seconds, 158 * 1.05 + 20);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "tests/support/flat_hwl.h"
 #include "tests/support/mp3.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <regex>
 #include <sstream>
@@ -31,6 +33,24 @@ bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
   if (dialog.empty()) return false;
   x.sendKeys(dialog, keys);
   return true;
+}
+
+void expectDemoWindowThenEscape(Process& demo, const Xvfb& x, const TempDir& dir, const std::string& expectedGeometry,
+                                std::chrono::milliseconds windowTimeout) {
+  const std::string window = x.waitForWindow("^Velmorrow$", windowTimeout);
+  ASSERT_FALSE(window.empty()) << "no demo window appeared";
+  EXPECT_EQ(geometry(x, window), expectedGeometry);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  expectEscapeEnds(demo, x, window, dir);
+}
+
+void expectEscapeEnds(Process& demo, const Xvfb& x, const std::string& window, const TempDir& dir) {
+  EXPECT_TRUE(demo.running());
+  x.sendKeys(window, {"Escape"});
+  const ProcessResult result = demo.wait(std::chrono::seconds(30));
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
 }
 
 std::unique_ptr<Xvfb> startModeSwitchingDisplay() {

@@ -25,6 +25,16 @@ std::string demoBinary();
 // and types the keys into it. False if no dialog appeared.
 bool answerConfigDialog(const testsupport::Xvfb& x, const std::vector<std::string>& keys);
 
+// Runs the demo up to its window (`windowTimeout`), checks the window's geometry, then ends it with
+// Escape (expectEscapeEnds).
+void expectDemoWindowThenEscape(testsupport::Process& demo, const testsupport::Xvfb& x, const testsupport::TempDir& dir,
+                                const std::string& expectedGeometry,
+                                std::chrono::milliseconds windowTimeout = std::chrono::seconds(20));
+
+// The demo still runs; Escape in its window ends it with status 0 and no error.txt in `dir`.
+void expectEscapeEnds(testsupport::Process& demo, const testsupport::Xvfb& x, const std::string& window,
+                      const testsupport::TempDir& dir);
+
 // An X server whose display mode can be switched (Xorg with the dummy driver): the desktop at
 // 1024 x 768, and 800 x 600 and 640 x 480 besides. Null where Xorg cannot be started here (not
 // installed, or not allowed to run).

@@ -12,20 +12,6 @@ using namespace std::chrono_literals;
 using namespace testsupport;
 using namespace e2e;
 
-// Runs the demo up to its window, checks the window's geometry, then ends it with Escape.
-void expectDemoWindowThenEscape(Process& demo, const Xvfb& x, const TempDir& dir, const std::string& expected) {
-  const std::string window = x.waitForWindow("^Velmorrow$");
-  ASSERT_FALSE(window.empty()) << "no demo window appeared";
-  EXPECT_EQ(geometry(x, window), expected);
-  std::this_thread::sleep_for(300ms);
-  EXPECT_TRUE(demo.running());
-  x.sendKeys(window, {"Escape"});
-  const ProcessResult result = demo.wait(20s);
-  EXPECT_FALSE(result.timedOut);
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_FALSE(std::filesystem::exists(dir / "error.txt"));
-}
-
 TEST(DemoWindow, ReturnInTheDialogStartsTheDefaultsFullscreenAndEscapeEnds) {
   Xvfb x("800x600x24");
   TempDir dir;

@@ -8,6 +8,7 @@
 
 #include "generator/recipe.h"
 #include "tests/generator/layers.h"
+#include "tests/support/messages.h"
 
 namespace {
 
@@ -53,12 +54,7 @@ TEST(TextRecipes, WriteTheExportersSyntaxUnderLayerLines) {
 }
 
 std::string problemOf(const std::string& text) {
-  try {
-    parseRecipeText(text, "r.txt");
-  } catch (const RecipeError& e) {
-    return e.what();
-  }
-  return "accepted";
+  return testsupport::messageOf<RecipeError>([&] { parseRecipeText(text, "r.txt"); }, "accepted");
 }
 
 TEST(TextRecipes, MistakesAreReportedWithTheirLine) {

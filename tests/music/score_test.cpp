@@ -2,6 +2,8 @@
 
 #include "tools/music/score.h"
 
+#include "tests/support/messages.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,12 +93,7 @@ TEST(Score, ReadsEverySettingOfASmallScore) {
 }
 
 std::string errorOf(const std::string& text) {
-  try {
-    parseScore(text, "bad.score");
-  } catch (const ScoreError& error) {
-    return error.what();
-  }
-  return "no error";
+  return testsupport::messageOf<ScoreError>([&] { parseScore(text, "bad.score"); }, "no error");
 }
 
 TEST(Score, NamesTheFileAndLineOfWhatIsWrong) {

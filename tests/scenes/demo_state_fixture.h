@@ -125,6 +125,13 @@ inline std::vector<glrec::Call> callsNamed(const std::vector<glrec::Call>& calls
   return {values.begin(), values.end()};
 }
 
+// The second caption as a scene's set-up leaves it: placed, in its row, not yet shown.
+inline void expectCaptionPlaced(float x, float y, int row) {
+  const scenes::Caption& caption = scenes::captions[1];
+  EXPECT_EQ((std::array<float, 3>{caption.x, caption.y, caption.alpha}), (std::array<float, 3>{x, y, 0}));
+  EXPECT_EQ(caption.row, row);
+}
+
 // The state every procedure leaves between drawing steps.
 inline void expectFrameStateRestored() {
   EXPECT_TRUE(glrec::isEnabled(GL_BLEND));

@@ -92,22 +92,20 @@ TEST_F(Scene2Post, CaptionsDriftThroughTheirWindows) {
 }
 
 TEST_F(Scene2Post, TheCloudChangesItsTurnOnTheGivenInstants) {
-  postScene2At(25416);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, -25416.0f / 200);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ay, -25416.0f / 500);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.az, 25416.0f / 500);
-  postScene2At(25417);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, -25417.0f / 500);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ay, 25417.0f / 600);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.az, -25417.0f / 400);
-  postScene2At(38113);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, 38113.0f / 300);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ay, -38113.0f / 500);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.az, 38113.0f / 400);
-  postScene2At(45729);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, -45729.0f / 500);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.ay, 45729.0f / 500);
-  EXPECT_FLOAT_EQ(scenes::cloudAngles.az, -45729.0f / 600);
+  // Each angle is the clock over a signed divisor, the divisors changing at 25,417 and 38,113 ms.
+  struct Turn {
+    std::int32_t clock;
+    float x, y, z;
+  };
+  for (const Turn turn : {Turn{25416, -200, -500, 500}, Turn{25417, -500, 600, -400}, Turn{38113, 300, -500, 400},
+                          Turn{45729, -500, 500, -600}}) {
+    SCOPED_TRACE(turn.clock);
+    postScene2At(turn.clock);
+    const float clock = static_cast<float>(turn.clock);
+    EXPECT_FLOAT_EQ(scenes::cloudAngles.ax, clock / turn.x);
+    EXPECT_FLOAT_EQ(scenes::cloudAngles.ay, clock / turn.y);
+    EXPECT_FLOAT_EQ(scenes::cloudAngles.az, clock / turn.z);
+  }
 }
 
 }  // namespace

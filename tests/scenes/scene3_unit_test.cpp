@@ -24,11 +24,7 @@ using Scene3Start = DemoState;
 TEST_F(Scene3Start, DrawsItsLayoutInOrderAndOnlyOnce) {
   runAt(45730, scenes::scene3Start);
   EXPECT_EQ(scenes::currentScene, 30);
-  const scenes::Caption& caption = scenes::captions[1];
-  EXPECT_FLOAT_EQ(caption.x, -4.8f);
-  EXPECT_FLOAT_EQ(caption.y, 1.5f);
-  EXPECT_EQ(caption.alpha, 0);
-  EXPECT_EQ(caption.row, 8);
+  scenetest::expectCaptionPlaced(-4.8f, 1.5f, 8);
 
   const double next = scenes::randomUnit();
   scenes::resetRandom();

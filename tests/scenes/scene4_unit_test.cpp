@@ -15,11 +15,7 @@ TEST_F(Scene4Start, SetsTheDefaultViewAndTheCaptionAndDrawsItsLayoutOnce) {
   runAt(71139, scenes::scene4Start);
   EXPECT_EQ(scenes::currentScene, 80);
   EXPECT_EQ(glrec::callsNamed("gluLookAt"), (std::vector<glrec::Call>{{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}}));
-  const scenes::Caption& caption = scenes::captions[1];
-  EXPECT_EQ(caption.x, 4);
-  EXPECT_EQ(caption.y, 1.5f);
-  EXPECT_EQ(caption.alpha, 0);
-  EXPECT_EQ(caption.row, 1);
+  scenetest::expectCaptionPlaced(4, 1.5f, 1);
 
   const double next = scenes::randomUnit();
   scenes::resetRandom();

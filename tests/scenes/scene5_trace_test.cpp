@@ -158,9 +158,7 @@ TEST_F(Scene5Trace, StartPlacesTheSwarmOnceInDrawOrder) {
   scenes::scene5Start();
   EXPECT_EQ(scenes::currentScene, 50);
   EXPECT_EQ(glrec::callsNamed("gluLookAt").back(), (Call{"gluLookAt", {0, 0, 0, 0, 0, -1, 0, 1, 0}}));
-  const scenes::Caption& caption = scenes::captions[1];
-  EXPECT_EQ((std::array<float, 3>{caption.x, caption.y, caption.alpha}), (std::array<float, 3>{-7, -0.5f, 0}));
-  EXPECT_EQ(caption.row, 3);
+  scenetest::expectCaptionPlaced(-7, -0.5f, 3);
 
   // Replay the draws: per point x, y, z, then each divisor's magnitude followed by its sign.
   const double next = scenes::randomUnit();

@@ -2,7 +2,7 @@
 // real messages: clicks on the controls, the close box, Return.
 
 #include "platform/dialog.h"
-#include "platform/win32/dialog_template.h"
+#include "platform/win32/dialog_resource.h"
 #include "resources/config_dialog.h"
 
 #include <gtest/gtest.h>

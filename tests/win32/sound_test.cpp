@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -137,6 +138,39 @@ TEST(AcmDecode, MissingAndNonMusicFilesGiveTheLibrarysCodes) {
   platform::SoundError error = platform::SoundError::none;
   EXPECT_FALSE(platform::openMp3Decoder(std::vector<unsigned char>(3000, 7), 44100, false, error));
   EXPECT_EQ(error, platform::SoundError::fileFormat);
+}
+
+// Not heard, nothing is decoded (music off needs no MP3 codec): silence exactly as long as the music,
+// from the tag and from the frames alike (the tag's frame count cleared), and again when looping.
+TEST(SilentMusic, IsAsLongAsTheDecodedMusicWithoutDecoding) {
+  const std::size_t frames = reference().size() / 2;
+  std::vector<unsigned char> untagged = musicBytes();
+  platform::Mp3Layout layout;
+  ASSERT_TRUE(platform::findMp3Layout(untagged, layout));
+  const std::size_t count = layout.audioStart - layout.first.length + 4 + layout.first.sideInfoBytes + 8;
+  std::fill_n(untagged.begin() + static_cast<std::ptrdiff_t>(count), 4, 0);  // the frame count: 0
+  for (const std::vector<unsigned char>& bytes : {musicBytes(), untagged}) {
+    for (const bool loop : {false, true}) {
+      platform::SoundError error = platform::SoundError::none;
+      auto decoder = platform::openMp3Decoder(bytes, 44100, loop, error, false);
+      ASSERT_TRUE(decoder) << static_cast<int>(error);
+      std::vector<std::int16_t> block(2 * 100000, 1);
+      std::size_t done = 0;
+      bool silent = true;
+      while (done < frames + 44100) {
+        const std::size_t got = decoder->read(block.data(), 100000);
+        silent = silent && std::all_of(block.begin(), block.begin() + 2 * got, [](std::int16_t s) { return s == 0; });
+        done += got;
+        if (got < 100000) break;
+      }
+      EXPECT_TRUE(silent);
+      if (loop) {
+        EXPECT_GE(done, frames + 44100);
+      } else {
+        EXPECT_EQ(done, frames);
+      }
+    }
+  }
 }
 
 // The silent output's clock under Wine: from 0, never backwards, every step between two readings as

@@ -103,7 +103,29 @@ class Builder {
   std::mutex reportLock_;
 };
 
+// The files of `from` that `in` lacks, each after a space.
+std::string filesMissing(std::vector<std::string> from, const std::vector<std::string>& in) {
+  std::string missing;
+  std::sort(from.begin(), from.end());
+  from.erase(std::unique(from.begin(), from.end()), from.end());
+  for (const std::string& file : from) {
+    if (std::find(in.begin(), in.end(), file) == in.end()) missing += " " + file;
+  }
+  return missing;
+}
+
+void checkExpected(const std::optional<std::vector<std::string>>& expected) {
+  if (!expected) return;
+  const std::vector<std::string> files = dataFiles();
+  const std::string unlisted = filesMissing(files, *expected), unmade = filesMissing(*expected, files);
+  if (unlisted.empty() && unmade.empty()) return;
+  throw ContentError("--expect", "the list differs from the files this tool makes" +
+                                     (unlisted.empty() ? "" : "; made but not listed:" + unlisted) +
+                                     (unmade.empty() ? "" : "; listed but not made:" + unmade));
+}
+
 std::vector<Job> plan(const BuildOptions& options) {
+  checkExpected(options.expected);
   for (const std::string& file : options.only) {
     const std::vector<std::string> files = dataFiles();
     if (std::find(files.begin(), files.end(), file) == files.end()) {

@@ -5,11 +5,12 @@
 // order the work finishes in. Each file is written under a temporary name and renamed into place when
 // complete.
 //
-// Everything is checked before any work starts (recipes, captions, fonts, the score), so a mistake
-// stops the build with one ContentError and leaves the data folder as it was.
+// Everything is checked before any work starts (recipes, captions, fonts, the score, the expected
+// files), so a mistake stops the build with one ContentError and leaves the data folder as it was.
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct BuildOptions {
   std::filesystem::path fontDir = "/usr/share/fonts/truetype/dejavu";
   std::filesystem::path contactSheet;  // empty: none
   std::vector<std::string> only;       // file names in the data folder; empty: all of them
+  // When set: the files the caller takes the data folder to hold (the build's list of its outputs). The
+  // build stops before any work unless they are the files of dataFiles(), in any order.
+  std::optional<std::vector<std::string>> expected;
   int jobs = 2;
   std::function<void(const std::string& line)> progress;  // one line at a time; may be empty
 };

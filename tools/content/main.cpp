@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
   app.add_option("--out", outDir, "the data folder to write")->capture_default_str();
   app.add_option("--fonts", fontDir, "where the captions' fonts are")->capture_default_str();
   app.add_option("--only", options.only, "build only these files of the data folder, e.g. --only flare.hwl");
+  std::vector<std::string> expected;
+  CLI::Option* expect = app.add_option(
+      "--expect", expected, "stop, before any work, unless these are exactly the files it makes (the build's check)");
   app.add_option("--contact-sheet", contactSheet, "also write a PNG of every picture and caption row here");
   app.add_option("-j,--jobs", options.jobs, "how many threads work at once, 1 to 64")->capture_default_str();
   app.add_flag("-q,--quiet", quiet, "no progress on standard error");
@@ -60,6 +63,7 @@ int main(int argc, char** argv) {
   options.outDir = outDir;
   options.fontDir = fontDir;
   options.contactSheet = contactSheet;
+  if (*expect) options.expected = expected;
   if (!quiet) {
     options.progress = [](const std::string& line) { std::fprintf(stderr, "velmorrow-content: %s\n", line.c_str()); };
   }

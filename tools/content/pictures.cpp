@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "generator/recipe.h"
+#include "scenes/texture_list.h"
 #include "tools/content/captions.h"
 #include "tools/content/content_error.h"
 #include "tools/content/wing.h"
@@ -68,7 +69,7 @@ hwl::HwlImage loadingPicture(const DataPicture& entry, const ContentSources& sou
 
 const std::vector<DataPicture>& demoPictures() {
   static const std::vector<DataPicture> pictures{
-      {"loading.hwl", 512, 512, 3, detailed, Source::loadingPicture},
+      {scenes::loadingPicture, 512, 512, 3, detailed, Source::loadingPicture},
       recipe("text0.hwl", 1024),
       mask("text1.hwl", 1024, Source::captions, 40),
       mask("text2.hwl", 1024, Source::captions, 40),

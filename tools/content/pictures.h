@@ -41,7 +41,8 @@ struct DataPicture {
   std::string stem() const { return file.substr(0, file.rfind('.')); }
 };
 
-// Every picture the demo loads, in the order of its start-up.
+// Every picture the demo loads (scenes/texture_list.h, masks included), each once, in the order of its
+// start-up. The build's list of data files comes from the demo's table and is checked against this one.
 const std::vector<DataPicture>& demoPictures();
 
 // content/pictures/NAME.txt for a recipe picture.

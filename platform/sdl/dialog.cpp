@@ -1,5 +1,7 @@
 // The dialog box's window on GTK 3: a fixed-size, modal top-level window whose controls sit at the
 // template's positions, converted from dialog units with the template font's average character size.
+// Key events reach the dialog manager through noteEscapeKey; Escape already held down as the dialog
+// opens is read from X11's key map where the display is X11.
 
 #include "platform/dialog.h"
 #include "platform/dialog_state.h"
@@ -333,6 +335,8 @@ void viewAddItem(DialogView* view, std::size_t control, const std::string& text)
 void viewShowSelection(DialogView* view, std::size_t control, int selection) {
   updateWidget(view, [&] { gtk_combo_box_set_active(GTK_COMBO_BOX(view->widgets[control]), selection); });
 }
+
+int viewSelection(const DialogView*, std::size_t, int kept) { return kept; }
 
 void viewEnd(DialogView* view) {
   if (view && view->loop) g_main_loop_quit(view->loop);

@@ -1,4 +1,4 @@
-#include "platform/win32/dialog_template.h"
+#include "platform/win32/dialog_resource.h"
 
 #include <windows.h>
 

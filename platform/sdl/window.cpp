@@ -1,3 +1,14 @@
+// The demo window on SDL2. Every SDL event taken from the queue becomes one Message; quit messages
+// posted by the procedure wait in a queue of our own and are taken before SDL's events.
+//
+// Screen saver: SDL never produces Message::sysCommand. It needs no such message, because SDL keeps the
+// screen saver and the monitor's power saving off by itself while its video is initialised (unless
+// SDL_VIDEO_ALLOW_SCREENSAVER says otherwise), which is what the window procedure's refusal achieves on
+// Windows.
+//
+// SIGINT, SIGTERM and SIGHUP become a close message while the window class is registered, so they end
+// the demo through its shutdown, which gives the display mode back.
+
 #include "platform/window.h"
 
 #include <SDL.h>

@@ -1,3 +1,6 @@
+// MP3 decoding on libmpg123, which reads the file's bytes from memory, trims the encoder's delay and
+// padding itself (MPG123_GAPLESS), doubles mono and resamples other rates to the output's.
+
 #include "platform/mp3_decoder.h"
 
 #include <mpg123.h>
@@ -101,7 +104,8 @@ Mp3Decoder::~Mp3Decoder() {
   mpg123_delete(codec_->handle);
 }
 
-std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error) {
+std::unique_ptr<Mp3Decoder> openMp3Decoder(std::vector<unsigned char> bytes, int rate, bool loop, SoundError& error,
+                                           bool) {
   initialiseMpg123Once();
   std::unique_ptr<Mp3Decoder> decoder(new Mp3Decoder);
   decoder->codec_->memory.bytes = std::move(bytes);
