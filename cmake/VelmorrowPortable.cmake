@@ -11,6 +11,13 @@
 # benchmarks; tests/CMakeLists.txt chooses the tests.
 
 option(VELMORROW_PORTABLE_DEMO "Also build the demo's libraries (engine, scenes, shell) and their tests" ON)
-
-set(velmorrow_gl_libraries "")  # nothing here links libGL: only executables that link the recorder draw
+# The demo as a web page (emscripten only): the browser backend (platform/web), our own OpenGL on WebGL 2
+# and the page (web/, added by the top level), in place of the headless backend.
+option(VELMORROW_WEB "Build the demo's web page (emscripten)" OFF)
+if(VELMORROW_WEB)
+  set(VELMORROW_PORTABLE_DEMO ON)
+  set(velmorrow_gl_libraries gl_layer)  # our own OpenGL 1.1 on WebGL 2 (platform/web/gl)
+else()
+  set(velmorrow_gl_libraries "")  # nothing here links libGL: only executables that link the recorder draw
+endif()
 set(velmorrow_demo_libraries ${VELMORROW_PORTABLE_DEMO})

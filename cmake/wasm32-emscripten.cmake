@@ -14,8 +14,13 @@ include(/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 # SIMD128 (in every current browser and node) gives the HWL decoder its simd128 path.
 set(CMAKE_CXX_FLAGS_INIT "-fexceptions -msimd128 -include ${CMAKE_CURRENT_LIST_DIR}/libcxx-compat.h")
 set(CMAKE_C_FLAGS_INIT "-fexceptions -msimd128")
-# Tests read and write real files (node's own file system) and grow their heap as they need.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1")
+# Tests read and write real files (node's own file system) and grow their heap as they need; the web
+# page (VELMORROW_WEB) runs in the browser, with files of its own (web/CMakeLists.txt).
+if(VELMORROW_WEB)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions -sALLOW_MEMORY_GROWTH=1")
+else()
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1")
+endif()
 
 # emcc's optimising link runs its JavaScript tools under node, which finds their modules (acorn) in the
 # folder where Debian installs them only when told.

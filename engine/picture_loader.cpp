@@ -1,6 +1,7 @@
 #include "engine/picture_loader.h"
 
 #include <algorithm>
+#include <system_error>
 
 namespace engine {
 
@@ -8,7 +9,12 @@ PictureLoader::PictureLoader(std::vector<std::string> files, unsigned workers)
     : files_(std::move(files)), promises_(files_.size()) {
   for (auto& promise : promises_) futures_.push_back(promise.get_future());
   const unsigned count = std::clamp<unsigned>(workers, 1, std::max<std::size_t>(files_.size(), 1));
-  for (unsigned i = 0; i < count; ++i) workers_.emplace_back([this] { decodeUntilDone(); });
+  try {
+    for (unsigned i = 0; i < count; ++i) workers_.emplace_back([this] { decodeUntilDone(); });
+  } catch (const std::system_error&) {
+    // A system that cannot start threads (a browser page without them): the workers that did start go
+    // on, and with none take() decodes each picture itself.
+  }
 }
 
 PictureLoader::~PictureLoader() {
@@ -24,7 +30,10 @@ void PictureLoader::decodeUntilDone() {
   }
 }
 
-DecodedPicture PictureLoader::take(std::size_t index) { return futures_.at(index).get(); }
+DecodedPicture PictureLoader::take(std::size_t index) {
+  if (workers_.empty()) return decodePicture(files_.at(index));
+  return futures_.at(index).get();
+}
 
 unsigned PictureLoader::workersForThisMachine() {
   const unsigned cores = std::thread::hardware_concurrency();

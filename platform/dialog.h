@@ -3,7 +3,7 @@
 // backend's own controls, and the dialog manager behind it (dialog.cpp, the same on every backend), which
 // keeps the controls' state and turns what the user does into messages for the dialog procedure. The
 // backends: GTK 3 in sdl/, the Windows dialog manager in win32/, none in headless/ (no dialog can be
-// shown), and the page's own controls in web/ to come.
+// shown), and the page's own controls in web/.
 //
 // Messages a dialog procedure receives:
 // - initDialog once, before the dialog is shown; lParam is the initialisation value;

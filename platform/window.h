@@ -3,8 +3,8 @@
 // a window class is registered once, a window is created with a message procedure, the frame loop takes
 // at most one message per pass and dispatches it, and unhandled messages go to the default processing.
 // This is the contract every backend keeps; the backends live in folders of their own: sdl/ (SDL2, on
-// Linux), win32/ (Win32 and WGL), headless/ (no window system: no window can ever be created), and a
-// browser backend in web/ to come.
+// Linux), win32/ (Win32 and WGL), headless/ (no window system: no window can ever be created), and
+// web/ (the page's canvas with WebGL 2, whose buffer swap waits for the browser's next frame).
 //
 // Messages: every event the backend takes from its window system becomes exactly one Message (events
 // the demo has no use for become Message::other). Creation and destruction are sent to the procedure

@@ -9,7 +9,7 @@
 // from the tag's delay, padding and frame count, or from the file's frames where the tag lacks them.
 
 #include "platform/mp3_decoder.h"
-#include "platform/win32/mp3_layout.h"
+#include "platform/mp3_layout.h"
 
 #include <windows.h>
 #include <mmreg.h>

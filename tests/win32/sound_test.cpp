@@ -4,7 +4,7 @@
 
 #include "platform/mp3_decoder.h"
 #include "platform/sound.h"
-#include "platform/win32/mp3_layout.h"
+#include "platform/mp3_layout.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>

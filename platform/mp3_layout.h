@@ -1,7 +1,8 @@
 #pragma once
 // Where an MP3 file's audio is and how long it is meant to be: the first frame's header (after an
 // ID3v2 tag, if any), and the LAME/Info tag frame with the encoder's delay and padding. Pure byte
-// reading, for the decoder on the Audio Compression Manager, which leaves the gapless trim to us.
+// reading, for the backends whose decoders leave the gapless trim to us (the Audio Compression Manager on
+// Windows; the browser's decoder, checked against it).
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/win32/mp3_layout.h"
+#include "platform/mp3_layout.h"
 
 #include <array>
 #include <cstring>

@@ -1,0 +1,15 @@
+# Copies the demo's data folder into the page (SOURCE to DESTINATION) and lists its files in
+# DESTINATION/files.json with their sizes, for the page to fetch.
+file(GLOB names RELATIVE ${SOURCE} ${SOURCE}/*.hwl ${SOURCE}/*.mp3)
+list(SORT names)
+file(MAKE_DIRECTORY ${DESTINATION})
+set(entries "")
+foreach(name IN LISTS names)
+  file(COPY_FILE ${SOURCE}/${name} ${DESTINATION}/${name} ONLY_IF_DIFFERENT)
+  file(SIZE ${SOURCE}/${name} size)
+  list(APPEND entries "{\"name\": \"${name}\", \"size\": ${size}}")
+endforeach()
+list(JOIN entries ",\n  " body)
+file(WRITE ${DESTINATION}/files.json.new "[\n  ${body}\n]\n")
+file(COPY_FILE ${DESTINATION}/files.json.new ${DESTINATION}/files.json ONLY_IF_DIFFERENT)
+file(REMOVE ${DESTINATION}/files.json.new)
