@@ -15,13 +15,13 @@
 
 #include "platform/window.h"
 
+#include "platform/posted_messages.h"  // the message queue
+
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
 #include <GLES3/gl3.h>
-
-#include <deque>
 
 namespace platform {
 
@@ -40,7 +40,6 @@ struct Window {
 namespace {
 
 Window theWindow;  // the demo has exactly one window
-std::deque<Event> postedMessages;
 bool classRegistered = false;
 
 // The page's side (web/page.js): the canvas shown at the size asked for, and the next animation frame.
@@ -127,14 +126,14 @@ void deleteHighColourFramebuffer(Window& window) {
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
   if (theWindow.destroyed || event->repeat) return EM_FALSE;
   const std::int64_t key = event->keyCode != 0 ? event->keyCode : event->which;
-  postedMessages.push_back(Event{&theWindow, Message::keyDown, key, 0});
+  detail::postEvent(Event{&theWindow, Message::keyDown, key, 0});
   return key == keyEscape ? EM_TRUE : EM_FALSE;
 }
 
 // Leaving the page's fullscreen (the browser's own Escape or its controls) ends the demo as Escape does.
 EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void*) {
   if (!theWindow.destroyed && !event->isFullscreen) {
-    postedMessages.push_back(Event{&theWindow, Message::keyDown, keyEscape, 0});
+    detail::postEvent(Event{&theWindow, Message::keyDown, keyEscape, 0});
   }
   return EM_FALSE;
 }
@@ -219,27 +218,10 @@ void unregisterWindowClass() {
   classRegistered = false;
 }
 
-bool peekMessage() { return !postedMessages.empty(); }
-
-// The page delivers events only while the program waits for a frame: with nothing queued, none can
-// come now, so an empty message rather than waiting.
-Event getMessage() {
-  if (postedMessages.empty()) return Event{};
-  const Event event = postedMessages.front();
-  postedMessages.pop_front();
-  return event;
-}
-
-std::int64_t dispatchMessage(const Event& event) {
-  return sendMessage(event.window, event.message, event.wParam, event.lParam);
-}
-
 std::int64_t sendMessage(Window* window, Message message, std::int64_t wParam, std::int64_t lParam) {
   if (window && window->proc) return window->proc(window, message, wParam, lParam);
   return defWindowProc(window, message, wParam, lParam);
 }
-
-void postQuitMessage(int exitCode) { postedMessages.push_back(Event{nullptr, Message::quit, exitCode, 0}); }
 
 std::int64_t defWindowProc(Window* window, Message message, std::int64_t, std::int64_t) {
   if (message == Message::close) destroyWindow(window);

@@ -28,6 +28,18 @@ ProcessOptions demoOptions(const TempDir& dir, const Xvfb& x) {
 
 std::string demoBinary() { return (binaryDir() / "velmorrow").string(); }
 
+namespace {
+
+const std::vector<std::string>& afterPreparing(const TempDir& dir, const std::vector<std::string>& command) {
+  prepareDemoFolder(dir);
+  return command;
+}
+
+}  // namespace
+
+DemoStart::DemoStart(const std::string& screen, const std::vector<std::string>& command)
+    : x(screen), demo(afterPreparing(dir, command), demoOptions(dir, x)) {}
+
 bool answerConfigDialog(const Xvfb& x, const std::vector<std::string>& keys) {
   const std::string dialog = x.waitForWindow("^Config$");
   if (dialog.empty()) return false;

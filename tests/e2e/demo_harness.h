@@ -21,6 +21,15 @@ testsupport::ProcessOptions demoOptions(const testsupport::TempDir& dir, const t
 
 std::string demoBinary();
 
+// The demo started as a viewer starts it: a display of `screen`, a folder of its own prepared by
+// prepareDemoFolder, and `command` (the demo itself by default) running there with demoOptions.
+struct DemoStart {
+  testsupport::Xvfb x;
+  testsupport::TempDir dir;
+  testsupport::Process demo;
+  explicit DemoStart(const std::string& screen, const std::vector<std::string>& command = {demoBinary()});
+};
+
 // Waits for the startup dialog, gives it the keyboard focus (Xvfb has no window manager to do that)
 // and types the keys into it. False if no dialog appeared.
 bool answerConfigDialog(const testsupport::Xvfb& x, const std::vector<std::string>& keys);

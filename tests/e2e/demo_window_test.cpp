@@ -13,19 +13,15 @@ using namespace testsupport;
 using namespace e2e;
 
 TEST(DemoWindow, ReturnInTheDialogStartsTheDefaultsFullscreenAndEscapeEnds) {
-  Xvfb x("800x600x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo({demoBinary()}, demoOptions(dir, x));
+  DemoStart start("800x600x24");
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
   expectDemoWindowThenEscape(demo, x, dir, "800x600+0+0");
 }
 
 TEST(DemoWindow, MissingFullscreenModeIsReportedInErrorTxt) {
-  Xvfb x("1024x768x24");  // offers 1024 x 768 only; the demo asks for 800 x 600
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo({demoBinary()}, demoOptions(dir, x));
+  DemoStart start("1024x768x24");  // offers 1024 x 768 only; the demo asks for 800 x 600
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, {"Return"}));
   const ProcessResult result = demo.wait(30s);
   EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -35,10 +31,8 @@ TEST(DemoWindow, MissingFullscreenModeIsReportedInErrorTxt) {
 }
 
 TEST(StartupDialog, FullscreenUncheckedWithTheKeyboardGivesAWindowedDemo) {
-  Xvfb x("1024x768x24");  // no 800 x 600 mode: only a window can succeed
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo({demoBinary()}, demoOptions(dir, x));
+  DemoStart start("1024x768x24");  // no 800 x 600 mode: only a window can succeed
+  auto& [x, dir, demo] = start;
   // Tab order: Go!, Cancel, the resolution list, Fullscreen.
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Tab", "space", "Return"}));
   const std::string window = x.waitForWindow("^Velmorrow$");
@@ -68,19 +62,15 @@ TEST(DemoWindow, APictureTooLargeForMemoryEndsWithOneLineNamingIt) {
 }
 
 TEST(StartupDialog, ResolutionChosenInTheListIsTheFullscreenMode) {
-  Xvfb x("1024x768x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo({demoBinary()}, demoOptions(dir, x));
+  DemoStart start("1024x768x24");
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "Down", "Return"}));
   expectDemoWindowThenEscape(demo, x, dir, "1024x768+0+0");
 }
 
 TEST(StartupDialog, EscapeEndsTheProcessWithZeroBeforeAnyWindow) {
-  Xvfb x("800x600x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo({demoBinary()}, demoOptions(dir, x));
+  DemoStart start("800x600x24");
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, {"Escape"}));
   const ProcessResult result = demo.wait(20s);
   EXPECT_FALSE(result.timedOut);

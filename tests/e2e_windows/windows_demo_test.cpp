@@ -22,10 +22,8 @@ const std::vector<std::string> windowedWithoutMusic{"Tab", "Tab", "Tab", "space"
 const std::vector<std::string> fullscreenWithoutMusic{"Tab", "Tab", "Tab", "Tab", "Tab", "space", "Return"};
 
 TEST(WindowsDemo, WindowedWithoutMusicShowsScene1AndEscapeEnds) {
-  Xvfb x("1024x768x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo(windowsDemoCommand(), demoOptions(dir, x));
+  DemoStart start("1024x768x24", windowsDemoCommand());
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, windowedWithoutMusic));
   const std::string window = x.waitForWindow("^Velmorrow$", 60s);
   ASSERT_FALSE(window.empty()) << "no demo window appeared";
@@ -45,10 +43,8 @@ TEST(WindowsDemo, WindowedWithoutMusicShowsScene1AndEscapeEnds) {
 }
 
 TEST(WindowsDemo, FullscreenTakesTheScreensModeAndEscapeEnds) {
-  Xvfb x("800x600x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo(windowsDemoCommand(), demoOptions(dir, x));
+  DemoStart start("800x600x24", windowsDemoCommand());
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, fullscreenWithoutMusic));
   expectDemoWindowThenEscape(demo, x, dir, "800x600+0+0", 60s);
 }
@@ -153,10 +149,8 @@ TEST(WindowsDemo, NoDataFolderAnywhereIsOneMessageBoxWithStatus1) {
 // Wine offers no audio device on a machine without a sound card: the sound library's report. Where it
 // does offer one, the demo plays.
 TEST(WindowsDemo, MusicWithoutAnAudioDeviceIsTheSoundLibrarysReport) {
-  Xvfb x("1024x768x24");
-  TempDir dir;
-  prepareDemoFolder(dir);
-  Process demo(windowsDemoCommand(), demoOptions(dir, x));
+  DemoStart start("1024x768x24", windowsDemoCommand());
+  auto& [x, dir, demo] = start;
   ASSERT_TRUE(answerConfigDialog(x, {"Tab", "Tab", "Tab", "space", "Return"}));  // windowed, music on
   const std::string window = x.waitForWindow("^Velmorrow$", 60s);
   ASSERT_FALSE(window.empty());

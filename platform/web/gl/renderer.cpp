@@ -55,18 +55,24 @@ void main() {
   std::abort();
 }
 
+// Fails with the driver's log when a shader or program's status (compile or link) is not GL_TRUE.
+template <class GetStatus, class GetLog>
+void requireStatus(GLuint object, GLenum status, GetStatus getStatus, GetLog getLog, const char* what) {
+  GLint ok = 0;
+  getStatus(object, status, &ok);
+  if (!ok) {
+    char log[1024] = "";
+    getLog(object, sizeof log, nullptr, log);
+    fail(what, log);
+  }
+}
+
 GLuint compile(GLenum kind, const char* source) {
   const GlesFunctions& g = gles();
   const GLuint shader = g.CreateShader(kind);
   g.ShaderSource(shader, 1, &source, nullptr);
   g.CompileShader(shader);
-  GLint ok = 0;
-  g.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = "";
-    g.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-    fail("compiling a shader", log);
-  }
+  requireStatus(shader, GL_COMPILE_STATUS, g.GetShaderiv, g.GetShaderInfoLog, "compiling a shader");
   return shader;
 }
 
@@ -78,13 +84,7 @@ GLuint link() {
   g.AttachShader(program, vertex);
   g.AttachShader(program, fragment);
   g.LinkProgram(program);
-  GLint ok = 0;
-  g.GetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = "";
-    g.GetProgramInfoLog(program, sizeof log, nullptr, log);
-    fail("linking the shaders", log);
-  }
+  requireStatus(program, GL_LINK_STATUS, g.GetProgramiv, g.GetProgramInfoLog, "linking the shaders");
   g.DeleteShader(vertex);
   g.DeleteShader(fragment);
   return program;
