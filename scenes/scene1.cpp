@@ -38,8 +38,7 @@ FlameAlphas fadingFlame(double t) {
 void scene1Start() {
   if (currentScene == sceneCode) return;
   currentScene = sceneCode;
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   setWavePoints(clockTime());
   placeSprites();
   captions[0].x = 1.68f;

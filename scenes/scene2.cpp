@@ -78,8 +78,7 @@ void scene2Start() {
   if (currentScene == sceneCode) return;
   currentScene = sceneCode;
   const double t = clockTime();
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   setWavePoints(t);
   captions[1] = Caption{4, 1.5f, 0, 2};
   cloudAngles = anglesAt(angleSets[0], t);

@@ -180,8 +180,7 @@ void drawBand(bool textured) {
 // The disc and its band, turning slowly in the default view near the lens.
 void drawDisc(double t) {
   glLoadIdentity();
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   glTranslatef(0.2f, 0, -1);
   glRotatef(-20, 1, 0, 0);
   glRotatef(-45, 0, 1, 0);

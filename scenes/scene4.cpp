@@ -89,8 +89,7 @@ void drawSky(double t) {
 
 // A small picture just in front of the lens, below and right of the centre, in the default view.
 void drawPictureNearLens() {
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   glLoadIdentity();
   glTranslatef(0.036f, -0.05f, -0.1f);
   glEnable(GL_TEXTURE_2D);
@@ -240,8 +239,7 @@ void drawBird(double x, double y, double z, std::int32_t time) {
 void scene4Start() {
   if (currentScene == sceneCode) return;
   currentScene = sceneCode;
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   captions[1] = Caption{4, 1.5f, 0, 1};
   placeGrass();
   placeSprites();

@@ -313,8 +313,7 @@ void animateCaption() {
 
 void scene5Start() {
   if (currentScene == sceneCode) return;
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   currentScene = sceneCode;
   placeSwarm();
   captions[1] = Caption{-7, -0.5f, 0, 3};

@@ -172,8 +172,7 @@ void animateCaptions() {
 void scene6Start() {
   if (currentScene == sceneCode) return;
   currentScene = sceneCode;
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
+  setDefaultView();
   plantTransform = PlantTransform{};
   captions[1] = Caption{4, 2.3f, 0, 5};
   captions[0] = Caption{4, -2, 0, 8};

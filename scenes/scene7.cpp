@@ -169,10 +169,7 @@ void drawCaptions() {
   }
 }
 
-void lookStraightAhead() {
-  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
-  engine::applyCamera(camera);
-}
+void lookStraightAhead() { setDefaultView(); }
 
 // Fixed on the screen, right of the centre and slightly above it.
 void drawSkyPicture(double alpha) {
@@ -346,7 +343,11 @@ void drawWing() {
   glEnd();
 }
 
-void turnWing(double degrees) { glRotatef(static_cast<float>(degrees), 0, 1, 0); }
+// Turns on about the hinge by `degrees`, then draws a wing there.
+void turnAndDrawWing(double degrees) {
+  glRotatef(static_cast<float>(degrees), 0, 1, 0);
+  drawWing();
+}
 
 // The wings stand at +15 w and -15 w degrees: each drawn in colour at half opacity, then darkened by the
 // black shape.
@@ -357,16 +358,12 @@ void drawButterfly() {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texButterfly->glName);
   colour(Rgba{1, 1, 1, 0.5});
-  turnWing(15 * w);
-  drawWing();
-  turnWing(-30 * w);
-  drawWing();
+  turnAndDrawWing(15 * w);
+  turnAndDrawWing(-30 * w);
   glBindTexture(GL_TEXTURE_2D, texButterflyShape->glName);
   colour(Rgba{0, 0, 0, 1});
-  turnWing(30 * w);
-  drawWing();
-  turnWing(-30 * w);
-  drawWing();
+  turnAndDrawWing(30 * w);
+  turnAndDrawWing(-30 * w);
 }
 
 // Everything after the gradient and the captions: the sky picture, then the flower scene in painter's

@@ -1,5 +1,6 @@
 #include "scenes/toolkit.h"
 
+#include "engine/camera.h"
 #include "scenes/demo_state.h"
 
 #include <GL/gl.h>
@@ -51,6 +52,11 @@ void leaveView() {
 }  // namespace
 
 double clockTime() { return static_cast<double>(demoClock); }
+
+void setDefaultView() {
+  engine::setCamera(camera, 0, 0, 0, 0, 0, -1, 0, 1, 0);
+  engine::applyCamera(camera);
+}
 
 void vertex(double x, double y, double z) {
   glVertex3f(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));

@@ -38,6 +38,8 @@ struct Rgba {
 
 // The demo clock as the floating-point t of the scenes' formulas.
 double clockTime();
+// The default view, set and applied: the eye at the origin looking down -z, y up.
+void setDefaultView();
 void vertex(double x, double y, double z);
 void texturedVertex(double s, double t, double x, double y, double z);  // glTexCoord2f, then glVertex3f
 void colour(double r, double g, double b, double alpha);

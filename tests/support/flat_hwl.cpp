@@ -1,5 +1,6 @@
 #include "tests/support/flat_hwl.h"
 
+#include "scenes/texture_list.h"
 #include "tests/support/process.h"
 
 namespace testsupport {
@@ -37,13 +38,15 @@ void writeFlatHwl(const std::filesystem::path& path, const FlatHwl& picture) { w
 
 void writeFlatDataSet(const std::filesystem::path& dir) {
   std::filesystem::create_directories(dir);
-  for (const char* name :
-       {"loading",     "text0",       "text1",           "text2",           "text3",       "fivebox1",
-        "fivebox2",    "fivebox3",    "flare",           "flare_big",       "glare",       "circle1",
-        "cloud",       "butterfly",   "butterfly_alpha", "butterfly_shape", "background1", "background2",
-        "background3", "background4", "background99"}) {
-    writeFlatHwl(dir / (std::string(name) + ".hwl"));
-  }
+  const auto writeNamed = [&dir](const char* name) {
+    if (name) writeFlatHwl(dir / name);
+  };
+  writeNamed(scenes::loadingPicture);
+#define VELMORROW_FLAT_PICTURE(global, file, components, mipmaps, alpha, maskFile, progressAfter, shutdownPlace) \
+  writeNamed(file);                                                                                              \
+  writeNamed(maskFile);
+  VELMORROW_TEXTURES(VELMORROW_FLAT_PICTURE)
+#undef VELMORROW_FLAT_PICTURE
 }
 
 }  // namespace testsupport

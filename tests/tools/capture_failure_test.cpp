@@ -49,16 +49,23 @@ int temporariesIn(const fs::path& folder) {
   return count;
 }
 
+// The capture of a data folder in `dir` whose cloud.hwl has a bad header: one line naming the file.
+ProcessResult captureWithBadCloud(const TempDir& dir, const FlatHwl& header, std::vector<std::string> arguments) {
+  writeFlatDataSet(dir / "data");
+  writeFlatHwl(dir / "data" / "cloud.hwl", header);
+  arguments.insert(arguments.begin(), {"--data", "data", "--size", "64x48"});
+  ProcessResult result = capture(arguments, dir.path());
+  expectOneLine(result);
+  EXPECT_NE(result.err.find("(data/cloud.hwl)"), std::string::npos) << result.err;
+  return result;
+}
+
 TEST(CaptureFailures, ABadPictureHeaderIsOneLineNamingModuleProblemAndFileAndNoErrorTxt) {
   for (const FlatHwl& bad : {FlatHwl{4, 0, 24}, FlatHwl{4, 4, 16}}) {
     TempDir dir;
-    writeFlatDataSet(dir / "data");
-    writeFlatHwl(dir / "data" / "cloud.hwl", bad);
     writeFile(dir / "error.txt", "an earlier report");
-    const ProcessResult result =
-        capture({"--data", "data", "--size", "64x48", "--at", "0", "--out", "frames"}, dir.path());
-    expectOneLine(result);
-    EXPECT_NE(result.err.find("lmxTexture: Could not load Texture (data/cloud.hwl)"), std::string::npos) << result.err;
+    const ProcessResult result = captureWithBadCloud(dir, bad, {"--at", "0", "--out", "frames"});
+    EXPECT_NE(result.err.find("lmxTexture: Could not load Texture"), std::string::npos) << result.err;
     EXPECT_EQ(readFile(dir / "error.txt"), "an earlier report");
     EXPECT_FALSE(fs::exists(dir / "frames" / "frame_000000.png"));
   }
@@ -66,14 +73,9 @@ TEST(CaptureFailures, ABadPictureHeaderIsOneLineNamingModuleProblemAndFileAndNoE
 
 TEST(CaptureFailures, ABadPictureHeaderKeepsTheEarlierVideo) {
   TempDir dir;
-  writeFlatDataSet(dir / "data");
   writeSilentMusic(dir.path(), 1);
-  writeFlatHwl(dir / "data" / "cloud.hwl", FlatHwl{4, 0, 24});
   writeFile(dir / "demo.mp4", "the earlier video");
-  const ProcessResult result =
-      capture({"--data", "data", "--size", "64x48", "--to", "100", "--video", "demo.mp4"}, dir.path());
-  expectOneLine(result);
-  EXPECT_NE(result.err.find("(data/cloud.hwl)"), std::string::npos) << result.err;
+  captureWithBadCloud(dir, FlatHwl{4, 0, 24}, {"--to", "100", "--video", "demo.mp4"});
   EXPECT_EQ(readFile(dir / "demo.mp4"), "the earlier video");
   EXPECT_EQ(temporariesIn(dir.path()), 0);
   EXPECT_FALSE(fs::exists(dir / "error.txt"));

@@ -122,6 +122,17 @@ bool compiled(Command&& command) {
   return l.compiling->mode == GL_COMPILE;
 }
 
+// A call that goes to the GLES context as it is: into the display list being compiled, or done now, or
+// both; done (now or on replay) after the quads waiting for their draw.
+template <typename Call>
+void passThrough(Call call) {
+  const auto flushedCall = [call] {
+    drawPendingQuads();
+    call();
+  };
+  if (!compiled(flushedCall)) flushedCall();
+}
+
 std::vector<Matrix>& currentStack() {
   Layer& l = layer();
   return l.matrixMode == GL_PROJECTION ? l.projection : l.modelview;
@@ -451,8 +462,7 @@ void GLAPIENTRY glPointSize(GLfloat size) {
   layer().pointSize = size;
 }
 void GLAPIENTRY glLineWidth(GLfloat width) {
-  if (compiled([=] { glLineWidth(width); })) return;
-  g().LineWidth(width);
+  passThrough([=] { g().LineWidth(width); });
 }
 void GLAPIENTRY glPolygonMode(GLenum face, GLenum mode) {
   if (compiled([=] { glPolygonMode(face, mode); })) return;
@@ -467,8 +477,7 @@ void GLAPIENTRY glFrontFace(GLenum mode) {
   g().FrontFace(mode);
 }
 void GLAPIENTRY glCullFace(GLenum mode) {
-  if (compiled([=] { glCullFace(mode); })) return;
-  g().CullFace(mode);
+  passThrough([=] { g().CullFace(mode); });
 }
 void GLAPIENTRY glShadeModel(GLenum mode) { (void)mode; }
 void GLAPIENTRY glHint(GLenum target, GLenum mode) { (void)target, (void)mode; }
@@ -478,32 +487,25 @@ void GLAPIENTRY glAlphaFunc(GLenum func, GLclampf ref) { (void)func, (void)ref; 
 void GLAPIENTRY glEnable(GLenum cap) { enable(cap, true); }
 void GLAPIENTRY glDisable(GLenum cap) { enable(cap, false); }
 void GLAPIENTRY glBlendFunc(GLenum source, GLenum destination) {
-  if (compiled([=] { glBlendFunc(source, destination); })) return;
-  g().BlendFunc(source, destination);
+  passThrough([=] { g().BlendFunc(source, destination); });
 }
 void GLAPIENTRY glDepthFunc(GLenum func) {
-  if (compiled([=] { glDepthFunc(func); })) return;
-  g().DepthFunc(func);
+  passThrough([=] { g().DepthFunc(func); });
 }
 void GLAPIENTRY glDepthMask(GLboolean flag) {
-  if (compiled([=] { glDepthMask(flag); })) return;
-  g().DepthMask(flag);
+  passThrough([=] { g().DepthMask(flag); });
 }
 void GLAPIENTRY glColorMask(GLboolean r, GLboolean gr, GLboolean b, GLboolean a) {
-  if (compiled([=] { glColorMask(r, gr, b, a); })) return;
-  g().ColorMask(r, gr, b, a);
+  passThrough([=] { g().ColorMask(r, gr, b, a); });
 }
 void GLAPIENTRY glClear(GLbitfield mask) {
-  if (compiled([=] { glClear(mask); })) return;
-  g().Clear(mask);
+  passThrough([=] { g().Clear(mask); });
 }
 void GLAPIENTRY glClearColor(GLclampf r, GLclampf gr, GLclampf b, GLclampf a) {
-  if (compiled([=] { glClearColor(r, gr, b, a); })) return;
-  g().ClearColor(r, gr, b, a);
+  passThrough([=] { g().ClearColor(r, gr, b, a); });
 }
 void GLAPIENTRY glClearDepth(GLclampd depth) {
-  if (compiled([=] { glClearDepth(depth); })) return;
-  g().ClearDepthf(static_cast<GLfloat>(depth));
+  passThrough([=] { g().ClearDepthf(static_cast<GLfloat>(depth)); });
 }
 void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   if (compiled([=] { glViewport(x, y, width, height); })) return;
@@ -511,8 +513,7 @@ void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   g().Viewport(x, y, width, height);
 }
 void GLAPIENTRY glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
-  if (compiled([=] { glScissor(x, y, width, height); })) return;
-  g().Scissor(x, y, width, height);
+  passThrough([=] { g().Scissor(x, y, width, height); });
 }
 void GLAPIENTRY glFlush() {
   drawPendingQuads();

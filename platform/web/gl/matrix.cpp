@@ -46,21 +46,9 @@ Matrix fromDoubles(const double* m) {
   return out;
 }
 
-Matrix translation(float x, float y, float z) {
-  Matrix m = identity();
-  m[12] = x;
-  m[13] = y;
-  m[14] = z;
-  return m;
-}
-
-Matrix scaling(float x, float y, float z) {
-  Matrix m = identity();
-  m[0] = x;
-  m[5] = y;
-  m[10] = z;
-  return m;
-}
+// Column by column, as GL stores matrices.
+Matrix translation(float x, float y, float z) { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1}; }
+Matrix scaling(float x, float y, float z) { return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}; }
 
 Matrix rotation(float degrees, float x, float y, float z) {
   const double radians = degrees * pi / 180.0;
