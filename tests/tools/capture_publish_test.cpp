@@ -64,6 +64,18 @@ bool black(const Rgb& picture, int left, int top, int width, int height) {
   return true;
 }
 
+// The picture fills (left, top, width, height) and black bars the rest: beside it or above and below.
+void expectPictureBetweenBars(const Rgb& frame, int left, int top, int width, int height) {
+  if (left > 0) {
+    EXPECT_TRUE(black(frame, 0, 0, left, frame.height));
+    EXPECT_TRUE(black(frame, left + width, 0, frame.width - left - width, frame.height));
+  } else {
+    EXPECT_TRUE(black(frame, 0, 0, frame.width, top));
+    EXPECT_TRUE(black(frame, 0, top + height, frame.width, frame.height - top - height));
+  }
+  EXPECT_FALSE(black(frame, left, top, width, height));
+}
+
 double psnr(const Rgb& a, const Rgb& b) {
   double sum = 0;
   for (std::size_t i = 0; i < a.bytes.size(); ++i) sum += std::pow(double(a.bytes[i]) - b.bytes[i], 2);
@@ -74,8 +86,7 @@ TEST(CapturePublish, AWideFrameIsTheFourByThreePictureBetweenBlackBars) {
   TempDir dir;
   const Rgb wide = frameAt(dir, "wide", 20000, {"--size", "1920x1080"});
   ASSERT_EQ(wide.width, 1920);
-  EXPECT_TRUE(black(wide, 0, 0, 240, 1080));
-  EXPECT_TRUE(black(wide, 1680, 0, 240, 1080));
+  expectPictureBetweenBars(wide, 240, 0, 1440, 1080);
   EXPECT_FALSE(black(wide, 240, 0, 1, 1080));   // the picture starts right after the bar
   EXPECT_FALSE(black(wide, 1679, 0, 1, 1080));  // and ends right before the other
   // The picture between the bars is the 800 x 600 frame scaled up, up to the detail a larger render
@@ -96,9 +107,7 @@ TEST(CapturePublish, ATallFrameHasItsBarsAboveAndBelow) {
   TempDir dir;
   const Rgb tall = frameAt(dir, "tall", 20000, {"--size", "600x800"});
   ASSERT_EQ(tall.height, 800);
-  EXPECT_TRUE(black(tall, 0, 0, 600, 175));
-  EXPECT_TRUE(black(tall, 0, 625, 600, 175));
-  EXPECT_FALSE(black(tall, 0, 175, 600, 450));
+  expectPictureBetweenBars(tall, 0, 175, 600, 450);
 }
 
 TEST(CapturePublish, SupersamplingGivesEdgesTheirInBetweenValues) {
