@@ -13,6 +13,7 @@
 // failed), then reads it from the program's file system like any other file.
 
 #include "platform/sound.h"
+#include "platform/mp3_decoder.h"
 #include "platform/mp3_layout.h"
 
 #include <emscripten.h>
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -74,28 +74,6 @@ EM_JS(void, pageTrimMusic, (int id, double start, double frames, int fileRate),
 EM_JS(void, pagePlayMusic, (int id, bool audible, bool loop), { Module.page.playMusic(id, audible, loop); });
 EM_JS(double, pageMusicPosition, (int id), { return Module.page.musicPosition(id); });
 EM_JS(void, pageCloseMusic, (int id), { Module.page.closeMusic(id); });
-
-SoundError readFile(const char* fileName, std::int64_t offset, std::int64_t length, std::vector<unsigned char>& bytes) {
-  std::FILE* file = std::fopen(fileName, "rb");
-  if (!file) return SoundError::fileNotFound;
-  std::fseek(file, 0, SEEK_END);
-  const long size = std::ftell(file);
-  if (size < 0 || offset < 0 || offset > size) {
-    std::fclose(file);
-    return SoundError::fileBad;
-  }
-  const std::int64_t available = size - offset;
-  const std::int64_t wanted = length > 0 ? std::min(length, available) : available;
-  if (wanted > maxFileBytes) {
-    std::fclose(file);
-    return SoundError::memory;
-  }
-  bytes.resize(static_cast<std::size_t>(wanted));
-  std::fseek(file, static_cast<long>(offset), SEEK_SET);
-  const bool read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  std::fclose(file);
-  return read ? SoundError::none : SoundError::fileBad;
-}
 
 // Where the music's first sample is in what the browser decoded, and how many samples it has. A
 // decoder that already cut the delay and padding (its length is the music's) needs nothing more.
@@ -161,7 +139,7 @@ SoundStream* openStream(const char* fileName, unsigned mode, std::int64_t offset
   if (!fileName) return fail<SoundStream*>(SoundError::invalidParam);
   pageAwaitFile(fileName);
   std::vector<unsigned char> bytes;
-  const SoundError error = readFile(fileName, offset, length, bytes);
+  const SoundError error = readSoundFile(fileName, offset, length, bytes);
   if (error != SoundError::none) return fail<SoundStream*>(error);
   Mp3Layout layout;
   if (bytes.empty() || !findMp3Layout(bytes, layout)) return fail<SoundStream*>(SoundError::fileFormat);
